@@ -1,0 +1,39 @@
+# KVL: `make run` starts it under Wine, `make test` builds everything and runs every test.
+SHELL := /bin/bash
+JOBS ?= 2
+WINE := scripts/wine-env.sh
+
+.PHONY: all deps build host win64 win32 test test-host test-wine run clean
+
+all: build
+
+deps:
+	@scripts/deps.sh
+
+build: host win64 win32
+
+host: deps
+	@cmake --preset host >/dev/null
+	@cmake --build --preset host -j$(JOBS)
+
+win64: deps
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64 -j$(JOBS)
+
+win32: deps
+	@cmake --preset win32 >/dev/null
+	@cmake --build --preset win32 -j$(JOBS)
+
+test: build
+	@status=0; \
+	ctest --preset host || status=1; \
+	ctest --preset win64 || status=1; \
+	$(WINE) stop; \
+	exit $$status
+
+run: win64
+	@$(WINE) gui build/win64/KVL.exe
+
+clean:
+	-@$(WINE) stop
+	rm -rf build

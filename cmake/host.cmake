@@ -1,0 +1,16 @@
+# Host build: the core under AddressSanitizer and UBSan, with its unit tests.
+set(KVL_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+target_compile_options(kvl_core PRIVATE ${KVL_SANITIZE})
+target_link_options(kvl_core PUBLIC ${KVL_SANITIZE})
+
+if(KVL_TESTS)
+    find_package(GTest REQUIRED)
+    file(GLOB KVL_UNIT_SOURCES CONFIGURE_DEPENDS
+        ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp
+        ${CMAKE_SOURCE_DIR}/tests/unit/fakes/*.cpp)
+    add_executable(kvl_unit_tests ${KVL_UNIT_SOURCES})
+    target_include_directories(kvl_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit)
+    target_compile_options(kvl_unit_tests PRIVATE ${KVL_WARNINGS} ${KVL_SANITIZE})
+    target_link_libraries(kvl_unit_tests PRIVATE kvl_core GTest::gtest_main)
+    add_test(NAME unit COMMAND kvl_unit_tests)
+endif()

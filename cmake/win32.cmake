@@ -1,0 +1,63 @@
+# Windows build (MinGW-w64): KVL.exe, and under KVL_TESTS the Wine integration tests,
+# the end-to-end target program and the end-to-end tests.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+set(KVL_WIN_DEFINES UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# Static runtime: the program needs no DLL beyond the system's.
+set(KVL_WIN_LINK -static -static-libgcc -static-libstdc++)
+set(KVL_WIN_LIBS user32 gdi32 shell32 comctl32 advapi32 ole32 uuid dwmapi)
+
+target_compile_definitions(kvl_core PUBLIC ${KVL_WIN_DEFINES})
+
+file(GLOB KVL_WIN_SOURCES CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp
+    ${CMAKE_SOURCE_DIR}/src/app/frm_*.cpp
+    ${CMAKE_SOURCE_DIR}/src/editor/frm_*.cpp)
+list(FILTER KVL_WIN_SOURCES EXCLUDE REGEX "/winmain\\.cpp$")
+
+add_library(kvl_win32 STATIC ${KVL_WIN_SOURCES})
+target_include_directories(kvl_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(kvl_win32 PRIVATE ${KVL_WARNINGS})
+target_link_libraries(kvl_win32 PUBLIC kvl_core ${KVL_WIN_LIBS})
+
+add_executable(KVL WIN32 src/platform/win32/winmain.cpp src/platform/win32/resources/kvl.rc)
+target_compile_options(KVL PRIVATE ${KVL_WARNINGS})
+target_link_options(KVL PRIVATE ${KVL_WIN_LINK} -municode -s)
+target_link_libraries(KVL PRIVATE kvl_win32)
+
+if(KVL_TESTS)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+    set(KVL_WINE ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh run)
+
+    # The window factory the end-to-end tests aim KVL at.
+    add_executable(kvl_target WIN32 tests/e2e/target/target.cpp)
+    target_compile_options(kvl_target PRIVATE ${KVL_WARNINGS})
+    target_compile_definitions(kvl_target PRIVATE ${KVL_WIN_DEFINES})
+    target_link_options(kvl_target PRIVATE ${KVL_WIN_LINK} -municode)
+    target_link_libraries(kvl_target PRIVATE user32 gdi32 shell32)
+
+    # Shared helpers of the Wine test programs (waiting, windows, registry, processes).
+    add_library(kvl_wintest STATIC tests/win32/support/wintest.cpp)
+    target_include_directories(kvl_wintest PUBLIC ${CMAKE_SOURCE_DIR}/tests/win32)
+    target_compile_options(kvl_wintest PRIVATE ${KVL_WARNINGS})
+    target_link_libraries(kvl_wintest PUBLIC kvl_win32 gtest)
+
+    # Few executables: Wine starts slowly, so each holds many cases.
+    function(kvl_wine_test name)
+        add_executable(${name} ${ARGN})
+        target_compile_options(${name} PRIVATE ${KVL_WARNINGS})
+        target_link_options(${name} PRIVATE ${KVL_WIN_LINK} -mconsole)
+        target_link_libraries(${name} PRIVATE kvl_wintest gtest_main)
+        add_test(NAME ${name} COMMAND ${KVL_WINE} ${CMAKE_BINARY_DIR}/${name}.exe)
+    endfunction()
+
+    file(GLOB KVL_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+    kvl_wine_test(kvl_win32_tests ${KVL_WIN32_TEST_SOURCES})
+
+    file(GLOB KVL_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+    kvl_wine_test(kvl_e2e_tests ${KVL_E2E_SOURCES})
+    add_dependencies(kvl_e2e_tests KVL kvl_target)
+endif()

@@ -1,0 +1,20 @@
+#pragma once
+// Start-up decisions of the main window that need no platform.
+
+namespace kvl {
+
+inline constexpr int kTwipsPerPixel = 15;
+
+struct TwipsPoint {
+    int left;
+    int top;
+};
+
+// The main window's place near the notification area: 400 twips from the right edge of the
+// screen and 900 from the bottom.
+constexpr TwipsPoint MainWindowPosition(int screenWidth, int screenHeight, int windowWidth,
+                                        int windowHeight) {
+    return {screenWidth - windowWidth - 400, screenHeight - windowHeight - 900};
+}
+
+}  // namespace kvl

@@ -1,0 +1,76 @@
+#include "engine/watch_tracker.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace kvl {
+
+WatchSchedule ScheduleForLevel(std::int16_t level) {
+    switch (level) {
+        case 1: return {50, true};
+        case 2: return {100, true};
+        case 3: return {250, true};
+        case 4: return {500, true};
+        default: return level <= 0 ? WatchSchedule{0, false} : WatchSchedule{2000, false};
+    }
+}
+
+void WatchTracker::ClearWatches() {
+    watches_.clear();
+    matching_.clear();
+    needsBaseline_ = true;
+}
+
+int WatchTracker::AddWatch(std::string_view caption, bool exact) {
+    watches_.emplace_back(caption, exact);
+    needsBaseline_ = true;
+    return static_cast<int>(watches_.size()) - 1;
+}
+
+std::vector<bool> WatchTracker::Match(const WindowView& view) const {
+    std::vector<bool> bits;
+    if (!view.eligible || watches_.empty()) return bits;
+    const std::u32string folded = FoldCase(view.caption);
+    bits.resize(watches_.size());
+    bool any = false;
+    for (std::size_t k = 0; k < watches_.size(); ++k) {
+        bits[k] = watches_[k].Matches(folded);
+        any = any || bits[k];
+    }
+    if (!any) bits.clear();
+    return bits;
+}
+
+void WatchTracker::Baseline(const std::vector<WindowView>& windows) {
+    matching_.clear();
+    for (const WindowView& view : windows) {
+        auto bits = Match(view);
+        if (!bits.empty()) matching_[view.window] = std::move(bits);
+    }
+    needsBaseline_ = false;
+}
+
+std::vector<int> WatchTracker::Observe(const WindowView& view) {
+    std::vector<int> opened;
+    if (needsBaseline_) return opened;
+    auto bits = Match(view);
+    auto it = matching_.find(view.window);
+    for (std::size_t k = 0; k < bits.size(); ++k) {
+        const bool before = it != matching_.end() && it->second[k];
+        if (bits[k] && !before) opened.push_back(static_cast<int>(k));
+    }
+    if (bits.empty()) {
+        if (it != matching_.end()) matching_.erase(it);
+    } else if (it != matching_.end()) {
+        it->second = std::move(bits);
+    } else {
+        matching_.emplace(view.window, std::move(bits));
+    }
+    return opened;
+}
+
+void WatchTracker::KeepOnly(const std::unordered_set<WindowHandle>& alive) {
+    std::erase_if(matching_, [&](const auto& entry) { return !alive.contains(entry.first); });
+}
+
+}  // namespace kvl

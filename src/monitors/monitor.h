@@ -1,0 +1,38 @@
+#pragma once
+// A monitor is one watch rule: which window caption to look for and what to do to the window.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kvl {
+
+struct Monitor {
+    std::string Description;  // empty: the slot holds no monitor and ends the table
+    std::int16_t Disable = 0;
+    std::int16_t Deleted = 0;  // memory only; the next save leaves the record out
+    std::string Caption;
+    std::int16_t ExactMatch = 0;
+    std::string WindowState;
+    std::array<std::int16_t, 3> SendKeysPause{};
+    std::array<std::string, 3> SendKeys;
+
+    bool operator==(const Monitor&) const = default;
+};
+
+// 51 slots: 0 to 49 persist, 50 is a spare that no load, save or registration reaches.
+inline constexpr int kTableSlots = 51;
+inline constexpr int kStoredSlots = 50;
+
+using MonitorTable = std::array<Monitor, kTableSlots>;
+
+// Number of monitors in the table: the occupied slots form a prefix ended by the first
+// empty Description.
+int MonitorCount(const MonitorTable& table);
+
+// The slot for a new monitor: the first empty slot of 0 to 49, else the spare slot 50.
+int FirstFreeMonitorSlot(const MonitorTable& table);
+
+void ClearTable(MonitorTable& table);
+
+}  // namespace kvl

@@ -1,0 +1,29 @@
+#pragma once
+// Port to the per-user settings store: application -> section -> key -> text.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kvl {
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored text, or nothing when the key or its section is missing or unreadable.
+    virtual std::optional<std::string> Read(std::string_view section, std::string_view key) = 0;
+    // Creates the section when needed. False when the value could not be stored.
+    virtual bool Write(std::string_view section, std::string_view key, std::string_view value) = 0;
+    // False when the section does not exist or could not be removed.
+    virtual bool DeleteSection(std::string_view section) = 0;
+};
+
+std::string ReadSetting(SettingsStore& store, std::string_view section, std::string_view key,
+                        std::string_view defaultValue);
+bool WriteSetting(SettingsStore& store, std::string_view section, std::string_view key,
+                  std::string_view value);
+bool WriteSetting(SettingsStore& store, std::string_view section, std::string_view key,
+                  int value);
+bool DeleteSettingSection(SettingsStore& store, std::string_view section);
+
+}  // namespace kvl

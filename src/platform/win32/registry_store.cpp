@@ -1,0 +1,74 @@
+#include "platform/win32/registry_store.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/unicode.h"
+
+namespace kvl::win32 {
+
+std::wstring RegistryStore::AppNameOfThisProgram() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const auto slash = path.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const auto dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
+std::wstring RegistryStore::SectionPath(std::string_view section) const {
+    return std::wstring(kSettingsRoot) + L"\\" + app_ + L"\\" + Widen(section);
+}
+
+std::optional<std::string> RegistryStore::Read(std::string_view section, std::string_view key) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    UniqueKey hkey(raw);
+    const std::wstring name = Widen(key);
+    DWORD type = 0, bytes = 0;
+    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, nullptr, &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::nullopt;  // wrong types read as missing, so the key's default applies
+    std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::nullopt;
+    std::size_t length = bytes / sizeof(wchar_t);
+    // REG_SZ data need not be terminated, or may carry its terminator; take the text only.
+    while (length > 0 && buffer[length - 1] == L'\0') --length;
+    return Narrow(std::wstring_view(buffer.data(), length));
+}
+
+bool RegistryStore::Write(std::string_view section, std::string_view key, std::string_view value) {
+    HKEY raw = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return false;
+    UniqueKey hkey(raw);
+    const std::wstring text = Widen(value);
+    return RegSetValueExW(hkey.get(), Widen(key).c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) ==
+           ERROR_SUCCESS;
+}
+
+bool RegistryStore::DeleteSection(std::string_view section) {
+    return RegDeleteTreeW(HKEY_CURRENT_USER, SectionPath(section).c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace kvl::win32

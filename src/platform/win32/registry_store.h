@@ -1,0 +1,31 @@
+#pragma once
+// The settings store in the per-user registry, where the classic settings API keeps it, so
+// stores written by earlier releases load unchanged:
+//   HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<app>\<section>, REG_SZ values.
+
+#include <string>
+
+#include "monitors/settings_store.h"
+
+namespace kvl::win32 {
+
+inline constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings";
+
+class RegistryStore final : public SettingsStore {
+public:
+    explicit RegistryStore(std::wstring appName) : app_(std::move(appName)) {}
+
+    // The running executable's base name: a renamed copy keeps a store of its own.
+    static std::wstring AppNameOfThisProgram();
+
+    std::optional<std::string> Read(std::string_view section, std::string_view key) override;
+    bool Write(std::string_view section, std::string_view key, std::string_view value) override;
+    bool DeleteSection(std::string_view section) override;
+
+    std::wstring SectionPath(std::string_view section) const;
+
+private:
+    std::wstring app_;
+};
+
+}  // namespace kvl::win32

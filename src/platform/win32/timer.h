@@ -1,0 +1,39 @@
+#pragma once
+// An interval timer on a window: its ticks arrive as WM_TIMER with the timer's id.
+
+#include <windows.h>
+
+namespace kvl::win32 {
+
+class WindowTimer {
+public:
+    WindowTimer(UINT_PTR id, UINT intervalMs) : id_(id), intervalMs_(intervalMs) {}
+    ~WindowTimer() { Enable(false); }
+    WindowTimer(const WindowTimer&) = delete;
+    WindowTimer& operator=(const WindowTimer&) = delete;
+
+    void Attach(HWND owner) { owner_ = owner; }
+    UINT_PTR Id() const { return id_; }
+    bool Enabled() const { return enabled_; }
+    UINT Interval() const { return intervalMs_; }
+
+    // Like the classic timer control: a new interval restarts a running timer.
+    void SetInterval(UINT ms) {
+        intervalMs_ = ms;
+        if (enabled_) SetTimer(owner_, id_, intervalMs_, nullptr);
+    }
+    void Enable(bool on) {
+        if (on == enabled_ || !owner_) return;
+        enabled_ = on;
+        if (on) SetTimer(owner_, id_, intervalMs_, nullptr);
+        else KillTimer(owner_, id_);
+    }
+
+private:
+    HWND owner_ = nullptr;
+    UINT_PTR id_;
+    UINT intervalMs_;
+    bool enabled_ = false;
+};
+
+}  // namespace kvl::win32

@@ -1,0 +1,38 @@
+#pragma once
+// A notification-area icon: added at once, added again when the shell restarts, removed
+// when the owner says so or the object dies.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace kvl::win32 {
+
+class TrayIcon {
+public:
+    // Mouse activity arrives at `owner` as `callbackMessage`, lParam the mouse message.
+    TrayIcon(HWND owner, UINT callbackMessage);
+    ~TrayIcon() { Remove(); }
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    void SetIcon(HICON icon);
+    void SetTip(const std::wstring& tip);
+    HICON Icon() const { return data_.hIcon; }
+    const wchar_t* Tip() const { return data_.szTip; }
+    bool Added() const { return added_; }
+
+    void Remove();
+    // True when `msg` is the shell's restart broadcast; the icon is then added again.
+    bool HandleShellRestart(UINT msg);
+
+private:
+    void Publish();
+
+    NOTIFYICONDATAW data_{};
+    bool added_ = false;
+    const UINT taskbarCreated_;
+};
+
+}  // namespace kvl::win32

@@ -1,0 +1,51 @@
+#pragma once
+// Base of every KVL window: owns its HWND and routes messages to a virtual handler.
+
+#include <windows.h>
+
+#include <string>
+
+namespace kvl::win32 {
+
+class Window {
+public:
+    Window() = default;
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    bool IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+    void SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
+
+protected:
+    struct Class {
+        const wchar_t* name;
+        HICON icon = nullptr;
+        HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        UINT style = 0;
+    };
+    struct Frame {
+        const wchar_t* title = L"";
+        DWORD style = WS_OVERLAPPEDWINDOW;
+        DWORD exStyle = 0;
+        RECT outer{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};  // left, top, width, height
+        HWND parent = nullptr;
+        HMENU menu = nullptr;
+    };
+
+    bool Create(const Class& windowClass, const Frame& frame);
+    virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
+
+private:
+    static LRESULT CALLBACK Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    HWND hwnd_ = nullptr;
+};
+
+// Outer size of a window whose client area is clientWidth x clientHeight pixels.
+SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
+                        bool hasMenu);
+
+}  // namespace kvl::win32

@@ -1,0 +1,31 @@
+// KVL's entry: the main window's start-up is the program's start-up.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/frm_kvl.h"
+#include "cmdline/command_line.h"
+#include "platform/win32/registry_store.h"
+#include "platform/win32/unicode.h"
+#include "platform/win32/window_watcher_win32.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    kvl::win32::RegistryStore store(kvl::win32::RegistryStore::AppNameOfThisProgram());
+    kvl::win32::Win32WindowWatcher watcher;
+    const std::wstring arguments = kvl::win32::Widen(
+        kvl::ArgumentsOf(kvl::win32::Narrow(GetCommandLineW())));
+
+    kvl::frmKVL main({store, watcher, arguments, [] { ExitProcess(0); }});
+    main.Form_Load();
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}

@@ -1,0 +1,156 @@
+// A window factory for the end-to-end tests: opens top-level windows as its command line
+// says and logs what happens to them.
+//
+//   kvl_target.exe [log:PATH] INSTRUCTION...
+//     open:CAPTION       a plain window
+//     edit:CAPTION       a window filled by an edit control that has the focus
+//     hidden:CAPTION     created hidden; shown after 300 ms
+//     late:CAPTION       created untitled and visible; titled after 300 ms
+//     hang:CAPTION       a window whose thread stops pumping messages once it is shown
+//
+// The log gets one line per event: "open CAPTION", "close CAPTION".
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kClass[] = L"KVL.TestTarget";
+constexpr UINT_PTR kLaterTimer = 1;
+FILE* g_log = nullptr;
+int g_open = 0;
+
+struct Pending {
+    HWND hwnd;
+    std::wstring caption;
+    bool show;
+};
+std::vector<Pending> g_later;
+
+void Log(const wchar_t* what, HWND hwnd) {
+    if (!g_log) return;
+    wchar_t caption[512] = L"";
+    GetWindowTextW(hwnd, caption, 512);
+    fwprintf(g_log, L"%ls %ls\n", what, caption);
+    fflush(g_log);
+}
+
+LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_SIZE: {
+            HWND edit = GetDlgItem(hwnd, 1);
+            if (edit) MoveWindow(edit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+            return 0;
+        }
+        case WM_SETFOCUS: {
+            HWND edit = GetDlgItem(hwnd, 1);
+            if (edit) SetFocus(edit);
+            return 0;
+        }
+        case WM_CLOSE:
+            Log(L"close", hwnd);
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_TIMER:
+            if (wp == kLaterTimer) {
+                KillTimer(hwnd, kLaterTimer);
+                for (const Pending& p : g_later) {
+                    if (p.hwnd != hwnd) continue;
+                    SetWindowTextW(hwnd, p.caption.c_str());
+                    if (p.show) ShowWindow(hwnd, SW_SHOWNORMAL);
+                }
+            }
+            return 0;
+        case WM_DESTROY:
+            if (--g_open == 0) PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+}
+
+HWND Open(const std::wstring& caption, bool edit, bool visible) {
+    static int n = 0;
+    const int offset = (n++ % 20) * 12;
+    HWND hwnd = CreateWindowExW(0, kClass, caption.c_str(), WS_OVERLAPPEDWINDOW, 40 + offset,
+                                40 + offset, 360, 200, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) return nullptr;
+    ++g_open;
+    if (edit)
+        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL,
+                        0, 0, 360, 200, hwnd, reinterpret_cast<HMENU>(1),
+                        GetModuleHandleW(nullptr), nullptr);
+    if (visible) {
+        ShowWindow(hwnd, SW_SHOWNORMAL);
+        UpdateWindow(hwnd);
+    }
+    Log(L"open", hwnd);
+    return hwnd;
+}
+
+void HangingWindow(std::wstring caption) {
+    HWND hwnd = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                60, 60, 300, 150, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                nullptr);
+    (void)hwnd;
+    // Pump once so the window is on screen, then never again.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(INFINITE);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    WNDCLASSEXW wc{sizeof wc};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClass;
+    RegisterClassExW(&wc);
+
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        const auto colon = arg.find(L':');
+        if (colon == std::wstring::npos) continue;
+        const std::wstring verb = arg.substr(0, colon), value = arg.substr(colon + 1);
+        if (verb == L"log") {
+            g_log = _wfopen(value.c_str(), L"a, ccs=UTF-8");
+        } else if (verb == L"open") {
+            Open(value, false, true);
+        } else if (verb == L"edit") {
+            HWND hwnd = Open(value, true, true);
+            SetForegroundWindow(hwnd);
+        } else if (verb == L"hidden") {
+            HWND hwnd = Open(value, false, false);
+            g_later.push_back({hwnd, value, true});
+            SetTimer(hwnd, kLaterTimer, 300, nullptr);
+        } else if (verb == L"late") {
+            HWND hwnd = Open(L"", false, true);
+            g_later.push_back({hwnd, value, false});
+            SetTimer(hwnd, kLaterTimer, 300, nullptr);
+        } else if (verb == L"hang") {
+            ++g_open;
+            std::thread(HangingWindow, value).detach();
+        }
+    }
+    LocalFree(argv);
+    if (g_open == 0) return 1;
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (g_log) fclose(g_log);
+    return 0;
+}

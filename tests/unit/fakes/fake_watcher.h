@@ -1,0 +1,43 @@
+#pragma once
+// Records what the program hands the window watcher.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/window_watcher.h"
+
+namespace kvl::fakes {
+
+class FakeWatcher final : public WindowWatcher {
+public:
+    struct Watch {
+        std::string caption;
+        bool exact;
+        bool operator==(const Watch&) const = default;
+    };
+
+    void ClearWatches() override {
+        watches.clear();
+        ++clears;
+    }
+    void AddWatch(std::string_view caption, bool exact) override {
+        watches.push_back({std::string(caption), exact});
+    }
+    void MonitorStrength(std::int16_t l) override { level = l; }
+    void DebugLevel(std::int16_t l) override { debug = l; }
+    void OnWindowOpen(WindowOpenHandler h) override { handler = std::move(h); }
+
+    // Raises WindowOpen as the real watcher would.
+    void Open(int watchId, WindowHandle window) {
+        if (handler) handler(watchId, window);
+    }
+
+    std::vector<Watch> watches;
+    int clears = 0;
+    std::int16_t level = -1;
+    std::int16_t debug = -1;
+    WindowOpenHandler handler;
+};
+
+}  // namespace kvl::fakes

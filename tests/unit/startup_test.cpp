@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "cmdline/command_line.h"
+#include "engine/dispatch.h"
+#include "fakes/fake_watcher.h"
+#include "fakes/memory_store.h"
+
+namespace kvl {
+namespace {
+
+TEST(MainWindowPosition, SitsAboveTheNotificationArea) {
+    const TwipsPoint p = MainWindowPosition(12000, 9000, 6000, 4000);
+    EXPECT_EQ(p.left, 5600);
+    EXPECT_EQ(p.top, 4100);
+}
+
+TEST(ArgumentsOf, DropsTheProgramNameQuotedOrNot) {
+    EXPECT_EQ(ArgumentsOf("KVL.exe"), "");
+    EXPECT_EQ(ArgumentsOf("KVL.exe   "), "");
+    EXPECT_EQ(ArgumentsOf("C:\\KVL\\KVL.exe /caption[a b] /max"), "/caption[a b] /max");
+    EXPECT_EQ(ArgumentsOf("\"C:\\Program Files\\KVL\\KVL.exe\" /help "), "/help ");
+    EXPECT_EQ(ArgumentsOf("\"C:\\odd\"name.exe x"), "x");
+    EXPECT_EQ(ArgumentsOf(""), "");
+}
+
+TEST(RegisterWatches, SavesThenWatchesEverySlotInOrder) {
+    fakes::MemoryStore store;
+    fakes::FakeWatcher watcher;
+    Settings s;
+    s.Monitors[0].Description = "a";
+    s.Monitors[0].Caption = "Alpha";
+    s.Monitors[0].ExactMatch = 1;
+    s.Monitors[1].Description = "b";
+    s.Monitors[1].Caption = "Beta";
+    s.Monitors[1].ExactMatch = 2;  // anything but 1 is a partial match
+    s.Monitors[1].Disable = 1;
+    s.Monitors[2].Description = "c";
+    s.Monitors[2].Caption = "Gamma";
+    s.Monitors[2].Deleted = -1;
+    s.Monitors[4].Description = "after the end";
+    s.Strength = 1;
+
+    RegisterWatches(store, s, watcher, false);
+    EXPECT_EQ(store.sections["General"]["Strength"], "1");
+    EXPECT_EQ(store.sections["Monitor0"]["Caption"], "Alpha");
+    EXPECT_EQ(watcher.clears, 1);
+    const std::vector<fakes::FakeWatcher::Watch> expected = {
+        {"Alpha", true}, {"Beta", false}, {"Gamma", false}};
+    EXPECT_EQ(watcher.watches, expected);
+    EXPECT_EQ(watcher.level, 2);
+
+    RegisterWatches(store, s, watcher, true);
+    EXPECT_EQ(watcher.level, 0);
+    s.Strength = 4;
+    RegisterWatches(store, s, watcher, false);
+    EXPECT_EQ(watcher.level, 10);
+}
+
+}  // namespace
+}  // namespace kvl

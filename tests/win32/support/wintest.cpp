@@ -1,0 +1,177 @@
+#include "support/wintest.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include "platform/win32/unicode.h"
+
+namespace kvl::wintest {
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        // Wake for our own messages at once, else look again every few milliseconds.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(5, deadline - now)),
+                                  QS_ALLINPUT);
+    }
+}
+
+std::wstring UniqueName(std::wstring_view prefix) {
+    static std::atomic<int> counter{0};
+    wchar_t buffer[96];
+    swprintf(buffer, 96, L"%.*ls%lu_%llu_%d", static_cast<int>(prefix.size()), prefix.data(),
+             GetCurrentProcessId(), GetTickCount64(), counter++);
+    return buffer;
+}
+
+std::wstring ExeDir() {
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path, n);
+    return dir.substr(0, dir.find_last_of(L"\\/"));
+}
+
+std::wstring ReadFileText(const std::wstring& path) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return {};
+    std::string bytes;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    fclose(f);
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
+    return win32::Widen(bytes);
+}
+
+ScopedStore::ScopedStore(std::wstring appName) : app_(std::move(appName)), store_(app_) {}
+
+ScopedStore::~ScopedStore() {
+    RegDeleteTreeW(HKEY_CURRENT_USER,
+                   (std::wstring(win32::kSettingsRoot) + L"\\" + app_).c_str());
+}
+
+bool ScopedStore::SectionExists(std::string_view section) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, store_.SectionPath(section).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept : pi_(other.pi_) { other.pi_ = {}; }
+
+bool ChildProcess::Start(const std::wstring& commandLine) {
+    STARTUPINFOW si{sizeof si};
+    std::wstring mutableLine = commandLine;
+    return CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &si, &pi_) != FALSE;
+}
+
+bool ChildProcess::Running() const {
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> ChildProcess::Wait(DWORD timeoutMs) {
+    if (!pi_.hProcess) return std::nullopt;
+    bool ended = false;
+    WaitFor([&] { return ended = WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0; },
+            timeoutMs);
+    if (!ended) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
+void ChildProcess::Kill() {
+    if (!pi_.hProcess) return;
+    if (Running()) {
+        TerminateProcess(pi_.hProcess, 99);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+    pi_ = {};
+}
+
+KvlCopy::KvlCopy() : app_(UniqueName(L"KVLTest")) {
+    path_ = ExeDir() + L"\\" + app_ + L".exe";
+    CopyFileW((ExeDir() + L"\\KVL.exe").c_str(), path_.c_str(), FALSE);
+}
+
+KvlCopy::~KvlCopy() {
+    // The copy may still be shutting down; try for a moment before giving up.
+    WaitFor([&] { return DeleteFileW(path_.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
+            3000);
+    RegDeleteTreeW(HKEY_CURRENT_USER,
+                   (std::wstring(win32::kSettingsRoot) + L"\\" + app_).c_str());
+}
+
+std::wstring CaptionOf(HWND hwnd) {
+    wchar_t buffer[1024];
+    const int n = InternalGetWindowText(hwnd, buffer, 1024);
+    return std::wstring(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+std::vector<HWND> FindWindowsByCaption(std::wstring_view caption, DWORD processId) {
+    struct Query {
+        std::wstring_view caption;
+        DWORD pid;
+        std::vector<HWND> found;
+    } query{caption, processId, {}};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* q = reinterpret_cast<Query*>(lp);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if ((q->pid == 0 || q->pid == pid) && CaptionOf(h) == q->caption)
+                q->found.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+HWND FindWindowByCaption(std::wstring_view caption, DWORD processId) {
+    auto found = FindWindowsByCaption(caption, processId);
+    return found.empty() ? nullptr : found.front();
+}
+
+std::wstring EditText(HWND hwnd) {
+    HWND edit = FindWindowExW(hwnd, nullptr, L"EDIT", nullptr);
+    if (!edit) return {};
+    wchar_t buffer[4096] = L"";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(edit, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                        1000, &copied);
+    return std::wstring(buffer, static_cast<std::size_t>(copied));
+}
+
+TestWindow::TestWindow(std::wstring_view caption, bool visible) {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{sizeof wc};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"KVL.TestWindow";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+    hwnd_ = CreateWindowExW(0, L"KVL.TestWindow", std::wstring(caption).c_str(),
+                            WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10, 200, 100,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+TestWindow::~TestWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+}  // namespace kvl::wintest

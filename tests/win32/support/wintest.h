@@ -1,0 +1,96 @@
+#pragma once
+// Helpers shared by the Wine test programs: waiting on conditions with deadlines, windows,
+// processes and throw-away registry stores. Everything made here cleans up after itself.
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/win32/registry_store.h"
+
+namespace kvl::wintest {
+
+// Pumps this thread's messages until `done` holds or `timeoutMs` passes; never a blind sleep.
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+
+std::wstring UniqueName(std::wstring_view prefix);
+std::wstring ExeDir();  // the folder of the running test program (the build folder)
+std::wstring ReadFileText(const std::wstring& path);  // UTF-8 file as UTF-16
+
+// A settings store under a name nobody else uses; its registry key goes with it.
+class ScopedStore {
+public:
+    explicit ScopedStore(std::wstring appName);
+    ~ScopedStore();
+    ScopedStore(const ScopedStore&) = delete;
+    ScopedStore& operator=(const ScopedStore&) = delete;
+
+    const std::wstring& AppName() const { return app_; }
+    win32::RegistryStore& Store() { return store_; }
+    bool SectionExists(std::string_view section);
+
+private:
+    std::wstring app_;
+    win32::RegistryStore store_;
+};
+
+// A process that is ended when the object goes, unless it ended first.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess() { Kill(); }
+    ChildProcess(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&&) = delete;
+
+    bool Start(const std::wstring& commandLine);
+    bool Running() const;
+    // Exit code, or nothing when still running after timeoutMs.
+    std::optional<DWORD> Wait(DWORD timeoutMs);
+    void Kill();
+    DWORD Id() const { return pi_.dwProcessId; }
+    HANDLE Process() const { return pi_.hProcess; }
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// A copy of KVL.exe under a unique name, so that it has a registry store of its own.
+class KvlCopy {
+public:
+    KvlCopy();
+    ~KvlCopy();
+    KvlCopy(const KvlCopy&) = delete;
+    KvlCopy& operator=(const KvlCopy&) = delete;
+    const std::wstring& Path() const { return path_; }
+    const std::wstring& AppName() const { return app_; }
+
+private:
+    std::wstring app_;
+    std::wstring path_;
+};
+
+// Top-level windows with exactly this caption, optionally of one process only.
+std::vector<HWND> FindWindowsByCaption(std::wstring_view caption, DWORD processId = 0);
+HWND FindWindowByCaption(std::wstring_view caption, DWORD processId = 0);
+std::wstring CaptionOf(HWND hwnd);
+// Text of the first edit control in a window, read without risking a hang.
+std::wstring EditText(HWND hwnd);
+
+// A top-level window of this thread's own, destroyed with the object.
+class TestWindow {
+public:
+    explicit TestWindow(std::wstring_view caption, bool visible = true);
+    ~TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    HWND Handle() const { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace kvl::wintest

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "platform/win32/window_watcher_win32.h"
+#include "platform/win32/unicode.h"
+#include "support/wintest.h"
+
+namespace kvl {
+namespace {
+
+using wintest::ChildProcess;
+using wintest::FindWindowByCaption;
+using wintest::TestWindow;
+using wintest::UniqueName;
+using wintest::WaitFor;
+
+struct Report {
+    int watchId;
+    HWND window;
+};
+
+class WatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        watcher.OnWindowOpen([this](int id, WindowHandle w) {
+            reports.push_back({id, reinterpret_cast<HWND>(w)});
+        });
+    }
+
+    bool ReportedFor(HWND w, int id = -1) const {
+        for (const Report& r : reports)
+            if (r.window == w && (id < 0 || r.watchId == id)) return true;
+        return false;
+    }
+    int CountFor(HWND w) const {
+        int n = 0;
+        for (const Report& r : reports) n += r.window == w;
+        return n;
+    }
+    ChildProcess Target(const std::wstring& instructions) {
+        ChildProcess p;
+        EXPECT_TRUE(p.Start(L"\"" + wintest::ExeDir() + L"\\kvl_target.exe\" " + instructions));
+        return p;
+    }
+    HWND AwaitWindow(const std::wstring& caption, DWORD pid) {
+        HWND w = nullptr;
+        WaitFor([&] { return (w = FindWindowByCaption(caption, pid)) != nullptr; }, 10000);
+        return w;
+    }
+
+    win32::Win32WindowWatcher watcher;
+    std::vector<Report> reports;
+};
+
+TEST_F(WatcherTest, ReportsAnotherProgramsNewWindowForEachWatchItMatches) {
+    const std::wstring tag = UniqueName(L"Report");
+    watcher.AddWatch("nothing like it", false);
+    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.AddWatch("SETUP " + win32::Narrow(tag), true);
+    watcher.MonitorStrength(3);
+    ChildProcess target = Target(L"\"open:Setup " + tag + L"\"");
+    HWND w = AwaitWindow(L"Setup " + tag, target.Id());
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(WaitFor([&] { return ReportedFor(w, 1) && ReportedFor(w, 2); }));
+    EXPECT_FALSE(ReportedFor(w, 0));
+    // Reported once per watch, however long it stays open.
+    WaitFor([] { return false; }, 600);
+    EXPECT_EQ(CountFor(w), 2);
+}
+
+TEST_F(WatcherTest, WindowsAlreadyOpenAreNotReportedAndReRegisteringNeverRefires) {
+    const std::wstring tag = UniqueName(L"Old");
+    TestWindow old(tag + L" old");
+    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.MonitorStrength(1);
+    TestWindow fresh(tag + L" fresh");
+    ASSERT_TRUE(WaitFor([&] { return ReportedFor(fresh.Handle()); }));
+    EXPECT_FALSE(ReportedFor(old.Handle()));
+
+    watcher.ClearWatches();
+    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.MonitorStrength(1);
+    TestWindow control(tag + L" control");
+    ASSERT_TRUE(WaitFor([&] { return ReportedFor(control.Handle()); }));
+    EXPECT_EQ(CountFor(fresh.Handle()), 1);
+    EXPECT_FALSE(ReportedFor(old.Handle()));
+}
+
+TEST_F(WatcherTest, ACaptionSetAfterCreationAndAWindowShownLaterAreReported) {
+    const std::wstring tag = UniqueName(L"Later");
+    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.MonitorStrength(2);
+    ChildProcess target = Target(L"\"late:titled " + tag + L"\" \"hidden:shown " + tag + L"\"");
+    HWND titled = AwaitWindow(L"titled " + tag, target.Id());
+    HWND shown = AwaitWindow(L"shown " + tag, target.Id());
+    ASSERT_TRUE(titled && shown);
+    EXPECT_TRUE(WaitFor([&] { return ReportedFor(titled) && ReportedFor(shown); }));
+}
+
+TEST_F(WatcherTest, ExactWatchesWantTheWholeCaptionInAnyLetterCase) {
+    const std::wstring tag = UniqueName(L"Exact");
+    watcher.DebugLevel(1);
+    watcher.AddWatch(win32::Narrow(tag) + " ÄRGER", true);
+    watcher.MonitorStrength(1);
+    TestWindow longer(tag + L" ärger!");
+    TestWindow equal(tag + L" ärger");
+    ASSERT_TRUE(WaitFor([&] { return ReportedFor(equal.Handle()); }));
+    EXPECT_FALSE(ReportedFor(longer.Handle()));
+}
+
+TEST_F(WatcherTest, NothingIsReportedAtLevelZeroNorLaterForWindowsOpenedMeanwhile) {
+    const std::wstring tag = UniqueName(L"Zero");
+    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.MonitorStrength(0);
+    TestWindow during(tag + L" during");
+    WaitFor([] { return false; }, 300);
+    watcher.MonitorStrength(1);
+    TestWindow after(tag + L" after");
+    ASSERT_TRUE(WaitFor([&] { return ReportedFor(after.Handle()); }));
+    EXPECT_FALSE(ReportedFor(during.Handle()));
+}
+
+TEST_F(WatcherTest, PollingOnlyLevelFindsWindowsWithinItsPeriod) {
+    const std::wstring tag = UniqueName(L"Poll");
+    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.MonitorStrength(10);
+    ChildProcess target = Target(L"\"open:" + tag + L"\"");
+    HWND w = AwaitWindow(tag, target.Id());
+    ASSERT_TRUE(w);
+    const ULONGLONG seen = GetTickCount64();
+    ASSERT_TRUE(WaitFor([&] { return ReportedFor(w); }, 5000));
+    EXPECT_LE(GetTickCount64() - seen, 2500u);
+}
+
+TEST_F(WatcherTest, ForgetsWindowsThatAreDestroyed) {
+    const std::wstring tag = UniqueName(L"Gone");
+    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.MonitorStrength(1);
+    {
+        TestWindow a(tag + L" a");
+        TestWindow b(tag + L" b");
+        ASSERT_TRUE(WaitFor([&] { return ReportedFor(a.Handle()) && ReportedFor(b.Handle()); }));
+        EXPECT_EQ(watcher.TrackedWindows(), 2u);
+    }
+    EXPECT_TRUE(WaitFor([&] { return watcher.TrackedWindows() == 0; }));
+}
+
+}  // namespace
+}  // namespace kvl
