@@ -83,6 +83,22 @@ TEST_F(KvlRun, CloseHidesTheShownWindowAndEndsTheHiddenOneWithoutSaving) {
     EXPECT_EQ(store.Read("General", "Strength"), "5");
 }
 
+TEST_F(KvlRun, ExitCommandsSaveAndTakeTheTrayIconAlong) {
+    constexpr WPARAM kExitApplication = 100, kTrayExit = 109;
+    for (WPARAM command : {kExitApplication, kTrayExit}) {
+        Start();
+        HWND main = AwaitMainWindow();
+        ASSERT_TRUE(main);
+        EXPECT_TRUE(wintest::ShellHasIcon(main));
+        ASSERT_TRUE(store.Write("General", "Strength", "5"));
+        PostMessageW(main, WM_COMMAND, command, 0);
+        ASSERT_TRUE(kvl.Wait(10000).has_value()) << command;
+        EXPECT_EQ(store.Read("General", "Strength"), "3") << command;
+        EXPECT_FALSE(wintest::ShellHasIcon(main)) << command;
+        kvl.Kill();
+    }
+}
+
 TEST_F(KvlRun, StoreThatCannotBeReadStartsWithDefaults) {
     ASSERT_TRUE(store.Write("General", "Strength", "banana"));
     ASSERT_TRUE(store.Write("Monitor0", "Description", "m"));

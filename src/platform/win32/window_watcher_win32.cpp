@@ -34,6 +34,17 @@ std::vector<std::pair<HWINEVENTHOOK, Win32WindowWatcher*>>& HookOwners() {
     return owners;
 }
 
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
 bool IsTopLevel(HWND hwnd) { return GetAncestor(hwnd, GA_ROOT) == hwnd; }
 
 bool IsCloaked(HWND hwnd) {
@@ -175,13 +186,7 @@ LRESULT CALLBACK Win32WindowWatcher::SinkProc(HWND hwnd, UINT msg, WPARAM wp, LP
 
 void Win32WindowWatcher::EnsureBaseline() {
     if (!tracker_.NeedsBaseline() || level_ <= 0) return;
-    std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    const std::vector<HWND> windows = TopLevelWindows();
     std::vector<WindowSnapshot> snaps;
     snaps.reserve(windows.size());
     std::vector<WindowView> views;
@@ -250,13 +255,7 @@ void Win32WindowWatcher::ProcessRechecks() {
 void Win32WindowWatcher::Poll() {
     if (level_ <= 0) return;
     EnsureBaseline();
-    std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    const std::vector<HWND> windows = TopLevelWindows();
     std::unordered_set<WindowHandle> alive;
     alive.reserve(windows.size());
     for (HWND h : windows) alive.insert(reinterpret_cast<WindowHandle>(h));

@@ -1,5 +1,7 @@
 #include "support/wintest.h"
 
+#include <shellapi.h>
+
 #include <atomic>
 #include <cstdio>
 
@@ -154,6 +156,14 @@ std::wstring EditText(HWND hwnd) {
     SendMessageTimeoutW(edit, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
                         1000, &copied);
     return std::wstring(buffer, static_cast<std::size_t>(copied));
+}
+
+bool ShellHasIcon(HWND owner) {
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = sizeof probe;
+    probe.hWnd = owner;
+    probe.uID = 1;
+    return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
 TestWindow::TestWindow(std::wstring_view caption, bool visible) {

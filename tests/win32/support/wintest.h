@@ -80,6 +80,9 @@ std::wstring CaptionOf(HWND hwnd);
 // Text of the first edit control in a window, read without risking a hang.
 std::wstring EditText(HWND hwnd);
 
+// Whether the notification area holds icon 1 of this window: modifying a missing icon fails.
+bool ShellHasIcon(HWND owner);
+
 // A top-level window of this thread's own, destroyed with the object.
 class TestWindow {
 public:
