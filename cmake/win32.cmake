@@ -5,7 +5,7 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(KVL_WIN_DEFINES UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 # Static runtime: the program needs no DLL beyond the system's.
 set(KVL_WIN_LINK -static -static-libgcc -static-libstdc++)
-set(KVL_WIN_LIBS user32 gdi32 shell32 comctl32 advapi32 ole32 uuid dwmapi)
+set(KVL_WIN_LIBS user32 gdi32 msimg32 shell32 comctl32 advapi32 ole32 uuid dwmapi)
 
 target_compile_definitions(kvl_core PUBLIC ${KVL_WIN_DEFINES})
 

@@ -1,9 +1,9 @@
 #pragma once
 // Start-up decisions of the main window that need no platform.
 
-namespace kvl {
+#include "app/twips.h"
 
-inline constexpr int kTwipsPerPixel = 15;
+namespace kvl {
 
 struct TwipsPoint {
     int left;

@@ -59,3 +59,18 @@ TEST(RegisterWatches, SavesThenWatchesEverySlotInOrder) {
 
 }  // namespace
 }  // namespace kvl
+
+namespace kvl {
+namespace {
+
+TEST(TwipsToPixels, RoundsHalfToEven) {
+    EXPECT_EQ(TwipsToPixels(1000), 67);
+    EXPECT_EQ(TwipsToPixels(5310), 354);
+    EXPECT_EQ(TwipsToPixels(7.5 * 15), 8);  // 7.5 goes up to the even 8
+    EXPECT_EQ(TwipsToPixels(6.5 * 15), 6);  // 6.5 goes down to the even 6
+    EXPECT_EQ(TwipsToPixels(-7.5 * 15), -8);
+    EXPECT_EQ(TwipsToPixels(0), 0);
+}
+
+}  // namespace
+}  // namespace kvl

@@ -1,0 +1,231 @@
+#include "platform/win32/controls.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace kvl::win32 {
+
+RECT PixelRect(const TwipsRect& r) {
+    const int left = TwipsToPixels(r.left), top = TwipsToPixels(r.top);
+    return {left, top, left + TwipsToPixels(r.width), top + TwipsToPixels(r.height)};
+}
+
+bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass,
+                            std::wstring_view text, DWORD style, const TwipsRect& at,
+                            DWORD exStyle) {
+    const RECT r = PixelRect(at);
+    hwnd_ = CreateWindowExW(exStyle, windowClass, std::wstring(text).c_str(),
+                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left, r.top,
+                            r.right - r.left, r.bottom - r.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    if (hwnd_) SetFont(DialogFont());
+    return hwnd_ != nullptr;
+}
+
+void Control::Move(const TwipsRect& at) {
+    const RECT r = PixelRect(at);
+    MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+TwipsRect Control::Position() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left * kTwipsPerPixel, r.top * kTwipsPerPixel, (r.right - r.left) * kTwipsPerPixel,
+            (r.bottom - r.top) * kTwipsPerPixel};
+}
+
+std::wstring Control::Text() const {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Control::SetToolTip(HWND toolTips, const wchar_t* text) {
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = GetParent(hwnd_);
+    info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    info.lpszText = const_cast<wchar_t*>(text);
+    SendMessageW(toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+int ListBox::AddItem(std::wstring_view text) {
+    return static_cast<int>(
+        SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(text).c_str())));
+}
+
+std::wstring ListBox::List(int i) const {
+    const auto n = SendMessageW(hwnd_, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (n == LB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    SendMessageW(hwnd_, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+bool ComboBox::Create(HWND parent, int id, const TwipsRect& at, bool dropDownList,
+                      int dropHeightPx) {
+    TwipsRect withList = at;
+    withList.height = at.height + dropHeightPx * kTwipsPerPixel;
+    return CreateControl(parent, id, L"COMBOBOX", L"",
+                         WS_TABSTOP | WS_VSCROLL |
+                             (dropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL),
+                         withList);
+}
+
+int ComboBox::AddItem(std::wstring_view text, LPARAM data) {
+    const auto i = static_cast<int>(
+        SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(text).c_str())));
+    if (i >= 0) SendMessageW(hwnd_, CB_SETITEMDATA, static_cast<WPARAM>(i), data);
+    return i;
+}
+
+std::wstring ComboBox::List(int i) const {
+    const auto n = SendMessageW(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (n == CB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+namespace {
+
+COLORREF Mix(COLORREF a, COLORREF b, double t) {
+    auto channel = [t](int x, int y) { return static_cast<BYTE>(x + (y - x) * t + 0.5); };
+    return RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
+               channel(GetBValue(a), GetBValue(b)));
+}
+
+void FillVertical(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
+    TRIVERTEX v[2] = {
+        {r.left, r.top, static_cast<COLOR16>(GetRValue(top) << 8),
+         static_cast<COLOR16>(GetGValue(top) << 8), static_cast<COLOR16>(GetBValue(top) << 8), 0},
+        {r.right, r.bottom, static_cast<COLOR16>(GetRValue(bottom) << 8),
+         static_cast<COLOR16>(GetGValue(bottom) << 8), static_cast<COLOR16>(GetBValue(bottom) << 8),
+         0}};
+    GRADIENT_RECT g{0, 1};
+    GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V);
+}
+
+// The screen's colours: deep teal at the top into midnight blue at the bottom.
+constexpr COLORREF kCandyTop = RGB(0, 112, 128);
+constexpr COLORREF kCandyBottom = RGB(10, 24, 72);
+
+}  // namespace
+
+void StyledButton::Draw(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    const bool pressed = item.itemState & ODS_SELECTED;
+    const bool focused = item.itemState & ODS_FOCUS;
+    const bool disabled = item.itemState & ODS_DISABLED;
+
+    COLORREF top = RGB(70, 150, 220), bottom = RGB(16, 60, 140);
+    if (pressed) std::swap(top, bottom);
+    if (disabled) top = bottom = RGB(110, 120, 140);
+
+    // Paint the corners like the background, then a rounded glossy face on top.
+    FillRect(dc, &r, reinterpret_cast<HBRUSH>(GetClassLongPtrW(GetParent(item.hwndItem), GCLP_HBRBACKGROUND)));
+    HRGN face = CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, 10, 10);
+    SelectClipRgn(dc, face);
+    FillVertical(dc, r, top, bottom);
+    RECT gloss = r;
+    gloss.bottom = r.top + (r.bottom - r.top) / 2;
+    FillVertical(dc, gloss, Mix(top, RGB(255, 255, 255), 0.35), top);
+    SelectClipRgn(dc, nullptr);
+    HBRUSH edge = CreateSolidBrush(RGB(8, 30, 70));
+    FrameRgn(dc, face, edge, 1, 1);
+    DeleteObject(edge);
+    DeleteObject(face);
+
+    wchar_t text[128] = L"";
+    GetWindowTextW(item.hwndItem, text, 128);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, disabled ? RGB(200, 200, 200) : RGB(255, 255, 255));
+    HGDIOBJ old = SelectObject(dc, DialogFont());
+    if (pressed) OffsetRect(&r, 1, 1);
+    const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE |
+                        ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0);
+    DrawTextW(dc, text, -1, &r, format);
+    SelectObject(dc, old);
+    if (focused) {
+        RECT f = item.rcItem;
+        InflateRect(&f, -4, -4);
+        SetTextColor(dc, RGB(255, 255, 255));
+        DrawFocusRect(dc, &f);
+    }
+}
+
+bool CandyScreen::Create(HWND parent, int id, const TwipsRect& at) {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{sizeof wc};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = L"KVL.CandyScreen";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+    if (!CreateControl(parent, id, L"KVL.CandyScreen", L"", WS_CLIPCHILDREN, at)) return false;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // Lowest of its siblings: it is the background.
+    SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Render();
+    return true;
+}
+
+CandyScreen::~CandyScreen() {
+    if (brush_) DeleteObject(brush_);
+    if (bitmap_) DeleteObject(bitmap_);
+}
+
+void CandyScreen::Render() {
+    RECT r{};
+    GetClientRect(hwnd_, &r);
+    HDC screen = GetDC(hwnd_);
+    HDC dc = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap_);
+    FillVertical(dc, r, kCandyTop, kCandyBottom);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(hwnd_, screen);
+    brush_ = CreatePatternBrush(bitmap_);
+}
+
+HBRUSH CandyScreen::BrushFor(HDC dc, HWND control) const {
+    POINT origin{0, 0};
+    MapWindowPoints(control, hwnd_, &origin, 1);
+    SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+    return brush_;
+}
+
+LRESULT CALLBACK CandyScreen::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<CandyScreen*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_ERASEBKGND && self && self->brush_) {
+        RECT r{};
+        GetClientRect(hwnd, &r);
+        SetBrushOrgEx(reinterpret_cast<HDC>(wp), 0, 0, nullptr);
+        FillRect(reinterpret_cast<HDC>(wp), &r, self->brush_);
+        return 1;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+HFONT DialogFont() {
+    static HFONT font = [] {
+        // 8.25 points at 96 dots per inch is 11 pixels.
+        HFONT f = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+        return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }();
+    return font;
+}
+
+}  // namespace kvl::win32

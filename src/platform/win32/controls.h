@@ -1,0 +1,134 @@
+#pragma once
+// Thin typed wrappers over the standard controls, so that form code reads like
+// `lstItems.AddItem(line)` rather than like raw messages. Positions are in twips.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "app/twips.h"
+
+namespace kvl::win32 {
+
+RECT PixelRect(const TwipsRect& r);  // left, top, right, bottom in pixels
+
+class Control {
+public:
+    Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control() = default;
+
+    HWND Handle() const { return hwnd_; }
+    int Id() const { return GetDlgCtrlID(hwnd_); }
+    // The control's own visibility, whatever its container's.
+    bool Visible() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
+    void SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
+    void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
+    void Move(const TwipsRect& r);
+    TwipsRect Position() const;  // relative to the parent, in twips
+    void SetText(std::wstring_view text) { SetWindowTextW(hwnd_, std::wstring(text).c_str()); }
+    std::wstring Text() const;
+    void SetFont(HFONT font) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+    void SetFocus() { ::SetFocus(hwnd_); }
+    void SetToolTip(HWND toolTips, const wchar_t* text);
+
+protected:
+    bool CreateControl(HWND parent, int id, const wchar_t* windowClass, std::wstring_view text,
+                       DWORD style, const TwipsRect& at, DWORD exStyle = 0);
+
+    HWND hwnd_ = nullptr;
+};
+
+class Label : public Control {
+public:
+    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at,
+                DWORD extraStyle = 0) {
+        return CreateControl(parent, id, L"STATIC", text, SS_LEFT | SS_NOPREFIX | extraStyle, at);
+    }
+};
+
+class Button : public Control {
+public:
+    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at,
+                DWORD extraStyle = BS_PUSHBUTTON) {
+        return CreateControl(parent, id, L"BUTTON", text, WS_TABSTOP | extraStyle, at);
+    }
+};
+
+// An owner-drawn push button with a glossy face: keyboard, focus, default-button and
+// accessibility behaviour stay the system's.
+class StyledButton : public Button {
+public:
+    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
+        return Button::Create(parent, id, text, at, BS_OWNERDRAW);
+    }
+    static void Draw(const DRAWITEMSTRUCT& item);
+};
+
+class CheckBox : public Control {
+public:
+    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
+        return CreateControl(parent, id, L"BUTTON", text, WS_TABSTOP | BS_AUTOCHECKBOX, at);
+    }
+    bool Value() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    void SetValue(bool on) { SendMessageW(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+};
+
+class ListBox : public Control {
+public:
+    bool Create(HWND parent, int id, const TwipsRect& at, DWORD extraStyle = 0) {
+        return CreateControl(parent, id, L"LISTBOX", L"",
+                             WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | extraStyle,
+                             at, WS_EX_CLIENTEDGE);
+    }
+    void Clear() { SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0); }
+    int AddItem(std::wstring_view text);
+    int ListCount() const { return static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)); }
+    int ListIndex() const { return static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0)); }
+    void SetListIndex(int i) { SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(i), 0); }
+    std::wstring List(int i) const;
+};
+
+class ComboBox : public Control {
+public:
+    // dropDownList: a list without free text; otherwise a box that takes any text.
+    bool Create(HWND parent, int id, const TwipsRect& at, bool dropDownList, int dropHeightPx = 200);
+    void Clear() { SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0); }
+    int AddItem(std::wstring_view text, LPARAM data = 0);
+    int ListCount() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCOUNT, 0, 0)); }
+    int ListIndex() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)); }
+    void SetListIndex(int i) { SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(i), 0); }
+    LPARAM ItemData(int i) const { return SendMessageW(hwnd_, CB_GETITEMDATA, static_cast<WPARAM>(i), 0); }
+    std::wstring List(int i) const;
+};
+
+class TextBox : public Control {
+public:
+    bool Create(HWND parent, int id, const TwipsRect& at, DWORD extraStyle = ES_AUTOHSCROLL) {
+        return CreateControl(parent, id, L"EDIT", L"", WS_TABSTOP | extraStyle, at, WS_EX_CLIENTEDGE);
+    }
+};
+
+// A gradient background that holds other controls: hiding it hides what it holds. Controls
+// of the form drawn over it paint their background with Brush(), so they look transparent.
+class CandyScreen : public Control {
+public:
+    bool Create(HWND parent, int id, const TwipsRect& at);
+    // A brush of the gradient aligned for `control`, for WM_CTLCOLOR* replies.
+    HBRUSH BrushFor(HDC dc, HWND control) const;
+    ~CandyScreen() override;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void Render();
+
+    HBITMAP bitmap_ = nullptr;
+    HBRUSH brush_ = nullptr;
+};
+
+// The classic dialog font, or the system's nearest.
+HFONT DialogFont();
+
+}  // namespace kvl::win32
