@@ -74,3 +74,22 @@ TEST(TwipsToPixels, RoundsHalfToEven) {
 
 }  // namespace
 }  // namespace kvl
+
+#include "app/colour_depth.h"
+
+namespace kvl {
+namespace {
+
+TEST(ColourDepth, SixteenBitsAndMoreAreRich) {
+    EXPECT_FALSE(IsRichColourCount(1, 4));
+    EXPECT_FALSE(IsRichColourCount(1, 8));
+    EXPECT_FALSE(IsRichColourCount(1, 15));
+    EXPECT_TRUE(IsRichColourCount(1, 16));
+    EXPECT_TRUE(IsRichColourCount(1, 24));
+    EXPECT_TRUE(IsRichColourCount(1, 32));  // 2^32 needs more than 32 bits
+    EXPECT_TRUE(IsRichColourCount(4, 16));
+    EXPECT_FALSE(IsRichColourCount(0, 0));  // nothing readable: low colour
+}
+
+}  // namespace
+}  // namespace kvl
