@@ -41,7 +41,8 @@ if(KVL_TESTS)
 
     # Shared helpers of the Wine test programs (waiting, windows, registry, processes).
     add_library(kvl_wintest STATIC tests/win32/support/wintest.cpp)
-    target_include_directories(kvl_wintest PUBLIC ${CMAKE_SOURCE_DIR}/tests/win32)
+    target_include_directories(kvl_wintest PUBLIC ${CMAKE_SOURCE_DIR}/tests/win32
+                                                  ${CMAKE_SOURCE_DIR}/tests/unit)
     target_compile_options(kvl_wintest PRIVATE ${KVL_WARNINGS})
     target_link_libraries(kvl_wintest PUBLIC kvl_win32 gtest)
 

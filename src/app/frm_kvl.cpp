@@ -1,11 +1,14 @@
 #include "app/frm_kvl.h"
 
-#include <cmath>
+#include <commctrl.h>
 
 #include "app/startup.h"
 #include "engine/dispatch.h"
 #include "engine/window_watcher.h"
+#include "platform/win32/clock_win32.h"
+#include "platform/win32/display.h"
 #include "platform/win32/resources/resource.h"
+#include "platform/win32/unicode.h"
 
 namespace kvl {
 
@@ -15,15 +18,20 @@ constexpr wchar_t kClassName[] = L"KVL.frmKVL";
 constexpr wchar_t kCaption[] = L"Korvel 3.0";
 constexpr wchar_t kTrayTip[] = L"Korvel! By Brannick";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kClientWidthTwips = 5310;
 constexpr int kClientHeightTwips = 3885;
-
-int Pixels(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
 
 HICON LoadIconSized(int id, int size) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+std::wstring ThisProgramsFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, n);
+    return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
 }  // namespace
@@ -37,11 +45,11 @@ void frmKVL::BuildMenus() {
     HMENU file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, mnuExit, L"E&xit Application");
     AppendMenuW(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    HMENU monitors = CreatePopupMenu();
-    AppendMenuW(monitors, MF_STRING, mnuNew, L"&New Monitor");
-    AppendMenuW(monitors, MF_STRING, mnuEdit, L"&Edit Monitor");
-    AppendMenuW(monitors, MF_STRING, mnuDelete, L"&Delete Monitor");
-    AppendMenuW(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(monitors), L"&Monitors");
+    mnuEditTop_ = CreatePopupMenu();
+    AppendMenuW(mnuEditTop_, MF_STRING, mnuNew, L"&New Monitor");
+    AppendMenuW(mnuEditTop_, MF_STRING, mnuEdit, L"&Edit Monitor");
+    AppendMenuW(mnuEditTop_, MF_STRING, mnuDelete, L"&Delete Monitor");
+    AppendMenuW(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(mnuEditTop_), L"&Monitors");
     HMENU help = CreatePopupMenu();
     AppendMenuW(help, MF_STRING, mnuHelp, L"&KVL Help");
     AppendMenuW(help, MF_STRING, mnuCommnadHelp, L"&Command Line Reference");
@@ -60,24 +68,58 @@ void frmKVL::BuildMenus() {
     AppendMenuW(hiddenMenus_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuPopUp_), L"PopUp");
 }
 
+void frmKVL::CreateControls() {
+    HWND form = Handle();
+    CandyScreen1.Create(form, idCandyScreen1, {0, 0, 5325, 3855});
+    // The strength selector lives on the background, which it never leaves: the stored
+    // setting alone picks its entry.
+    cboStrength.Create(CandyScreen1.Handle(), idCboStrength, {660, 3780, 1275, 315}, true);
+    Label3.Create(CandyScreen1.Handle(), idLabel3, L"Monitor Strength", {690, 2850, 1275, 195});
+    cboStrength.SetVisible(false);
+    Label3.SetVisible(false);
+    for (std::size_t k = 0; k < kStrengthTable.size(); ++k)
+        cboStrength.AddItem(win32::Widen(kStrengthTable[k].name), kStrengthTable[k].level);
+
+    Label2.Create(form, idLabel2, L"Windows being monitored", {150, 90, 2205, 225});
+    Label1.Create(form, idLabel1, L"** = Disabled", {2730, 120, 1005, 195});
+    lstItems.Create(form, idLstItems, {390, 510, 4485, 2400});
+    SetWindowSubclass(lstItems.Handle(), ListSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
+    chkDisable.Create(form, idChkDisable, L"Disable All Monitoring", {390, 3150, 1815, 255});
+    cmdOK.Create(form, idCmdOK, L"OK", {2250, 3060, 2625, 480});
+    cmdOK256.Create(form, idCmdOK256, L"OK", {2940, 2880, 1245, 525});
+    cmdOK256.SetVisible(false);
+
+    // The background goes under everything the form holds.
+    SetWindowPos(CandyScreen1.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    desktopBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_DESKTOP)));
+    switchBrush_.reset(CreateSolidBrush(RGB(0, 128, 128)));
+}
+
 void frmKVL::Form_Load() {
     image1_.reset(LoadIconSized(IDI_KVL_ALT, 32));
     image2_.reset(LoadIconSized(IDI_KVL, 32));
-    smallImage1_.reset(LoadIconSized(IDI_KVL_ALT, GetSystemMetrics(SM_CXSMICON)));
-    smallImage2_.reset(LoadIconSized(IDI_KVL, GetSystemMetrics(SM_CXSMICON)));
+    trayImage1_.reset(LoadIconSized(IDI_KVL_ALT, GetSystemMetrics(SM_CXSMICON)));
+    trayImage2_.reset(LoadIconSized(IDI_KVL, GetSystemMetrics(SM_CXSMICON)));
     BuildMenus();
 
-    const SIZE outer = win32::OuterSizeForClient(Pixels(kClientWidthTwips),
-                                                 Pixels(kClientHeightTwips), kStyle, kExStyle, true);
+    const SIZE outer = win32::OuterSizeForClient(TwipsToPixels(kClientWidthTwips),
+                                                 TwipsToPixels(kClientHeightTwips), kStyle,
+                                                 kExStyle, true);
     const int screenW = GetSystemMetrics(SM_CXSCREEN) * kTwipsPerPixel;
     const int screenH = GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel;
     const TwipsPoint at = MainWindowPosition(screenW, screenH, outer.cx * kTwipsPerPixel,
                                              outer.cy * kTwipsPerPixel);
     Create({kClassName, image2_.get()},
-           {kCaption, kStyle, kExStyle, {Pixels(at.left), Pixels(at.top), outer.cx, outer.cy},
-            nullptr, menuBar_});
+           {kCaption, kStyle, kExStyle,
+            {TwipsToPixels(at.left), TwipsToPixels(at.top), outer.cx, outer.cy}, nullptr,
+            menuBar_});
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(trayImage2_.get()));
     timer1_.Attach(Handle());
+    tmrIconChange_.Attach(Handle());
+    CreateControls();
 
+    if (!win32::IsRichColourDisplay()) LowColorMode();
     InitApp();
     helpCommand_ = L"write.exe kvlhelp.doc";
 
@@ -89,19 +131,57 @@ void frmKVL::Form_Load() {
 
 void frmKVL::InitApp() {
     tray1_ = std::make_unique<win32::TrayIcon>(Handle(), kTrayMessage);
-    tray1_->SetIcon(smallImage2_.get());
+    tray1_->SetIcon(trayImage2_.get());
     tray1_->SetTip(kTrayTip);
     LoadSettings(services_.store, settings_, services_.watcher);
+    cboStrength.SetListIndex(settings_.Strength);
     if (!services_.commandLine.empty()) {
         // The one-shot mode is not here yet: leave without touching the store.
         EndProgram();
         return;
     }
     RegisterWatches();
+    FillList();
+}
+
+void frmKVL::LowColorMode() {
+    CandyScreen1.SetVisible(false);
+    cmdOK.SetVisible(false);
+    cmdOK256.SetVisible(true);
+    lstItems.Move({100, 400, 4485, 2400});
+    const TwipsRect box = chkDisable.Position();
+    chkDisable.Move({100, 2880, box.width, box.height});
+    SetWindowPos(Handle(), nullptr, 0, 0, TwipsToPixels(4485 + 250), TwipsToPixels(2880 + 1300),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmKVL::FillList() {
+    lstItems.Clear();
+    const int count = MonitorCount(settings_.Monitors);
+    for (int slot = 0; slot < count; ++slot) {
+        const Monitor& m = settings_.Monitors[static_cast<std::size_t>(slot)];
+        lstItems.AddItem(win32::Widen((m.Disable == 1 ? "**" : "") + m.Description));
+    }
+}
+
+void frmKVL::RefreshMe() {
+    SaveSettings(services_.store, settings_);
+    ClearTable(settings_.Monitors);
+    LoadSettings(services_.store, settings_, services_.watcher);
+    cboStrength.SetListIndex(settings_.Strength);
+    FillList();
 }
 
 void frmKVL::RegisterWatches() {
+    settings_.Strength = cboStrength.ListIndex();
     kvl::RegisterWatches(services_.store, settings_, services_.watcher, monitoringDisabled_);
+}
+
+void frmKVL::PauseWatching() { services_.watcher.MonitorStrength(0); }
+
+void frmKVL::ResumeWatching() {
+    services_.watcher.MonitorStrength(monitoringDisabled_ ? 0
+                                                          : SelectedStrengthLevel(settings_.Strength));
 }
 
 void frmKVL::EndProgram() {
@@ -118,6 +198,55 @@ bool frmKVL::Form_QueryUnload() {
     return true;
 }
 
+void frmKVL::cmdOK_Click() {
+    RegisterWatches();
+    SetVisible(false);
+}
+
+void frmKVL::chkDisable_Click() {
+    monitoringDisabled_ = chkDisable.Value();
+    CheckMenuItem(mnuPopUp_, mnuDisable, monitoringDisabled_ ? MF_CHECKED : MF_UNCHECKED);
+    ResumeWatching();
+}
+
+void frmKVL::SetMonitoringSwitch(bool ticked) {
+    // Like a check box changed by code: the click handler runs only when the value changes.
+    if (chkDisable.Value() == ticked) return;
+    chkDisable.SetValue(ticked);
+    chkDisable_Click();
+}
+
+void frmKVL::mnuDisable_Click() {
+    const bool checked = (GetMenuState(mnuPopUp_, mnuDisable, MF_BYCOMMAND) & MF_CHECKED) == 0;
+    CheckMenuItem(mnuPopUp_, mnuDisable, checked ? MF_CHECKED : MF_UNCHECKED);
+    SetMonitoringSwitch(checked);
+}
+
+void frmKVL::mnuDelete_Click() {
+    const int selected = lstItems.ListIndex();
+    if (selected >= 0 && selected < kTableSlots)
+        settings_.Monitors[static_cast<std::size_t>(selected)].Deleted = -1;
+    RefreshMe();
+    // The watcher must number its watches like the table again at once.
+    RegisterWatches();
+}
+
+void frmKVL::mnuHelp_Click() {
+    // The word processor opens the guide that ships beside the program; a failure is ignored.
+    STARTUPINFOW si{sizeof si};
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    std::wstring commandLine = helpCommand_;
+    const std::wstring folder = ThisProgramsFolder();
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.c_str(), &si, &pi)) {
+        AllowSetForegroundWindow(pi.dwProcessId);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+}
+
 void frmKVL::mnuExit_Click() {
     SaveSettings(services_.store, settings_);
     EndProgram();
@@ -129,6 +258,11 @@ void frmKVL::Timer1_Timer() {
     timer1_.Enable(false);
     SaveSettings(services_.store, settings_);
     EndProgram();
+}
+
+std::wstring frmKVL::LastTriggerText() const {
+    return triggers_.LastTriggerTime ? win32::FormatLocalTime(*triggers_.LastTriggerTime)
+                                     : std::wstring();
 }
 
 void frmKVL::ShowPopupAtPointer(HMENU menu) {
@@ -143,10 +277,57 @@ void frmKVL::ShowPopupAtPointer(HMENU menu) {
 
 void frmKVL::Tray1_MouseDown(int button) {
     if (button == 1) {
+        const std::wstring caption = L"Last triggered: " + LastTriggerText();
+        ModifyMenuW(mnuStats_, mnuLast, MF_BYCOMMAND | MF_STRING, mnuLast, caption.c_str());
         ShowPopupAtPointer(mnuStats_);
     } else if (button == 2) {
         ShowPopupAtPointer(mnuPopUp_);
     }
+}
+
+void frmKVL::Tray1_MouseDblClick() {
+    FillList();
+    SetVisible(!IsVisible());
+    if (IsVisible()) win32::SetTopmost(Handle(), true);
+}
+
+void frmKVL::tmrIconChange_Timer() {
+    const IconAnimation::Tick tick = animation_.Next();
+    tray1_->SetIcon(tick.frame == IconAnimation::Frame::Alternate ? trayImage1_.get()
+                                                                  : trayImage2_.get());
+    if (!tick.keepRunning) tmrIconChange_.Enable(false);
+}
+
+void frmKVL::lstItems_MouseDown(int button) {
+    if (button == 2) ShowPopupAtPointer(mnuEditTop_);
+}
+
+LRESULT CALLBACK frmKVL::ListSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                      DWORD_PTR self) {
+    if (msg == WM_RBUTTONDOWN) {
+        reinterpret_cast<frmKVL*>(self)->lstItems_MouseDown(2);
+        return 0;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT frmKVL::OnControlColour(UINT msg, HDC dc, HWND control) {
+    if (control == lstItems.Handle()) {
+        SetTextColor(dc, RGB(255, 255, 0));
+        SetBkColor(dc, GetSysColor(COLOR_DESKTOP));
+        return reinterpret_cast<LRESULT>(desktopBrush_.get());
+    }
+    if (control == chkDisable.Handle()) {
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkColor(dc, RGB(0, 128, 128));
+        return reinterpret_cast<LRESULT>(switchBrush_.get());
+    }
+    if ((control == Label1.Handle() || control == Label2.Handle()) && CandyScreen1.Visible()) {
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(CandyScreen1.BrushFor(dc, control));
+    }
+    return Default(msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
 }
 
 LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -161,25 +342,56 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case WM_DESTROY:
             if (tray1_) tray1_->Remove();
+            RemoveWindowSubclass(lstItems.Handle(), ListSubclass, 1);
             PostQuitMessage(0);
             return 0;
         case WM_TIMER:
-            if (wp == timer1_.Id()) Timer1_Timer();
+            if (wp == idTimer1) Timer1_Timer();
+            else if (wp == idTmrIconChange) tmrIconChange_Timer();
             return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORLISTBOX:
+            return OnControlColour(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+            if (item->CtlID == static_cast<UINT>(idCmdOK)) {
+                win32::StyledButton::Draw(*item, CandyScreen1.BrushFor(item->hDC, item->hwndItem));
+                return TRUE;
+            }
+            return FALSE;
+        }
         case kTrayMessage:
             switch (LOWORD(lp)) {
                 case WM_LBUTTONDOWN: Tray1_MouseDown(1); break;
                 case WM_RBUTTONDOWN: Tray1_MouseDown(2); break;
+                case WM_LBUTTONDBLCLK:
+                case WM_RBUTTONDBLCLK: Tray1_MouseDblClick(); break;
                 default: break;
             }
             return 0;
-        case WM_COMMAND:
-            switch (LOWORD(wp)) {
+        case WM_COMMAND: {
+            const int id = LOWORD(wp), code = HIWORD(wp);
+            if (id == idCmdOK || id == idCmdOK256) {
+                if (code == BN_CLICKED) cmdOK_Click();
+                return 0;
+            }
+            if (id == idChkDisable) {
+                if (code == BN_CLICKED) chkDisable_Click();
+                return 0;
+            }
+            if (id == idLstItems) return 0;
+            switch (id) {
                 case mnuExit: mnuExit_Click(); break;
+                case mnuDelete: mnuDelete_Click(); break;
+                case mnuHelp: mnuHelp_Click(); break;
+                case mnuEditMon: Tray1_MouseDblClick(); break;
+                case mnuDisable: mnuDisable_Click(); break;
                 case mnuClose: mnuClose_Click(); break;
                 default: break;
             }
             return 0;
+        }
         default:
             return Default(msg, wp, lp);
     }

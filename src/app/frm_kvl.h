@@ -1,13 +1,19 @@
 #pragma once
-// frmKVL, the main window: start-up, the ways the program ends, the menus and the tray icon.
+// frmKVL, the main window: start-up and every way of ending, the monitor list and the
+// monitoring switch, the menus, the tray icon and its animation.
 
 #include <windows.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/icon_animation.h"
+#include "editor/editor_host.h"
+#include "engine/trigger_guard.h"
 #include "monitors/settings.h"
+#include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/timer.h"
 #include "platform/win32/tray_icon.h"
@@ -17,12 +23,12 @@ namespace kvl {
 
 class WindowWatcher;
 
-class frmKVL final : public win32::Window {
+class frmKVL final : public win32::Window, public EditorHost {
 public:
     struct Services {
         SettingsStore& store;
         WindowWatcher& watcher;
-        std::wstring commandLine;           // the arguments after the program's name
+        std::wstring commandLine;          // the arguments after the program's name
         std::function<void()> endProgram;  // ends the process at once
     };
 
@@ -31,16 +37,29 @@ public:
 
     // Creates the window and runs the whole start-up.
     void Form_Load();
-
-    // Hides or shows nothing itself; false when a close request was refused (window kept).
+    // False when a close request was turned into hiding the window.
     bool Form_QueryUnload();
 
-    Settings& CurrentSettings() { return settings_; }
+    // EditorHost, and the main window's own public operations.
+    Settings& CurrentSettings() override { return settings_; }
+    void RefreshMe() override;
+    void RegisterWatches() override;
+    void PauseWatching() override;
+    void ResumeWatching() override;
+    void EditorClosed() override {}
+    void FillList();
+    void LowColorMode();
+
     win32::TrayIcon* Tray1() { return tray1_.get(); }
     const std::wstring& HelpCommand() const { return helpCommand_; }
     HMENU PopUpMenu() const { return mnuPopUp_; }
     HMENU StatsMenu() const { return mnuStats_; }
-    bool MonitoringDisabled() const { return monitoringDisabled_; }
+    HMENU MonitorsMenu() const { return mnuEditTop_; }
+    HICON Image1() const { return trayImage1_.get(); }
+    HICON Image2() const { return trayImage2_.get(); }
+    const TriggerRecord& Triggers() const { return triggers_; }
+    bool IconAnimating() const { return tmrIconChange_.Enabled(); }
+    std::wstring LastTriggerText() const;
 
     static constexpr UINT kTrayMessage = WM_APP + 10;
 
@@ -57,33 +76,71 @@ public:
         mnuDisable,
         mnuClose,
     };
+    // Control identifiers.
+    enum Control : int {
+        idCandyScreen1 = 10,
+        idLabel2,
+        idLabel1,
+        idLstItems,
+        idChkDisable,
+        idCmdOK,
+        idCboStrength,
+        idLabel3,
+        idCmdOK256,
+    };
+    enum TimerId : UINT_PTR { idTimer1 = 1, idTimer2, idTmrIconChange };
+
+    // Handlers, public so that the tray and the tests can drive them as the user would.
+    void cmdOK_Click();
+    void chkDisable_Click();
+    void mnuDisable_Click();
+    void mnuDelete_Click();
+    void mnuHelp_Click();
+    void mnuExit_Click();
+    void mnuClose_Click();
+    void Tray1_MouseDown(int button);
+    void Tray1_MouseDblClick();
+    void tmrIconChange_Timer();
 
 private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
     void InitApp();
-    void RegisterWatches();
     void EndProgram();
     void BuildMenus();
-
-    void mnuExit_Click();
-    void mnuClose_Click();
+    void CreateControls();
+    void SetMonitoringSwitch(bool ticked);
     void Timer1_Timer();
-    void Tray1_MouseDown(int button);
     void ShowPopupAtPointer(HMENU menu);
+    void lstItems_MouseDown(int button);
+    LRESULT OnControlColour(UINT msg, HDC dc, HWND control);
+    static LRESULT CALLBACK ListSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                         UINT_PTR id, DWORD_PTR self);
 
     Services services_;
     Settings settings_;
+    TriggerRecord triggers_;
+    IconAnimation animation_;
     std::wstring helpCommand_;
     bool monitoringDisabled_ = false;
 
-    win32::UniqueIcon image1_;  // flash frame
-    win32::UniqueIcon image2_;  // resting icon
-    win32::UniqueIcon smallImage1_, smallImage2_;
+    win32::UniqueIcon image1_, image2_;            // 32 x 32: flash frame, resting icon
+    win32::UniqueIcon trayImage1_, trayImage2_;    // the same pictures at tray size
     std::unique_ptr<win32::TrayIcon> tray1_;
-    win32::WindowTimer timer1_{1, 100};
+    win32::WindowTimer timer1_{idTimer1, 100};
+    win32::WindowTimer tmrIconChange_{idTmrIconChange, 400};
 
-    HMENU menuBar_ = nullptr;   // owned by the window once attached
+    win32::CandyScreen CandyScreen1;
+    win32::Label Label2, Label1, Label3;
+    win32::ListBox lstItems;
+    win32::CheckBox chkDisable;
+    win32::StyledButton cmdOK;
+    win32::Button cmdOK256;
+    win32::ComboBox cboStrength;
+    win32::UniqueBrush desktopBrush_, switchBrush_;
+
+    HMENU menuBar_ = nullptr;        // owned by the window once attached
+    HMENU mnuEditTop_ = nullptr;     // "&Monitors", also the list's pop-up
     win32::UniqueMenu hiddenMenus_;  // holds "Stats" and "PopUp"
     HMENU mnuStats_ = nullptr;
     HMENU mnuPopUp_ = nullptr;

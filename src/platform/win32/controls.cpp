@@ -118,7 +118,7 @@ constexpr COLORREF kCandyBottom = RGB(10, 24, 72);
 
 }  // namespace
 
-void StyledButton::Draw(const DRAWITEMSTRUCT& item) {
+void StyledButton::Draw(const DRAWITEMSTRUCT& item, HBRUSH background) {
     HDC dc = item.hDC;
     RECT r = item.rcItem;
     const bool pressed = item.itemState & ODS_SELECTED;
@@ -130,7 +130,7 @@ void StyledButton::Draw(const DRAWITEMSTRUCT& item) {
     if (disabled) top = bottom = RGB(110, 120, 140);
 
     // Paint the corners like the background, then a rounded glossy face on top.
-    FillRect(dc, &r, reinterpret_cast<HBRUSH>(GetClassLongPtrW(GetParent(item.hwndItem), GCLP_HBRBACKGROUND)));
+    FillRect(dc, &r, background ? background : GetSysColorBrush(COLOR_BTNFACE));
     HRGN face = CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, 10, 10);
     SelectClipRgn(dc, face);
     FillVertical(dc, r, top, bottom);
@@ -173,8 +173,6 @@ bool CandyScreen::Create(HWND parent, int id, const TwipsRect& at) {
     (void)registered;
     if (!CreateControl(parent, id, L"KVL.CandyScreen", L"", WS_CLIPCHILDREN, at)) return false;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    // Lowest of its siblings: it is the background.
-    SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Render();
     return true;
 }

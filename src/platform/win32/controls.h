@@ -64,7 +64,9 @@ public:
     bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
         return Button::Create(parent, id, text, at, BS_OWNERDRAW);
     }
-    static void Draw(const DRAWITEMSTRUCT& item);
+    // `background` fills the corners the rounded face leaves, so it should match what lies
+    // behind the button.
+    static void Draw(const DRAWITEMSTRUCT& item, HBRUSH background);
 };
 
 class CheckBox : public Control {

@@ -1,0 +1,248 @@
+// The main window driven in-process, as the user would drive it.
+
+#include <gtest/gtest.h>
+
+#include "app/frm_kvl.h"
+#include "fakes/fake_watcher.h"
+#include "support/wintest.h"
+
+namespace kvl {
+namespace {
+
+using wintest::WaitFor;
+
+class MainWindow : public ::testing::Test {
+protected:
+    void Load() {
+        form = std::make_unique<frmKVL>(
+            frmKVL::Services{scoped.Store(), watcher, L"", [this] { ++ended; }});
+        form->Form_Load();
+    }
+    void TearDown() override {
+        if (form && form->Handle()) DestroyWindow(form->Handle());
+        form.reset();
+        // Swallow the quit the window's end posts, so the next test starts clean.
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+    }
+    void AddMonitor(int slot, const std::string& description, int disable = 0) {
+        const std::string section = "Monitor" + std::to_string(slot);
+        scoped.Store().Write(section, "Description", description);
+        scoped.Store().Write(section, "Caption", "caption of " + description);
+        scoped.Store().Write(section, "Disable", std::to_string(disable));
+    }
+    HWND Item(int id) const { return GetDlgItem(form->Handle(), id); }
+    std::vector<std::wstring> Lines() const {
+        std::vector<std::wstring> lines;
+        HWND list = Item(frmKVL::idLstItems);
+        const auto n = SendMessageW(list, LB_GETCOUNT, 0, 0);
+        for (int i = 0; i < n; ++i) {
+            wchar_t text[512] = L"";
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            lines.emplace_back(text);
+        }
+        return lines;
+    }
+    void Command(UINT id) { SendMessageW(form->Handle(), WM_COMMAND, id, 0); }
+    bool MenuChecked(UINT id) const {
+        return GetMenuState(form->PopUpMenu(), id, MF_BYCOMMAND) & MF_CHECKED;
+    }
+    bool BoxTicked() const {
+        return SendMessageW(Item(frmKVL::idChkDisable), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    std::wstring MenuText(HMENU menu, UINT position) const {
+        wchar_t text[128] = L"";
+        GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+        return text;
+    }
+    POINT TopLeftTwips(int id) const {
+        RECT r{};
+        GetWindowRect(Item(id), &r);
+        MapWindowPoints(HWND_DESKTOP, form->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return {r.left * 15, r.top * 15};
+    }
+
+    wintest::ScopedStore scoped{wintest::UniqueName(L"KVLMain")};
+    fakes::FakeWatcher watcher;
+    std::unique_ptr<frmKVL> form;
+    int ended = 0;
+};
+
+TEST_F(MainWindow, ListsEveryMonitorWithItsDisabledMarkUpToTheFirstEmptyDescription) {
+    AddMonitor(0, "Alpha");
+    AddMonitor(1, "Beta", 1);
+    AddMonitor(2, " Gamma");
+    AddMonitor(4, "after the gap");
+    Load();
+    EXPECT_EQ(Lines(), (std::vector<std::wstring>{L"Alpha", L"**Beta", L" Gamma"}));
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(MainWindow, FiftyMonitorsMakeFiftyLines) {
+    for (int i = 0; i <= 50; ++i) AddMonitor(i, "m" + std::to_string(i));
+    Load();
+    const auto lines = Lines();
+    ASSERT_EQ(lines.size(), 50u);
+    EXPECT_EQ(lines.back(), L"m49");
+}
+
+TEST_F(MainWindow, DeletingTheMiddleOfThreeClosesUpListStoreAndWatches) {
+    AddMonitor(0, "A");
+    AddMonitor(1, "B");
+    AddMonitor(2, "C");
+    Load();
+    SendMessageW(Item(frmKVL::idLstItems), LB_SETCURSEL, 1, 0);
+    Command(frmKVL::mnuDelete);
+    EXPECT_EQ(Lines(), (std::vector<std::wstring>{L"A", L"C"}));
+    EXPECT_EQ(scoped.Store().Read("Monitor1", "Description"), "C");
+    EXPECT_FALSE(scoped.SectionExists("Monitor2"));
+    ASSERT_EQ(watcher.watches.size(), 2u);
+    EXPECT_EQ(watcher.watches[1].caption, "caption of C");
+
+    // Nothing selected: only saved and reloaded.
+    SendMessageW(Item(frmKVL::idLstItems), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    Command(frmKVL::mnuDelete);
+    EXPECT_EQ(Lines(), (std::vector<std::wstring>{L"A", L"C"}));
+}
+
+TEST_F(MainWindow, TheSwitchAndTheTrayEntryMoveTheWatcherLevelTogether) {
+    Load();
+    EXPECT_EQ(watcher.level, 4);  // "Weaker", the default
+    SendMessageW(Item(frmKVL::idChkDisable), BM_CLICK, 0, 0);
+    EXPECT_TRUE(BoxTicked());
+    EXPECT_TRUE(MenuChecked(frmKVL::mnuDisable));
+    EXPECT_EQ(watcher.level, 0);
+
+    // OK and the close box keep monitoring off while the box stays ticked.
+    Command(frmKVL::idCmdOK);
+    EXPECT_EQ(watcher.level, 0);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+
+    Command(frmKVL::mnuDisable);
+    EXPECT_FALSE(BoxTicked());
+    EXPECT_FALSE(MenuChecked(frmKVL::mnuDisable));
+    EXPECT_EQ(watcher.level, 4);
+    Command(frmKVL::mnuDisable);
+    EXPECT_TRUE(BoxTicked());
+    EXPECT_EQ(watcher.level, 0);
+}
+
+TEST_F(MainWindow, DisabledStrengthGivesLevelZeroEvenWithTheSwitchOff) {
+    scoped.Store().Write("General", "Strength", "5");
+    Load();
+    EXPECT_EQ(watcher.level, 0);
+    SendMessageW(Item(frmKVL::idChkDisable), BM_CLICK, 0, 0);
+    SendMessageW(Item(frmKVL::idChkDisable), BM_CLICK, 0, 0);
+    EXPECT_EQ(watcher.level, 0);
+}
+
+TEST_F(MainWindow, OkAndTheCloseBoxSaveReRegisterAndHide) {
+    AddMonitor(0, "A");
+    Load();
+    for (UINT how : {0u, 1u}) {
+        ShowWindow(form->Handle(), SW_SHOW);
+        scoped.Store().Write("General", "Strength", "0");
+        const int clears = watcher.clears;
+        if (how == 0) Command(frmKVL::idCmdOK);
+        else SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
+        EXPECT_FALSE(IsWindowVisible(form->Handle()));
+        EXPECT_EQ(scoped.Store().Read("General", "Strength"), "3");
+        EXPECT_EQ(watcher.clears, clears + 1);
+        EXPECT_TRUE(IsWindow(form->Handle()));
+    }
+    EXPECT_EQ(ended, 0);
+}
+
+TEST_F(MainWindow, MenusCarryTheirCaptions) {
+    Load();
+    HMENU bar = GetMenu(form->Handle());
+    ASSERT_EQ(GetMenuItemCount(bar), 3);
+    EXPECT_EQ(MenuText(bar, 0), L"&File");
+    EXPECT_EQ(MenuText(bar, 1), L"&Monitors");
+    EXPECT_EQ(MenuText(bar, 2), L"&Help");
+    EXPECT_EQ(MenuText(GetSubMenu(bar, 0), 0), L"E&xit Application");
+    HMENU monitors = GetSubMenu(bar, 1);
+    EXPECT_EQ(MenuText(monitors, 0), L"&New Monitor");
+    EXPECT_EQ(MenuText(monitors, 1), L"&Edit Monitor");
+    EXPECT_EQ(MenuText(monitors, 2), L"&Delete Monitor");
+    HMENU help = GetSubMenu(bar, 2);
+    EXPECT_EQ(MenuText(help, 0), L"&KVL Help");
+    EXPECT_EQ(MenuText(help, 1), L"&Command Line Reference");
+    HMENU popUp = form->PopUpMenu();
+    ASSERT_EQ(GetMenuItemCount(popUp), 4);
+    EXPECT_EQ(MenuText(popUp, 0), L"&Edit Monitors");
+    EXPECT_EQ(MenuText(popUp, 1), L"&Disable Monitoring");
+    EXPECT_TRUE(GetMenuState(popUp, 2, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(MenuText(popUp, 3), L"E&xit");
+}
+
+// A pop-up menu runs its own loop; this reads it from inside and closes it.
+std::wstring g_seenCaption;
+void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    GUITHREADINFO info{sizeof info};
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    g_seenCaption = (info.flags & GUI_INMENUMODE) ? L"in menu" : L"no menu";
+    EndMenu();
+}
+
+TEST_F(MainWindow, LeftClickOnTheTrayShowsTheLastTriggerTime) {
+    Load();
+    g_seenCaption.clear();
+    SetTimer(nullptr, 0, 100, ReadAndCloseMenu);
+    form->Tray1_MouseDown(1);
+    EXPECT_EQ(g_seenCaption, L"in menu");
+    wchar_t text[128] = L"";
+    GetMenuStringW(form->StatsMenu(), frmKVL::mnuLast, text, 128, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Last triggered: ");
+
+    SetTimer(nullptr, 0, 100, ReadAndCloseMenu);
+    form->Tray1_MouseDown(2);
+    EXPECT_EQ(g_seenCaption, L"in menu");
+}
+
+TEST_F(MainWindow, TrayDoubleClickTogglesTheWindowTopmostWithAFreshList) {
+    AddMonitor(0, "A");
+    Load();
+    form->Tray1_MouseDblClick();
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    AddMonitor(1, "B");
+    form->CurrentSettings().Monitors[1].Description = "B";
+    form->Tray1_MouseDblClick();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(Lines(), (std::vector<std::wstring>{L"A", L"B"}));
+}
+
+TEST_F(MainWindow, IconFlashesElevenFramesThenRests) {
+    Load();
+    ASSERT_TRUE(form->Tray1());
+    EXPECT_EQ(form->Tray1()->Icon(), form->Image2());
+    for (int tick = 0; tick < 11; ++tick) {
+        form->tmrIconChange_Timer();
+        EXPECT_EQ(form->Tray1()->Icon(), tick % 2 == 0 ? form->Image1() : form->Image2()) << tick;
+    }
+    form->tmrIconChange_Timer();
+    EXPECT_EQ(form->Tray1()->Icon(), form->Image2());
+    EXPECT_FALSE(form->IconAnimating());
+}
+
+TEST_F(MainWindow, LowColourLayoutUsesPlainControls) {
+    Load();
+    form->LowColorMode();
+    EXPECT_FALSE(IsWindowVisible(Item(frmKVL::idCandyScreen1)));
+    EXPECT_FALSE(IsWindowVisible(Item(frmKVL::idCmdOK)));
+    EXPECT_TRUE(IsWindowVisible(Item(frmKVL::idCmdOK256)));
+    EXPECT_EQ(TopLeftTwips(frmKVL::idLstItems).x, 105);  // 100 twips is 6.67 pixels: 7
+    EXPECT_EQ(TopLeftTwips(frmKVL::idLstItems).y, 405);
+    EXPECT_EQ(TopLeftTwips(frmKVL::idChkDisable).y, TopLeftTwips(frmKVL::idCmdOK256).y);
+    RECT r{};
+    GetWindowRect(form->Handle(), &r);
+    EXPECT_EQ(r.right - r.left, 316);  // 4735 twips
+    EXPECT_EQ(r.bottom - r.top, 279);  // 4180 twips
+    Command(frmKVL::idCmdOK256);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+}  // namespace
+}  // namespace kvl
