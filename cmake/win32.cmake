@@ -25,6 +25,15 @@ target_compile_options(KVL PRIVATE ${KVL_WARNINGS})
 target_link_options(KVL PRIVATE ${KVL_WIN_LINK} -municode -s)
 target_link_libraries(KVL PRIVATE kvl_win32)
 
+# The user guide ships beside the program, as rich text the system's word processor opens.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/kvlhelp.doc
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/build_help.py
+            ${CMAKE_SOURCE_DIR}/docs/kvlhelp.txt ${CMAKE_BINARY_DIR}/kvlhelp.doc
+    DEPENDS ${CMAKE_SOURCE_DIR}/docs/kvlhelp.txt ${CMAKE_SOURCE_DIR}/tools/build_help.py)
+add_custom_target(kvlhelp ALL DEPENDS ${CMAKE_BINARY_DIR}/kvlhelp.doc)
+
 if(KVL_TESTS)
     set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
