@@ -66,6 +66,7 @@ if(KVL_TESTS)
 
     file(GLOB KVL_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
     kvl_wine_test(kvl_win32_tests ${KVL_WIN32_TEST_SOURCES})
+    add_dependencies(kvl_win32_tests kvl_target)  # the shell tests launch it
 
     file(GLOB KVL_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
     kvl_wine_test(kvl_e2e_tests ${KVL_E2E_SOURCES})

@@ -1,6 +1,98 @@
 #include "cmdline/command_line.h"
 
+#include <algorithm>
+#include <array>
+
+#include "engine/caption_match.h"
+#include "engine/window_watcher.h"
+#include "platform/shell.h"
+#include "platform/timer.h"
+
 namespace kvl {
+
+namespace {
+
+constexpr std::string_view kTitle = "KVL";
+constexpr std::string_view kProblem =
+    "I had a problem understanding your command line. Make sure it's in the correct format. "
+    "Also, if you're launching the application, make sure the path is correct. ";
+constexpr int kDefaultWaitMinutes = 3;
+// "Ultra", the strongest entry of the strength selector: the run waits for one window only
+// and should catch it as soon as it shows.
+constexpr std::int16_t kCommandLineStrength = 1;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// Lower case in every script, with the very table the watcher folds captions with, so a
+// caption given in capitals of any alphabet still finds its window. Bytes that are not
+// UTF-8 pass through untouched rather than being replaced.
+std::string LowerCase(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        const int extra = b < 0x80             ? 0
+                          : (b & 0xE0) == 0xC0 ? 1
+                          : (b & 0xF0) == 0xE0 ? 2
+                          : (b & 0xF8) == 0xF0 ? 3
+                                               : -1;
+        char32_t c = extra == 0   ? b
+                     : extra == 1 ? (b & 0x1F)
+                     : extra == 2 ? (b & 0x0F)
+                                  : (b & 0x07);
+        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < utf8.size();
+        for (int k = 1; ok && k <= extra; ++k) {
+            const auto cont = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
+            if ((cont & 0xC0) != 0x80)
+                ok = false;
+            else
+                c = (c << 6) | (cont & 0x3F);
+        }
+        if (!ok) {
+            out.push_back(utf8[i++]);
+            continue;
+        }
+        AppendUtf8(out, FoldCase(c));
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return out;
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+}  // namespace
 
 std::string ArgumentsOf(std::string_view commandLine) {
     std::size_t i = 0;
@@ -13,6 +105,155 @@ std::string ArgumentsOf(std::string_view commandLine) {
     while (i < commandLine.size() && commandLine[i] != ' ' && commandLine[i] != '\t') ++i;
     while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
     return std::string(commandLine.substr(i));
+}
+
+std::string CommandLineReference() {
+    struct Line {
+        std::string_view left;
+        int blanks;
+        std::string_view right;
+    };
+    // The blank counts are part of the text users and scripts know; keep them as they are.
+    static constexpr std::array<Line, 12> kLines{{
+        {"Command line reference:", 0, ""},
+        {"", 0, ""},
+        {"/caption[..window caption...]", 3, "= Full or partial caption of the window to look for"},
+        {"/run[..path of application...]", 5, "= If you want to launch the application first"},
+        {"/wait[..number of minutes...]", 3,
+         "= Number of minutes to wait for the window. Default is 3"},
+        {"/sendkeys[..keystrokes...]", 8,
+         "= sends keystrokes to the window. See help file for details"},
+        {"", 0, ""},
+        {"/min", 30, "= Minimize the window"},
+        {"/max", 29, "= Maximize the window"},
+        {"/restore", 24, "= Restore the window"},
+        {"/close", 27, "= Close the window"},
+        {"/hide", 29, "= Hide the window"},
+    }};
+    std::string text;
+    for (std::size_t i = 0; i < kLines.size(); ++i) {
+        // Line feed first, then carriage return: the order the reference has always had.
+        if (i > 0) text += "\n\r";
+        text += kLines[i].left;
+        text.append(static_cast<std::size_t>(kLines[i].blanks), ' ');
+        text += kLines[i].right;
+    }
+    return text;
+}
+
+std::optional<std::string> BracketValue(std::string_view text, std::string_view switchText) {
+    const auto s = text.find(switchText);
+    if (s == std::string_view::npos) return std::nullopt;
+    const auto b = text.find('[', s);
+    if (b == std::string_view::npos) return std::nullopt;
+    const auto e = text.find(']', b + 1);
+    if (e == std::string_view::npos) return std::nullopt;
+    return std::string(text.substr(b + 1, e - b - 1));
+}
+
+std::optional<std::int16_t> WaitMinutes(std::string_view text) {
+    text = TrimBlanks(text);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+
+    // The number is `digits` x 10^exponent, with the leading zeros of `digits` dropped.
+    std::string digits;
+    long long exponent = 0;
+    bool anyDigit = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            anyDigit = true;
+            if (!digits.empty() || c != '0') digits.push_back(c);
+            if (point) --exponent;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit) return std::nullopt;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool negativeExponent = false;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            negativeExponent = text[i++] == '-';
+        if (i == text.size() || !IsDigit(text[i])) return std::nullopt;
+        // Far past any 16-bit number either way; saturating keeps the sum below from overflowing.
+        constexpr long long kExponentCap = 1'000'000;
+        long long e = 0;
+        for (; i < text.size() && IsDigit(text[i]); ++i)
+            e = std::min(kExponentCap, e * 10 + (text[i] - '0'));
+        exponent += negativeExponent ? -e : e;
+    }
+    if (i != text.size()) return std::nullopt;
+    if (digits.empty()) return std::int16_t{0};
+
+    const long long wholeDigits = static_cast<long long>(digits.size()) + exponent;
+    if (wholeDigits > 5) return std::nullopt;  // 100000 or more
+    long long whole = 0;
+    for (long long k = 0; k < wholeDigits; ++k)
+        whole = whole * 10 + (k < static_cast<long long>(digits.size())
+                                  ? digits[static_cast<std::size_t>(k)] - '0'
+                                  : 0);
+
+    // Below 0.1 there is nothing to round up; otherwise the first fraction digit decides and a
+    // bare 5 goes to the even neighbour.
+    if (wholeDigits >= 0 && wholeDigits < static_cast<long long>(digits.size())) {
+        const std::string_view fraction =
+            std::string_view(digits).substr(static_cast<std::size_t>(wholeDigits));
+        const bool beyondHalf = fraction.find_first_not_of('0', 1) != std::string_view::npos;
+        if (fraction[0] > '5' || (fraction[0] == '5' && (beyondHalf || whole % 2 == 1))) ++whole;
+    }
+    const long long value = negative ? -whole : whole;
+    if (value < -32768 || value > 32767) return std::nullopt;
+    return static_cast<std::int16_t>(value);
+}
+
+bool IsHelpRequest(std::string_view lowered) {
+    if (Contains(lowered, "/?") || Contains(lowered, "/help")) return true;
+    const std::string_view bare = TrimBlanks(lowered);
+    return bare == "?" || bare == "help";
+}
+
+CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
+                                  WindowWatcher& watcher, MinuteTimer& timer) {
+    // Every search and every value below works on this one copy, so the launched program, the
+    // caption and the wait all come out lower case.
+    const std::string lowered = LowerCase(commandLine);
+
+    if (IsHelpRequest(lowered)) {
+        shell.MessageBox(CommandLineReference(), kTitle);
+        return CommandLineOutcome::Help;
+    }
+    const auto problem = [&] {
+        shell.MessageBox(std::string(kProblem) + CommandLineReference(), kTitle);
+        return CommandLineOutcome::Error;
+    };
+
+    if (Contains(lowered, "/run")) {
+        const auto program = BracketValue(lowered, "/run");
+        if (!program || !shell.Launch(*program)) return problem();
+    }
+    if (Contains(lowered, "/caption")) {
+        const auto caption = BracketValue(lowered, "/caption");
+        if (!caption) return problem();
+        watcher.AddWatch(*caption, false);
+        watcher.MonitorStrength(kCommandLineStrength);
+    }
+    int minutes = kDefaultWaitMinutes;
+    if (Contains(lowered, "/wait")) {
+        const auto value = BracketValue(lowered, "/wait");
+        const auto parsed = value ? WaitMinutes(*value) : std::nullopt;
+        if (!parsed) return problem();
+        minutes = *parsed;
+    }
+    // Set even for the default: the port promises no starting interval.
+    timer.SetInterval(minutes);
+    timer.Enable(true);
+    return CommandLineOutcome::Waiting;
 }
 
 }  // namespace kvl

@@ -1,13 +1,46 @@
 #pragma once
 // The one-shot command-line mode: switch grammar, values and the reference text.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace kvl {
 
+class Shell;
+class WindowWatcher;
+class MinuteTimer;
+
 // The process command line without the program's own name: what follows the name (quoted
 // or not) and the blanks after it.
 std::string ArgumentsOf(std::string_view commandLine);
+
+// The switch summary shown for help, after the error message and from the Help menu.
+std::string CommandLineReference();
+
+// The text between the first "[" at or after the first `switchText` and the next "]".
+// Nothing is trimmed and nothing escapes, so a value cannot hold "]". Nothing when the
+// switch, its "[" or its "]" is missing.
+std::optional<std::string> BracketValue(std::string_view text, std::string_view switchText);
+
+// A "/wait" value as whole minutes: a decimal number with optional sign, fraction and
+// exponent, blanks allowed around it; a half rounds to the even neighbour. Nothing for
+// anything else, for "", and for results outside the 16-bit range.
+std::optional<std::int16_t> WaitMinutes(std::string_view text);
+
+// `lowered` is the already lower-cased command line.
+bool IsHelpRequest(std::string_view lowered);
+
+enum class CommandLineOutcome {
+    Help,     // the reference was shown; the caller ends the program
+    Error,    // the problem message was shown; the caller ends the program
+    Waiting,  // the watch is registered (if asked for) and the timer runs
+};
+
+// Launches, registers the one watch and starts the wait timer as the command line asks.
+// What was done before a failure stays done: a launched program keeps running.
+CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
+                                  WindowWatcher& watcher, MinuteTimer& timer);
 
 }  // namespace kvl

@@ -1,0 +1,268 @@
+#include "cmdline/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_minute_timer.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_watcher.h"
+
+namespace kvl {
+namespace {
+
+// Written out in full on purpose: this is the text users see, byte for byte.
+const std::string kReference =
+    "Command line reference:\n\r"
+    "\n\r"
+    "/caption[..window caption...]   = Full or partial caption of the window to look for\n\r"
+    "/run[..path of application...]     = If you want to launch the application first\n\r"
+    "/wait[..number of minutes...]   = Number of minutes to wait for the window. Default is 3\n\r"
+    "/sendkeys[..keystrokes...]        = sends keystrokes to the window. See help file for "
+    "details\n\r"
+    "\n\r"
+    "/min                              = Minimize the window\n\r"
+    "/max                             = Maximize the window\n\r"
+    "/restore                        = Restore the window\n\r"
+    "/close                           = Close the window\n\r"
+    "/hide                             = Hide the window";
+
+const std::string kProblem =
+    "I had a problem understanding your command line. Make sure it's in the correct format. "
+    "Also, if you're launching the application, make sure the path is correct. " +
+    kReference;
+
+TEST(CommandLineReference, IsTheTwelveLinesExactly) {
+    const std::string text = CommandLineReference();
+    EXPECT_EQ(text, kReference);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11);
+    EXPECT_NE(text.back(), '\r');
+}
+
+TEST(BracketValue, TakesTheTextUpToTheFirstClosingBracket) {
+    EXPECT_EQ(BracketValue("/caption[abc]", "/caption"), "abc");
+    EXPECT_EQ(BracketValue("/caption[a]b]", "/caption"), "a");
+    EXPECT_EQ(BracketValue("/caption[]", "/caption"), "");
+    EXPECT_EQ(BracketValue("/caption[ two  words ]", "/caption"), " two  words ");
+    EXPECT_EQ(BracketValue("/caption[a[b]", "/caption"), "a[b");
+    // The "[" need not follow the switch at once; it is simply the next one.
+    EXPECT_EQ(BracketValue("/caption /max /run[x]", "/caption"), "x");
+    // Only the first occurrence of the switch counts.
+    EXPECT_EQ(BracketValue("/wait[1] /wait[2]", "/wait"), "1");
+}
+
+TEST(BracketValue, FailsWithoutSwitchOrBrackets) {
+    EXPECT_EQ(BracketValue("/max", "/caption"), std::nullopt);
+    EXPECT_EQ(BracketValue("/caption abc", "/caption"), std::nullopt);
+    EXPECT_EQ(BracketValue("/caption[abc", "/caption"), std::nullopt);
+    EXPECT_EQ(BracketValue("[abc] /caption", "/caption"), std::nullopt);
+    EXPECT_EQ(BracketValue("/caption]abc[", "/caption"), std::nullopt);
+}
+
+TEST(WaitMinutes, ReadsDecimalNumbersAndRoundsHalvesToEven) {
+    EXPECT_EQ(WaitMinutes("10"), 10);
+    EXPECT_EQ(WaitMinutes("0"), 0);
+    EXPECT_EQ(WaitMinutes("007"), 7);
+    EXPECT_EQ(WaitMinutes("2.5"), 2);
+    EXPECT_EQ(WaitMinutes("3.5"), 4);
+    EXPECT_EQ(WaitMinutes("2.50"), 2);
+    EXPECT_EQ(WaitMinutes("2.500001"), 3);
+    EXPECT_EQ(WaitMinutes("2.49999"), 2);
+    EXPECT_EQ(WaitMinutes(".5"), 0);
+    EXPECT_EQ(WaitMinutes("0.05"), 0);
+    EXPECT_EQ(WaitMinutes("5."), 5);
+    EXPECT_EQ(WaitMinutes("-1.5"), -2);
+    EXPECT_EQ(WaitMinutes("-2.5"), -2);
+    EXPECT_EQ(WaitMinutes("+4"), 4);
+    EXPECT_EQ(WaitMinutes("-0"), 0);
+    EXPECT_EQ(WaitMinutes(" 12\t"), 12);
+    EXPECT_EQ(WaitMinutes("1e2"), 100);
+    EXPECT_EQ(WaitMinutes("25E-1"), 2);
+    EXPECT_EQ(WaitMinutes("1e-999999999999"), 0);
+    EXPECT_EQ(WaitMinutes("0e999999999999"), 0);
+}
+
+TEST(WaitMinutes, HoldsTheSixteenBitRange) {
+    EXPECT_EQ(WaitMinutes("32767"), 32767);
+    EXPECT_EQ(WaitMinutes("32767.4"), 32767);
+    EXPECT_EQ(WaitMinutes("32767.5"), std::nullopt);
+    EXPECT_EQ(WaitMinutes("32768"), std::nullopt);
+    EXPECT_EQ(WaitMinutes("-32768"), -32768);
+    EXPECT_EQ(WaitMinutes("-32768.5"), -32768);
+    EXPECT_EQ(WaitMinutes("-32769"), std::nullopt);
+    EXPECT_EQ(WaitMinutes("40000"), std::nullopt);
+    EXPECT_EQ(WaitMinutes("99999.9"), std::nullopt);
+    EXPECT_EQ(WaitMinutes("00000000000000000001"), 1);
+    EXPECT_EQ(WaitMinutes("1e999999999999"), std::nullopt);
+}
+
+TEST(WaitMinutes, RefusesWhatIsNotOneNumber) {
+    for (const char* text :
+         {"",      " ",   "x",   "5x", "x5", "-",   "+",    ".",    "-.",   "1.2.3",
+          "1 000", "1,5", "- 5", "e5", "1e", "1e+", "0x10", "&h10", "five", "++1"})
+        EXPECT_EQ(WaitMinutes(text), std::nullopt) << '"' << text << '"';
+}
+
+TEST(IsHelpRequest, KnowsTheSwitchesAndTheBareWords) {
+    for (const char* text : {"/?", "/help", "/caption[x] /?", "/caption[a/?b]", "/helpme", "?",
+                             " ? ", "help", "\thelp  "})
+        EXPECT_TRUE(IsHelpRequest(text)) << '"' << text << '"';
+    for (const char* text :
+         {"", "? ?", "help me", "?x", "/caption[help]", "/caption[what?]", "/ ?", "\\?"})
+        EXPECT_FALSE(IsHelpRequest(text)) << '"' << text << '"';
+}
+
+class RunCommandLineTest : public ::testing::Test {
+protected:
+    CommandLineOutcome Run(std::string_view line) {
+        return RunCommandLine(line, shell, watcher, timer);
+    }
+    // Nothing registered, nothing timed: the run stopped before the watch.
+    void ExpectNoWatchNoTimer() {
+        EXPECT_TRUE(watcher.watches.empty());
+        EXPECT_EQ(watcher.level, -1);
+        EXPECT_TRUE(timer.intervals.empty());
+        EXPECT_FALSE(timer.enabled);
+    }
+    void ExpectOneProblemBox() {
+        ASSERT_EQ(shell.boxes.size(), 1u);
+        EXPECT_EQ(shell.boxes[0].text, kProblem);
+        EXPECT_EQ(shell.boxes[0].title, "KVL");
+    }
+
+    fakes::FakeShell shell;
+    fakes::FakeWatcher watcher;
+    fakes::FakeMinuteTimer timer;
+};
+
+TEST_F(RunCommandLineTest, HelpWinsOverEverythingElse) {
+    for (const char* line : {"/HELP", "Help", " ? ", "/run[app.exe] /caption[x] /wait[y /?",
+                             "/caption[/HeLp]", "/wait[x] /?"}) {
+        SCOPED_TRACE(line);
+        shell = {};
+        EXPECT_EQ(Run(line), CommandLineOutcome::Help);
+        ASSERT_EQ(shell.boxes.size(), 1u);
+        EXPECT_EQ(shell.boxes[0].text, kReference);
+        EXPECT_EQ(shell.boxes[0].title, "KVL");
+        EXPECT_TRUE(shell.launches.empty());
+        ExpectNoWatchNoTimer();
+    }
+}
+
+TEST_F(RunCommandLineTest, CaptionBecomesOneLowerCasePartialWatchAtTheStrongestLevel) {
+    EXPECT_EQ(Run("/caption[Untitled - Notepad]"), CommandLineOutcome::Waiting);
+    EXPECT_EQ(watcher.watches,
+              (std::vector<fakes::FakeWatcher::Watch>{{"untitled - notepad", false}}));
+    EXPECT_EQ(watcher.level, 1);
+    EXPECT_EQ(timer.intervals, std::vector<int>{3});
+    EXPECT_TRUE(timer.enabled);
+    EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_TRUE(shell.launches.empty());
+}
+
+TEST_F(RunCommandLineTest, LowerCasesBeyondAscii) {
+    EXPECT_EQ(Run("/CAPTION[ÉCRAN Ωμέγα Привет]"), CommandLineOutcome::Waiting);
+    ASSERT_EQ(watcher.watches.size(), 1u);
+    EXPECT_EQ(watcher.watches[0].caption, "écran ωμέγα привет");
+}
+
+TEST_F(RunCommandLineTest, LaunchesTheLowerCasedProgramLineThenWatchesAndWaits) {
+    EXPECT_EQ(Run("/Run[C:\\Tools\\App.EXE -X \"A b\"] /caption[ App ] /WAIT[10] /max"),
+              CommandLineOutcome::Waiting);
+    EXPECT_EQ(shell.launches, std::vector<std::string>{"c:\\tools\\app.exe -x \"a b\""});
+    EXPECT_EQ(watcher.watches, (std::vector<fakes::FakeWatcher::Watch>{{" app ", false}}));
+    EXPECT_EQ(timer.intervals, std::vector<int>{10});
+    EXPECT_TRUE(timer.enabled);
+    EXPECT_TRUE(shell.boxes.empty());
+}
+
+TEST_F(RunCommandLineTest, WithoutCaptionNothingIsWatchedButTheTimerStillRuns) {
+    EXPECT_EQ(Run("/run[app.exe]"), CommandLineOutcome::Waiting);
+    EXPECT_EQ(shell.launches.size(), 1u);
+    EXPECT_TRUE(watcher.watches.empty());
+    EXPECT_EQ(watcher.level, -1);
+    EXPECT_EQ(timer.intervals, std::vector<int>{3});
+    EXPECT_TRUE(timer.enabled);
+
+    // Action switches are none of this step's business, whatever their case.
+    timer = {};
+    EXPECT_EQ(Run("/caption[calc] /MAX"), CommandLineOutcome::Waiting);
+    EXPECT_TRUE(timer.enabled);
+}
+
+TEST_F(RunCommandLineTest, WaitValuesReachTheTimerRounded) {
+    const std::pair<const char*, int> cases[] = {{"/wait[2.5]", 2},
+                                                 {"/wait[3.5]", 4},
+                                                 {"/wait[0]", 0},
+                                                 {"/wait[-4]", -4},
+                                                 {"/wait[ 7 ]", 7}};
+    for (const auto& [line, minutes] : cases) {
+        SCOPED_TRACE(line);
+        timer = {};
+        EXPECT_EQ(Run(line), CommandLineOutcome::Waiting);
+        EXPECT_EQ(timer.intervals, std::vector<int>{minutes});
+        EXPECT_TRUE(timer.enabled);
+    }
+    EXPECT_TRUE(shell.boxes.empty());
+}
+
+TEST_F(RunCommandLineTest, FailedLaunchShowsTheProblemAndDoesNothingMore) {
+    shell.launchSucceeds = false;
+    EXPECT_EQ(Run("/run[C:\\No\\Such.exe] /caption[x] /wait[5]"), CommandLineOutcome::Error);
+    EXPECT_EQ(shell.launches, std::vector<std::string>{"c:\\no\\such.exe"});
+    ExpectOneProblemBox();
+    ExpectNoWatchNoTimer();
+}
+
+TEST_F(RunCommandLineTest, MissingBracketsAreProblems) {
+    for (const char* line : {"/caption[abc", "/caption abc", "/run", "/run[app.exe", "/wait 5",
+                             "/wait[5", "/caption[x]] /run"}) {
+        SCOPED_TRACE(line);
+        shell = {};
+        watcher = {};
+        timer = {};
+        EXPECT_EQ(Run(line), CommandLineOutcome::Error);
+        ExpectOneProblemBox();
+        EXPECT_TRUE(shell.launches.empty());
+        EXPECT_FALSE(timer.enabled);
+    }
+}
+
+TEST_F(RunCommandLineTest, BadWaitIsAProblemButWhatWasDoneStaysDone) {
+    for (const char* line :
+         {"/run[app.exe] /caption[x] /wait[x]", "/run[app.exe] /caption[x] /wait[]",
+          "/run[app.exe] /caption[x] /wait[40000]"}) {
+        SCOPED_TRACE(line);
+        shell = {};
+        watcher = {};
+        timer = {};
+        EXPECT_EQ(Run(line), CommandLineOutcome::Error);
+        ExpectOneProblemBox();
+        EXPECT_EQ(shell.launches, std::vector<std::string>{"app.exe"});
+        EXPECT_EQ(watcher.watches, (std::vector<fakes::FakeWatcher::Watch>{{"x", false}}));
+        EXPECT_TRUE(timer.intervals.empty());
+        EXPECT_FALSE(timer.enabled);
+    }
+}
+
+TEST_F(RunCommandLineTest, SwitchesInsideOtherValuesAreFoundByPlainSearch) {
+    // The wait inside the program line is still a wait, and its "[" cuts the program line.
+    EXPECT_EQ(Run("/run[tool /wait[7]]"), CommandLineOutcome::Waiting);
+    EXPECT_EQ(shell.launches, std::vector<std::string>{"tool /wait[7"});
+    EXPECT_EQ(timer.intervals, std::vector<int>{7});
+
+    // A caption that mentions "/run" asks for a launch that has no value.
+    shell = {};
+    EXPECT_EQ(Run("/caption[/run]"), CommandLineOutcome::Error);
+    EXPECT_TRUE(shell.launches.empty());
+    ExpectOneProblemBox();
+
+    // The caption is cut at the first "]", even when that closes another switch's value.
+    shell = {};
+    watcher = {};
+    timer = {};
+    EXPECT_EQ(Run("/caption[report /wait[2] done]"), CommandLineOutcome::Waiting);
+    EXPECT_EQ(watcher.watches, (std::vector<fakes::FakeWatcher::Watch>{{"report /wait[2", false}}));
+    EXPECT_EQ(timer.intervals, std::vector<int>{2});
+}
+
+}  // namespace
+}  // namespace kvl
