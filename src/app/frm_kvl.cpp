@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include "app/startup.h"
+#include "cmdline/command_line.h"
 #include "engine/dispatch.h"
 #include "engine/window_watcher.h"
 #include "platform/win32/clock_win32.h"
+#include "platform/shell.h"
 #include "platform/win32/display.h"
 #include "platform/win32/resources/resource.h"
 #include "platform/win32/unicode.h"
@@ -117,6 +119,7 @@ void frmKVL::Form_Load() {
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(trayImage2_.get()));
     timer1_.Attach(Handle());
     tmrIconChange_.Attach(Handle());
+    timer2_.Attach(Handle());
     CreateControls();
 
     if (!win32::IsRichColourDisplay()) LowColorMode();
@@ -136,8 +139,9 @@ void frmKVL::InitApp() {
     LoadSettings(services_.store, settings_, services_.watcher);
     cboStrength.SetListIndex(settings_.Strength);
     if (!services_.commandLine.empty()) {
-        // The one-shot mode is not here yet: leave without touching the store.
-        EndProgram();
+        const CommandLineOutcome outcome = RunCommandLine(
+            win32::Narrow(services_.commandLine), services_.shell, services_.watcher, timer2_);
+        if (outcome != CommandLineOutcome::Waiting) EndProgram();
         return;
     }
     RegisterWatches();
@@ -254,6 +258,11 @@ void frmKVL::mnuExit_Click() {
 
 void frmKVL::mnuClose_Click() { timer1_.Enable(true); }
 
+void frmKVL::mnuCommnadHelp_Click() { services_.shell.MessageBox(CommandLineReference(), "KVL"); }
+
+// The command line's wait ran out: end quietly, saving nothing.
+void frmKVL::Timer2_Timer() { EndProgram(); }
+
 void frmKVL::Timer1_Timer() {
     timer1_.Enable(false);
     SaveSettings(services_.store, settings_);
@@ -348,6 +357,7 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (wp == idTimer1) Timer1_Timer();
             else if (wp == idTmrIconChange) tmrIconChange_Timer();
+            else if (wp == idTimer2) Timer2_Timer();
             return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
@@ -385,6 +395,7 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 case mnuExit: mnuExit_Click(); break;
                 case mnuDelete: mnuDelete_Click(); break;
                 case mnuHelp: mnuHelp_Click(); break;
+                case mnuCommnadHelp: mnuCommnadHelp_Click(); break;
                 case mnuEditMon: Tray1_MouseDblClick(); break;
                 case mnuDisable: mnuDisable_Click(); break;
                 case mnuClose: mnuClose_Click(); break;

@@ -15,6 +15,7 @@
 #include "monitors/settings.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/minute_timer.h"
 #include "platform/win32/timer.h"
 #include "platform/win32/tray_icon.h"
 #include "platform/win32/window.h"
@@ -22,12 +23,14 @@
 namespace kvl {
 
 class WindowWatcher;
+class Shell;
 
 class frmKVL final : public win32::Window, public EditorHost {
 public:
     struct Services {
         SettingsStore& store;
         WindowWatcher& watcher;
+        Shell& shell;
         std::wstring commandLine;          // the arguments after the program's name
         std::function<void()> endProgram;  // ends the process at once
     };
@@ -98,6 +101,7 @@ public:
     void mnuHelp_Click();
     void mnuExit_Click();
     void mnuClose_Click();
+    void mnuCommnadHelp_Click();
     void Tray1_MouseDown(int button);
     void Tray1_MouseDblClick();
     void tmrIconChange_Timer();
@@ -111,6 +115,7 @@ private:
     void CreateControls();
     void SetMonitoringSwitch(bool ticked);
     void Timer1_Timer();
+    void Timer2_Timer();
     void ShowPopupAtPointer(HMENU menu);
     void lstItems_MouseDown(int button);
     LRESULT OnControlColour(UINT msg, HDC dc, HWND control);
@@ -129,6 +134,7 @@ private:
     std::unique_ptr<win32::TrayIcon> tray1_;
     win32::WindowTimer timer1_{idTimer1, 100};
     win32::WindowTimer tmrIconChange_{idTmrIconChange, 400};
+    win32::Win32MinuteTimer timer2_{idTimer2, 3};  // the command line's wait
 
     win32::CandyScreen CandyScreen1;
     win32::Label Label2, Label1, Label3;

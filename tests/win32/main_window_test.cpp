@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_kvl.h"
+#include "fakes/fake_shell.h"
 #include "fakes/fake_watcher.h"
 #include "support/wintest.h"
 
@@ -15,7 +16,7 @@ class MainWindow : public ::testing::Test {
 protected:
     void Load() {
         form = std::make_unique<frmKVL>(
-            frmKVL::Services{scoped.Store(), watcher, L"", [this] { ++ended; }});
+            frmKVL::Services{scoped.Store(), watcher, shell, L"", [this] { ++ended; }});
         form->Form_Load();
     }
     void TearDown() override {
@@ -64,6 +65,7 @@ protected:
 
     wintest::ScopedStore scoped{wintest::UniqueName(L"KVLMain")};
     fakes::FakeWatcher watcher;
+    fakes::FakeShell shell;
     std::unique_ptr<frmKVL> form;
     int ended = 0;
 };
@@ -174,6 +176,15 @@ TEST_F(MainWindow, MenusCarryTheirCaptions) {
     EXPECT_EQ(MenuText(popUp, 1), L"&Disable Monitoring");
     EXPECT_TRUE(GetMenuState(popUp, 2, MF_BYPOSITION) & MF_SEPARATOR);
     EXPECT_EQ(MenuText(popUp, 3), L"E&xit");
+}
+
+TEST_F(MainWindow, CommandLineReferenceIsShownTitledKvl) {
+    Load();
+    Command(frmKVL::mnuCommnadHelp);
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0].title, "KVL");
+    EXPECT_EQ(shell.boxes[0].text.rfind("Command line reference:\n\r", 0), 0u);
+    EXPECT_EQ(form->HelpCommand(), L"write.exe kvlhelp.doc");
 }
 
 // A pop-up menu runs its own loop; this reads it from inside and closes it.

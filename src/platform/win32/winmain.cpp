@@ -7,6 +7,7 @@
 #include "app/frm_kvl.h"
 #include "cmdline/command_line.h"
 #include "platform/win32/registry_store.h"
+#include "platform/win32/shell_win32.h"
 #include "platform/win32/unicode.h"
 #include "platform/win32/window_watcher_win32.h"
 
@@ -16,10 +17,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     kvl::win32::RegistryStore store(kvl::win32::RegistryStore::AppNameOfThisProgram());
     kvl::win32::Win32WindowWatcher watcher;
+    kvl::win32::Win32Shell shell;
     const std::wstring arguments = kvl::win32::Widen(
         kvl::ArgumentsOf(kvl::win32::Narrow(GetCommandLineW())));
 
-    kvl::frmKVL main({store, watcher, arguments, [] { ExitProcess(0); }});
+    kvl::frmKVL main({store, watcher, shell, arguments, [] { ExitProcess(0); }});
     main.Form_Load();
 
     MSG msg;
