@@ -158,6 +158,70 @@ std::wstring EditText(HWND hwnd) {
     return std::wstring(buffer, static_cast<std::size_t>(copied));
 }
 
+namespace {
+
+struct DialogQuery {
+    DWORD pid;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialogOf(HWND h, LPARAM lp) {
+    auto* q = reinterpret_cast<DialogQuery*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = L"";
+    GetClassNameW(h, cls, 64);
+    if (pid == q->pid && IsWindowVisible(h) && std::wstring_view(cls) == L"#32770") {
+        q->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ReadDialogChild(HWND h, LPARAM lp) {
+    auto* box = reinterpret_cast<MessageBoxSeen*>(lp);
+    wchar_t cls[64] = L"";
+    GetClassNameW(h, cls, 64);
+    const std::wstring_view kind(cls);
+    if (_wcsicmp(cls, L"Static") == 0) {
+        if (GetWindowLongW(h, GWL_STYLE) & SS_ICON) {
+            if (IsWindowVisible(h) && SendMessageW(h, STM_GETICON, 0, 0)) box->hasIcon = true;
+        } else {
+            wchar_t text[8192] = L"";
+            DWORD_PTR n = 0;
+            SendMessageTimeoutW(h, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, &n);
+            if (n > box->text.size()) box->text.assign(text, n);
+        }
+    } else if (_wcsicmp(cls, L"Button") == 0 && IsWindowVisible(h)) {
+        ++box->buttons;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::optional<MessageBoxSeen> AwaitMessageBox(DWORD processId, DWORD timeoutMs) {
+    DialogQuery query{processId};
+    if (!WaitFor([&] {
+            EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&query));
+            return query.found != nullptr;
+        }, timeoutMs))
+        return std::nullopt;
+    MessageBoxSeen box;
+    box.dialog = query.found;
+    box.title = CaptionOf(query.found);
+    // The text is set as the box comes up; give it a moment to be complete.
+    WaitFor([&] {
+        box.text.clear();
+        box.buttons = 0;
+        EnumChildWindows(query.found, ReadDialogChild, reinterpret_cast<LPARAM>(&box));
+        return !box.text.empty() && box.buttons > 0;
+    }, 3000);
+    return box;
+}
+
+void PressOk(const MessageBoxSeen& box) { PostMessageW(box.dialog, WM_COMMAND, IDOK, 0); }
+
 bool ShellHasIcon(HWND owner) {
     NOTIFYICONDATAW probe{};
     probe.cbSize = sizeof probe;

@@ -80,6 +80,18 @@ std::wstring CaptionOf(HWND hwnd);
 // Text of the first edit control in a window, read without risking a hang.
 std::wstring EditText(HWND hwnd);
 
+// A message box of a process: its window and its text, read from the dialog's controls.
+struct MessageBoxSeen {
+    HWND dialog = nullptr;
+    std::wstring title;
+    std::wstring text;
+    bool hasIcon = false;
+    int buttons = 0;
+};
+std::optional<MessageBoxSeen> AwaitMessageBox(DWORD processId, DWORD timeoutMs = 10000);
+// Presses its OK button.
+void PressOk(const MessageBoxSeen& box);
+
 // Whether the notification area holds icon 1 of this window: modifying a missing icon fails.
 bool ShellHasIcon(HWND owner);
 
