@@ -78,9 +78,12 @@ TEST_F(OneShot, ACommandLineThatCannotBeUnderstoodShowsTheErrorAndTheReference) 
 TEST_F(OneShot, WaitsTheGivenMinutesForAWindowThatNeverComesThenEndsQuietly) {
     const ULONGLONG start = GetTickCount64();
     Run(L"/caption[no window is called this] /wait[1]");
-    ASSERT_TRUE(WaitFor([&] { return wintest::FindWindowByCaption(L"Korvel 3.0", kvl.Id()) != nullptr; }));
-    EXPECT_FALSE(IsWindowVisible(wintest::FindWindowByCaption(L"Korvel 3.0", kvl.Id())));
-    EXPECT_TRUE(wintest::ShellHasIcon(wintest::FindWindowByCaption(L"Korvel 3.0", kvl.Id())));
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        main = wintest::FindWindowByCaption(L"Korvel 3.0", kvl.Id());
+        return main && wintest::ShellHasIcon(main);
+    }));
+    EXPECT_FALSE(IsWindowVisible(main));
     EXPECT_FALSE(kvl.Wait(50000).has_value());
     ASSERT_TRUE(kvl.Wait(20000).has_value());
     const ULONGLONG took = GetTickCount64() - start;
