@@ -44,6 +44,7 @@ TEST(KeyText, CharactersTypeThemselvesInTheirOwnCase) {
     EXPECT_EQ(Parse("é€\U0001F600ж"),
               (KeySequence{Ch(U'é'), Ch(U'€'), Ch(U'\U0001F600'), Ch(U'ж')}));
     EXPECT_EQ(Parse("[x]"), (KeySequence{Ch('['), Ch('x'), Ch(']')}));
+    EXPECT_EQ(Parse("a~~"), (KeySequence{Ch('a'), Vk(vk::kReturn), Vk(vk::kReturn)}));
 }
 
 TEST(KeyText, AModifierHoldsForTheNextKeyOnly) {
@@ -67,11 +68,6 @@ TEST(KeyText, PathologicalTextsNeitherCrashNorHang) {
     EXPECT_EQ(Parse(std::string(100000, '+') + "a"), KeySequence{Ch('a', kShift)});
     EXPECT_EQ(Parse(std::string(20, '(') + "a" + std::string(20, ')')), KeySequence{Ch('a')});
     EXPECT_FALSE(ParseKeyText(std::string(100000, '(') + "a" + std::string(100000, ')')));
-}
-
-TEST(KeyText, TildeIsEnter) {
-    EXPECT_EQ(Parse("a~"), (KeySequence{Ch('a'), Vk(vk::kReturn)}));
-    EXPECT_EQ(Parse("~~"), (KeySequence{Vk(vk::kReturn), Vk(vk::kReturn)}));
 }
 
 TEST(KeyText, EveryKeyNameInAnyLetterCase) {
@@ -120,12 +116,11 @@ TEST(KeyText, BracedSpecialCharactersTypeThemselves) {
 TEST(KeyText, TextsThatDoNotParseYieldNothing) {
     for (const char* bad : {
              "{SHIFT}a",  // the program's own tokens are no key names
-             "{CNTL}",   "{ALT}",     "{LEFT", "abc{",     "{}",           "}",         "(ab",
-             "ab)",      "+(a",       "((a)",  "+",        "a^",           "%%",        "+)",
-             "{F0}",     "{F17}",     "{F01}", "{LEFT x}", "{LEFT -1}",    "{LEFT  3}", "{ LEFT}",
-             "{ab}",     "{a 99999}", "\xC3",  "a\xFF",    "\xED\xA0\x80",  // a lone surrogate
-                                                                            // written as UTF-8
-             "\xC0\xAF",                                                    // an over-long "/"
+             "{CNTL}", "{ALT}", "{LEFT", "abc{", "{}", "}", "(ab", "ab)", "+(a", "((a)", "+", "a^",
+             "%%", "+)", "{F0}", "{F17}", "{F01}", "{LEFT x}", "{LEFT -1}", "{LEFT  3}", "{ LEFT}",
+             "{ab}", "{a 99999}", "\xC3", "a\xFF", "\xED\xA0\x80",  // a lone surrogate
+                                                                    // written as UTF-8
+             "\xC0\xAF",                                            // an over-long "/"
          }) {
         EXPECT_FALSE(ParseKeyText(bad).has_value()) << bad;
     }
@@ -159,37 +154,28 @@ TEST(Tokens, EveryOccurrenceOfEveryTokenIsTranslated) {
 
 // ---- the unit walk ----------------------------------------------------------------------
 
-TEST(Units, ACharacterAPrefixedCharacterOrABraceGroup) {
+TEST(Units, ACharacterAPrefixedCharacterOrABraceGroupThenAnEmptyPass) {
     EXPECT_EQ(KeystrokeUnits("x{ENTER}^v"), (Units{"x", "{ENTER}", "^v", ""}));
     EXPECT_EQ(KeystrokeUnits("^{F4}"), (Units{"^{F4}", ""}));
-    EXPECT_EQ(KeystrokeUnits("ab"), (Units{"a", "b", ""}));
     EXPECT_EQ(KeystrokeUnits("%{LEFT 3}+(a"), (Units{"%{LEFT 3}", "+(", "a", ""}));
     EXPECT_EQ(KeystrokeUnits("++a"), (Units{"++", "a", ""}));
     EXPECT_EQ(KeystrokeUnits("é+ü"), (Units{"é", "+ü", ""}));
+    EXPECT_EQ(KeystrokeUnits("{{}{}}x^{}}"), (Units{"{{}", "{}}", "x", "^{}}", ""}));
     EXPECT_EQ(KeystrokeUnits(""), (Units{""}));
 }
 
-TEST(Units, BracedBracesStayWhole) {
-    EXPECT_EQ(KeystrokeUnits("{{}{}}x"), (Units{"{{}", "{}}", "x", ""}));
-    EXPECT_EQ(KeystrokeUnits("^{}}"), (Units{"^{}}", ""}));
-}
-
-TEST(Units, ATrailingPrefixIsTheLastUnitWithNoEmptyPassAfterIt) {
+TEST(Units, ATrailingPrefixEndsTheWalkAndAnUnclosedBraceTakesTheRest) {
     EXPECT_EQ(KeystrokeUnits("a+"), (Units{"a", "+"}));
     EXPECT_EQ(KeystrokeUnits("^"), (Units{"^"}));
-}
-
-TEST(Units, AnUnclosedBraceTakesTheRestOfTheText) {
     EXPECT_EQ(KeystrokeUnits("ab{LEFT"), (Units{"a", "b", "{LEFT", ""}));
-    EXPECT_EQ(KeystrokeUnits("+{F"), (Units{"+{F", ""}));
+    EXPECT_EQ(KeystrokeUnits("x+{F"), (Units{"x", "+{F", ""}));
     EXPECT_EQ(KeystrokeUnits("{"), (Units{"{", ""}));
-    EXPECT_EQ(KeystrokeUnits("x+{"), (Units{"x", "+{", ""}));
 }
 
 // ---- running a step --------------------------------------------------------------------
 
 class Step : public ::testing::Test {
-  protected:
+protected:
     FakeDesktop desk;
     WindowHandle target = desk.AddWindow("Untitled - Editor");
 };
