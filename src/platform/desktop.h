@@ -1,0 +1,49 @@
+#pragma once
+// Port to the desktop: what the engine needs to read and change other programs' windows and
+// to type into them. Nothing here may wait on another program for long: a hung window must
+// never hang KVL.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/key_text.h"
+#include "engine/window_watcher.h"
+
+namespace kvl {
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    virtual bool IsVisible(WindowHandle window) = 0;
+    virtual bool IsEnabled(WindowHandle window) = 0;
+    // The window's title as it stands, whether or not the window is shown, cut to at most
+    // `maxUnits` UTF-16 units (a character is never split in half).
+    virtual std::string Caption(WindowHandle window, std::size_t maxUnits) = 0;
+    // Top-level windows, front to back.
+    virtual std::vector<WindowHandle> TopLevelWindows() = 0;
+
+    // A show command (0 hide, 1 normal, 2 minimized, 3 maximized, ...). Returns at once for
+    // windows of other threads.
+    virtual void Show(WindowHandle window, int command) = 0;
+    // Posts WM_CLOSE; never waits for the window.
+    virtual void PostClose(WindowHandle window) = 0;
+
+    // Brings a top-level window titled `title` to the front: `preferred` when its caption
+    // contains the text (letter case ignored), else a visible window whose whole caption
+    // equals it, else the frontmost whose caption contains it. False when none could be
+    // brought to the front.
+    virtual bool Activate(std::string_view title, WindowHandle preferred) = 0;
+    // Types the strokes into whichever window has the keyboard focus and returns once that
+    // window has dealt with them, or after about a second if it is busy. False when the
+    // system refused some of the input.
+    virtual bool Inject(const KeySequence& keys) = 0;
+
+    // Blocks the calling thread.
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+};
+
+}  // namespace kvl

@@ -1,0 +1,395 @@
+#include "platform/win32/desktop_win32.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+#include "engine/caption_match.h"
+#include "platform/win32/unicode.h"
+
+namespace kvl::win32 {
+
+namespace {
+
+// How long a window's thread may take to answer before we treat it as busy.
+constexpr UINT kAnswerMs = 150;
+// Everything Activate may spend on bringing a window to the front.
+constexpr ULONGLONG kActivateBudgetMs = 600;
+// How long one attempt waits for the foreground to change, and then for it to stay.
+constexpr ULONGLONG kFrontWaitMs = 60;
+constexpr ULONGLONG kSettleMs = 50;
+constexpr int kActivateAttempts = 6;
+// How long Inject waits for the target to take its keys.
+constexpr ULONGLONG kInjectWaitMs = 1000;
+// A virtual-key code with no key behind it: typed between Alt going down and up, it keeps
+// the Alt tap from opening a menu bar.
+constexpr WORD kMaskKey = 0xE8;
+
+HWND ToHwnd(WindowHandle w) {
+    return reinterpret_cast<HWND>(w);
+}
+
+bool OnThisThread(HWND hwnd) {
+    return GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();
+}
+
+ULONGLONG Now() {
+    return GetTickCount64();
+}
+
+// The title without sending the window a message when it belongs to another thread.
+std::wstring TitleOf(HWND hwnd, int maxUnits) {
+    std::wstring buffer(static_cast<std::size_t>(maxUnits) + 1, L'\0');
+    const int n = OnThisThread(hwnd) ? GetWindowTextW(hwnd, buffer.data(), maxUnits + 1)
+                                     : InternalGetWindowText(hwnd, buffer.data(), maxUnits + 1);
+    buffer.resize(static_cast<std::size_t>(std::clamp(n, 0, maxUnits)));
+    return buffer;
+}
+
+bool Answers(HWND hwnd, UINT timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
+// The foreground may go to a dialog the window owns; that counts as the window being in front.
+bool IsInFront(HWND target) {
+    for (HWND w = GetForegroundWindow(); w; w = GetWindow(w, GW_OWNER))
+        if (w == target) return true;
+    return false;
+}
+
+// Waits a moment for the target to come to the front, then watches it stay there: a window
+// that has just been shown may still be taking the foreground for itself (under Wine this
+// lands some 20 ms after our change and undoes it).
+bool AwaitFront(HWND target, ULONGLONG deadline) {
+    const ULONGLONG until = std::min(deadline, Now() + kFrontWaitMs);
+    while (!IsInFront(target)) {
+        if (Now() >= until) return false;
+        ::Sleep(5);
+    }
+    const ULONGLONG settled = Now() + kSettleMs;
+    while (Now() < settled) {
+        ::Sleep(5);
+        HWND front = GetForegroundWindow();
+        if (front && !IsInFront(target)) return false;
+    }
+    return true;
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+    return TRUE;
+}
+
+INPUT KeyInput(WORD vk, WORD scan, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = scan;
+    in.ki.dwFlags = flags;
+    return in;
+}
+
+bool IsExtendedKey(WORD vk) {
+    switch (vk) {
+        case VK_CANCEL:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_END:
+        case VK_HOME:
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+        case VK_SNAPSHOT:
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_DIVIDE:
+        case VK_NUMLOCK:
+        case VK_RCONTROL:
+        case VK_RMENU:
+        case VK_LWIN:
+        case VK_RWIN:
+        case VK_APPS:
+            return true;
+        default:
+            return false;
+    }
+}
+
+class InputBuilder {
+public:
+    explicit InputBuilder(HKL layout) : layout_(layout) {}
+
+    void Key(WORD vk, std::uint8_t mods) {
+        Hold(mods);
+        const WORD scan = static_cast<WORD>(MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout_));
+        const DWORD ext = IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0;
+        out_.push_back(KeyInput(vk, scan, ext));
+        out_.push_back(KeyInput(vk, scan, ext | KEYEVENTF_KEYUP));
+    }
+
+    void Unicode(char32_t c, std::uint8_t mods) {
+        Hold(mods);
+        wchar_t units[2];
+        int n = 1;
+        if (c >= 0x10000) {
+            units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            n = 2;
+        } else {
+            units[0] = static_cast<wchar_t>(c);
+        }
+        for (int k = 0; k < n; ++k) {
+            out_.push_back(KeyInput(0, units[k], KEYEVENTF_UNICODE));
+            out_.push_back(KeyInput(0, units[k], KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
+        }
+    }
+
+    std::vector<INPUT> Finish() {
+        Hold(0);
+        return std::move(out_);
+    }
+
+private:
+    struct Modifier {
+        std::uint8_t flag;
+        WORD vk;
+    };
+    static constexpr Modifier kModifiers[] = {
+        {kCtrl, VK_CONTROL}, {kAlt, VK_MENU}, {kShift, VK_SHIFT}};
+
+    // Releases the modifiers no longer wanted and presses the new ones.
+    void Hold(std::uint8_t mods) {
+        for (auto it = std::rbegin(kModifiers); it != std::rend(kModifiers); ++it)
+            if ((held_ & it->flag) && !(mods & it->flag)) Press(it->vk, true);
+        for (const auto& m : kModifiers)
+            if (!(held_ & m.flag) && (mods & m.flag)) Press(m.vk, false);
+        held_ = mods;
+    }
+
+    void Press(WORD vk, bool up) {
+        const WORD scan = static_cast<WORD>(MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout_));
+        out_.push_back(KeyInput(vk, scan, up ? KEYEVENTF_KEYUP : 0));
+    }
+
+    HKL layout_;
+    std::uint8_t held_ = 0;
+    std::vector<INPUT> out_;
+};
+
+bool IsCasedLetter(wchar_t c) {
+    if (!IsCharAlphaW(c)) return false;
+    return reinterpret_cast<UINT_PTR>(
+               CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))) !=
+           reinterpret_cast<UINT_PTR>(
+               CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c))));
+}
+
+// Keys we typed into a window of our own thread wait in our own queue: handle them here.
+// Only keyboard messages are taken, so none of our other work runs in the middle of a step.
+void ProcessOwnKeys(std::size_t events, ULONGLONG deadline) {
+    std::size_t seen = 0;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+            switch (msg.message) {
+                case WM_KEYDOWN:
+                case WM_KEYUP:
+                case WM_SYSKEYDOWN:
+                case WM_SYSKEYUP:
+                    ++seen;
+                    break;
+                default:
+                    break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        const ULONGLONG now = Now();
+        if (seen >= events || now >= deadline) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_KEY);
+    }
+}
+
+// Another thread fetches one queued message each time round its message loop, and answers a
+// sent WM_NULL before fetching the next. So once it has answered as many times as there are
+// messages our keys make (one per event, and a character message for each key-down at
+// most), it has had them all. A thread that does not answer in time ends the wait.
+void AwaitOtherThread(HWND window, std::size_t events, ULONGLONG deadline) {
+    const std::size_t rounds = events + (events + 1) / 2 + 1;
+    for (std::size_t k = 0; k < rounds; ++k) {
+        const ULONGLONG now = Now();
+        if (now >= deadline) return;
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                 static_cast<UINT>(deadline - now), &result))
+            return;
+    }
+}
+
+}  // namespace
+
+bool Win32Desktop::IsVisible(WindowHandle window) {
+    return IsWindowVisible(ToHwnd(window)) != FALSE;
+}
+
+bool Win32Desktop::IsEnabled(WindowHandle window) {
+    return IsWindowEnabled(ToHwnd(window)) != FALSE;
+}
+
+std::string Win32Desktop::Caption(WindowHandle window, std::size_t maxUnits) {
+    HWND hwnd = ToHwnd(window);
+    if (!IsWindow(hwnd) || maxUnits == 0) return {};
+    std::wstring title = TitleOf(hwnd, static_cast<int>(std::min<std::size_t>(maxUnits, 0x7FFF)));
+    // A cut between the two halves of a character drops the half.
+    if (!title.empty() && IS_HIGH_SURROGATE(title.back())) title.pop_back();
+    return Narrow(title);
+}
+
+std::vector<WindowHandle> Win32Desktop::TopLevelWindows() {
+    std::vector<HWND> all;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    std::vector<WindowHandle> windows;
+    windows.reserve(all.size());
+    for (HWND h : all) windows.push_back(reinterpret_cast<WindowHandle>(h));
+    return windows;
+}
+
+void Win32Desktop::Show(WindowHandle window, int command) {
+    HWND hwnd = ToHwnd(window);
+    if (!IsWindow(hwnd)) return;
+    // ShowWindow on another thread's window waits for that thread; the asynchronous form
+    // does the same without waiting.
+    if (OnThisThread(hwnd))
+        ShowWindow(hwnd, command);
+    else
+        ShowWindowAsync(hwnd, command);
+}
+
+void Win32Desktop::PostClose(WindowHandle window) {
+    PostMessageW(ToHwnd(window), WM_CLOSE, 0, 0);
+}
+
+HWND FindActivationTarget(std::string_view title, HWND preferred) {
+    const std::u32string wanted = FoldCase(title);
+    auto folded = [](HWND h) { return FoldCase(Narrow(TitleOf(h, 4096))); };
+    if (preferred && IsWindow(preferred) && IsWindowVisible(preferred) &&
+        folded(preferred).find(wanted) != std::u32string::npos)
+        return preferred;
+    // An empty title would name every window.
+    if (wanted.empty()) return nullptr;
+
+    std::vector<HWND> all;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    std::vector<HWND> shown;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(shown),
+                 [](HWND h) { return IsWindowVisible(h) != FALSE; });
+    std::vector<std::u32string> captions;
+    captions.reserve(shown.size());
+    for (HWND h : shown) captions.push_back(folded(h));
+    for (std::size_t k = 0; k < shown.size(); ++k)
+        if (captions[k] == wanted) return shown[k];
+    for (std::size_t k = 0; k < shown.size(); ++k)
+        if (captions[k].find(wanted) != std::u32string::npos) return shown[k];
+    return nullptr;
+}
+
+bool Win32Desktop::Activate(std::string_view title, WindowHandle preferred) {
+    HWND target = FindActivationTarget(title, ToHwnd(preferred));
+    if (!target) return false;
+    if (IsInFront(target)) return true;
+    // Activation talks to the window's thread (Wine waits up to a second for it), so a
+    // window that does not answer is left alone: keys would not reach it anyway.
+    if (!Answers(target, kAnswerMs)) return false;
+
+    const ULONGLONG deadline = Now() + kActivateBudgetMs;
+    const DWORD self = GetCurrentThreadId();
+    for (int attempt = 0; attempt < kActivateAttempts && Now() < deadline; ++attempt) {
+        const int way = attempt % 3;
+        if (way == 0) {
+            // Enough when we are in front ourselves or the system allows the change.
+            SetForegroundWindow(target);
+        } else if (way == 1) {
+            // Sharing the input state of the thread in front lets us hand the foreground on.
+            // Never with a thread that does not answer: attached to it, we could stall too.
+            HWND front = GetForegroundWindow();
+            const DWORD frontThread = front ? GetWindowThreadProcessId(front, nullptr) : 0;
+            const bool attach = frontThread && frontThread != self && Answers(front, kAnswerMs) &&
+                                AttachThreadInput(self, frontThread, TRUE);
+            BringWindowToTop(target);
+            SetForegroundWindow(target);
+            if (attach) AttachThreadInput(self, frontThread, FALSE);
+        } else {
+            // A key event of our own lifts the foreground lock. The unassigned key between
+            // Alt going down and up keeps the tap from opening the menu bar of the window
+            // that receives it.
+            INPUT down[] = {KeyInput(VK_MENU, 0, 0)};
+            SendInput(1, down, sizeof(INPUT));
+            SetForegroundWindow(target);
+            INPUT up[] = {KeyInput(kMaskKey, 0, 0), KeyInput(kMaskKey, 0, KEYEVENTF_KEYUP),
+                          KeyInput(VK_MENU, 0, KEYEVENTF_KEYUP)};
+            SendInput(3, up, sizeof(INPUT));
+        }
+        if (AwaitFront(target, deadline)) return true;
+    }
+    return IsInFront(target);
+}
+
+std::vector<INPUT> KeyInputs(const KeySequence& keys, HKL layout, bool capsLock) {
+    InputBuilder b(layout);
+    for (const KeyStroke& k : keys) {
+        if (k.virtualKey != 0) {
+            b.Key(k.virtualKey, k.modifiers);
+            continue;
+        }
+        const char32_t c = k.character;
+        const SHORT scan = c < 0x10000 ? VkKeyScanExW(static_cast<wchar_t>(c), layout) : -1;
+        const BYTE shiftState = HIBYTE(scan);
+        // Only characters that Shift, Ctrl and Alt can reach are typed with their key; the
+        // rest (no key on this layout, or a dead-key or kana state) go in as Unicode.
+        if (scan == -1 || (shiftState & ~7) != 0) {
+            b.Unicode(c, k.modifiers);
+            continue;
+        }
+        std::uint8_t mods = k.modifiers;
+        if (shiftState & 1) mods |= kShift;
+        if (shiftState & 2) mods |= kCtrl;
+        if (shiftState & 4) mods |= kAlt;
+        // With Caps Lock on, Shift gives the small letter: turn it round so that the
+        // character comes out as written. Not when the text adds modifiers of its own.
+        if (capsLock && k.modifiers == 0 && IsCasedLetter(static_cast<wchar_t>(c))) mods ^= kShift;
+        b.Key(LOBYTE(scan), mods);
+    }
+    return b.Finish();
+}
+
+bool Win32Desktop::Inject(const KeySequence& keys) {
+    if (keys.empty()) return true;
+    HWND front = GetForegroundWindow();
+    const DWORD frontThread = front ? GetWindowThreadProcessId(front, nullptr) : 0;
+    const bool capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    std::vector<INPUT> inputs = KeyInputs(keys, GetKeyboardLayout(frontThread), capsLock);
+
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (sent != inputs.size()) {
+        // Part of the input went in: never leave a modifier held down.
+        INPUT release[] = {KeyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP),
+                           KeyInput(VK_CONTROL, 0, KEYEVENTF_KEYUP),
+                           KeyInput(VK_MENU, 0, KEYEVENTF_KEYUP)};
+        if (sent > 0) SendInput(3, release, sizeof(INPUT));
+    }
+
+    const ULONGLONG deadline = Now() + kInjectWaitMs;
+    if (front && frontThread == GetCurrentThreadId())
+        ProcessOwnKeys(sent, deadline);
+    else if (front)
+        AwaitOtherThread(front, sent, deadline);
+    return sent == inputs.size();
+}
+
+void Win32Desktop::Sleep(std::uint32_t milliseconds) {
+    ::Sleep(milliseconds);
+}
+
+}  // namespace kvl::win32

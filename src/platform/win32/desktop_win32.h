@@ -1,0 +1,36 @@
+#pragma once
+// The desktop on Win32: show commands, WM_CLOSE, captions, activation by title and typing
+// with SendInput. Nothing here waits on another program's thread for more than about a
+// second, so a hung window cannot hang KVL.
+
+#include <windows.h>
+
+#include <string_view>
+#include <vector>
+
+#include "platform/desktop.h"
+
+namespace kvl::win32 {
+
+class Win32Desktop final : public Desktop {
+public:
+    bool IsVisible(WindowHandle window) override;
+    bool IsEnabled(WindowHandle window) override;
+    std::string Caption(WindowHandle window, std::size_t maxUnits) override;
+    std::vector<WindowHandle> TopLevelWindows() override;
+    void Show(WindowHandle window, int command) override;
+    void PostClose(WindowHandle window) override;
+    bool Activate(std::string_view title, WindowHandle preferred) override;
+    bool Inject(const KeySequence& keys) override;
+    void Sleep(std::uint32_t milliseconds) override;
+};
+
+// The window Activate would bring to the front for `title`, or none.
+HWND FindActivationTarget(std::string_view title, HWND preferred);
+
+// The input events that type `keys` on `layout`: modifiers go down before the keys that need
+// them and up after, and stay down across consecutive keys that share them. `capsLock` says
+// whether Caps Lock is on, which turns the case of letters typed with their own keys.
+std::vector<INPUT> KeyInputs(const KeySequence& keys, HKL layout, bool capsLock);
+
+}  // namespace kvl::win32

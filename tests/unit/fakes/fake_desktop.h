@@ -1,0 +1,148 @@
+#pragma once
+// A desktop of made-up windows that records every call the program makes on it, in order,
+// with the time of a fake clock that only Sleep moves.
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/caption_match.h"
+#include "engine/utf8.h"
+#include "platform/desktop.h"
+
+namespace kvl::fakes {
+
+class FakeDesktop final : public Desktop {
+public:
+    struct Window {
+        std::string caption;
+        bool visible = true;
+        bool enabled = true;
+    };
+
+    enum class Op { Show, PostClose, Activate, Inject, Sleep };
+
+    struct Call {
+        Op op;
+        WindowHandle window = 0;     // Show and PostClose: the window; Activate: the one chosen
+        int command = 0;             // Show
+        std::string title;           // Activate
+        WindowHandle preferred = 0;  // Activate
+        KeySequence keys;            // Inject
+        std::uint32_t ms = 0;        // Sleep
+        std::uint64_t at = 0;        // fake time of the call, in milliseconds
+    };
+
+    // A new top-level window in front of the others.
+    WindowHandle AddWindow(std::string caption, bool visible = true, bool enabled = true) {
+        const WindowHandle h = nextHandle_++;
+        windows[h] = {std::move(caption), visible, enabled};
+        zOrder.insert(zOrder.begin(), h);
+        return h;
+    }
+
+    bool IsVisible(WindowHandle w) override {
+        auto it = windows.find(w);
+        return it != windows.end() && it->second.visible;
+    }
+    bool IsEnabled(WindowHandle w) override {
+        auto it = windows.find(w);
+        return it != windows.end() && it->second.enabled;
+    }
+    std::string Caption(WindowHandle w, std::size_t maxUnits) override {
+        auto it = windows.find(w);
+        if (it == windows.end()) return {};
+        const std::string& text = it->second.caption;
+        std::size_t pos = 0, units = 0;
+        while (pos < text.size()) {
+            std::size_t next = pos;
+            char32_t c = 0;
+            utf8::Next(text, next, c);
+            units += utf8::Utf16Units(c);
+            if (units > maxUnits) break;
+            pos = next;
+        }
+        return text.substr(0, pos);
+    }
+    std::vector<WindowHandle> TopLevelWindows() override { return zOrder; }
+
+    void Show(WindowHandle w, int command) override {
+        calls.push_back({.op = Op::Show, .window = w, .command = command, .at = nowMs});
+        auto it = windows.find(w);
+        if (it != windows.end()) it->second.visible = command != 0;
+    }
+    void PostClose(WindowHandle w) override {
+        calls.push_back({.op = Op::PostClose, .window = w, .at = nowMs});
+    }
+
+    // Picks a window by the rules the real desktop follows; `activationWorks` false makes
+    // every activation fail, as when the system refuses to change the foreground.
+    bool Activate(std::string_view title, WindowHandle preferred) override {
+        const WindowHandle chosen = activationWorks ? Choose(title, preferred) : 0;
+        calls.push_back({.op = Op::Activate,
+                         .window = chosen,
+                         .title = std::string(title),
+                         .preferred = preferred,
+                         .at = nowMs});
+        if (chosen) foreground = chosen;
+        return chosen != 0;
+    }
+    bool Inject(const KeySequence& keys) override {
+        calls.push_back({.op = Op::Inject, .window = foreground, .keys = keys, .at = nowMs});
+        return injectionWorks;
+    }
+    void Sleep(std::uint32_t ms) override {
+        calls.push_back({.op = Op::Sleep, .ms = ms, .at = nowMs});
+        nowMs += ms;
+    }
+
+    std::vector<Call> CallsOf(Op op) const {
+        std::vector<Call> out;
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(out),
+                     [op](const Call& c) { return c.op == op; });
+        return out;
+    }
+    std::vector<Op> Ops() const {
+        std::vector<Op> out;
+        for (const Call& c : calls) out.push_back(c.op);
+        return out;
+    }
+    // Every injected sequence, in order.
+    std::vector<KeySequence> Typed() const {
+        std::vector<KeySequence> out;
+        for (const Call& c : calls)
+            if (c.op == Op::Inject) out.push_back(c.keys);
+        return out;
+    }
+
+    std::map<WindowHandle, Window> windows;
+    std::vector<WindowHandle> zOrder;  // front first
+    std::vector<Call> calls;
+    std::uint64_t nowMs = 0;
+    WindowHandle foreground = 0;
+    bool activationWorks = true;
+    bool injectionWorks = true;
+
+private:
+    WindowHandle Choose(std::string_view title, WindowHandle preferred) const {
+        const std::u32string folded = FoldCase(title);
+        auto caption = [&](WindowHandle w) { return FoldCase(windows.at(w).caption); };
+        if (windows.count(preferred) && windows.at(preferred).visible &&
+            caption(preferred).find(folded) != std::u32string::npos)
+            return preferred;
+        if (folded.empty()) return 0;
+        for (WindowHandle w : zOrder)
+            if (windows.at(w).visible && caption(w) == folded) return w;
+        for (WindowHandle w : zOrder)
+            if (windows.at(w).visible && caption(w).find(folded) != std::u32string::npos) return w;
+        return 0;
+    }
+
+    WindowHandle nextHandle_ = 0x1000;
+};
+
+}  // namespace kvl::fakes

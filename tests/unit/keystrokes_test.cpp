@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine/key_text.h"
+#include "engine/keystroke_step.h"
+#include "fakes/fake_desktop.h"
+
+namespace kvl {
+
+void PrintTo(const KeyStroke& k, std::ostream* os) {
+    *os << "{vk " << k.virtualKey << " char " << static_cast<std::uint32_t>(k.character) << " mods "
+        << static_cast<int>(k.modifiers) << "}";
+}
+
+namespace {
+
+using fakes::FakeDesktop;
+using Op = FakeDesktop::Op;
+using Units = std::vector<std::string>;
+
+KeyStroke Ch(char32_t c, std::uint8_t mods = 0) {
+    return {0, c, mods};
+}
+KeyStroke Vk(std::uint16_t code, std::uint8_t mods = 0) {
+    return {code, 0, mods};
+}
+
+KeySequence Parse(std::string_view text) {
+    const std::optional<KeySequence> keys = ParseKeyText(text);
+    EXPECT_TRUE(keys.has_value()) << "does not parse: " << text;
+    return keys.value_or(KeySequence{});
+}
+
+// ---- the key-text language ------------------------------------------------------------
+
+TEST(KeyText, CharactersTypeThemselvesInTheirOwnCase) {
+    EXPECT_EQ(Parse(""), KeySequence{});
+    EXPECT_EQ(Parse("aB 1"), (KeySequence{Ch('a'), Ch('B'), Ch(' '), Ch('1')}));
+    // Characters beyond ASCII, one beyond the 16-bit range included, stay whole.
+    EXPECT_EQ(Parse("é€\U0001F600ж"),
+              (KeySequence{Ch(U'é'), Ch(U'€'), Ch(U'\U0001F600'), Ch(U'ж')}));
+    EXPECT_EQ(Parse("[x]"), (KeySequence{Ch('['), Ch('x'), Ch(']')}));
+    EXPECT_EQ(Parse("a~~"), (KeySequence{Ch('a'), Vk(vk::kReturn), Vk(vk::kReturn)}));
+}
+
+TEST(KeyText, AModifierHoldsForTheNextKeyOnly) {
+    EXPECT_EQ(Parse("+ab"), (KeySequence{Ch('a', kShift), Ch('b')}));
+    EXPECT_EQ(Parse("^%x"), (KeySequence{Ch('x', kCtrl | kAlt)}));
+    EXPECT_EQ(Parse("+^%{DEL}"), (KeySequence{Vk(vk::kDelete, kShift | kCtrl | kAlt)}));
+    EXPECT_EQ(Parse("^~a"), (KeySequence{Vk(vk::kReturn, kCtrl), Ch('a')}));
+    EXPECT_EQ(Parse("%{F4}"), (KeySequence{Vk(vk::kF1 + 3, kAlt)}));
+    EXPECT_EQ(Parse("+é"), (KeySequence{Ch(U'é', kShift)}));
+}
+
+TEST(KeyText, AModifierHoldsForAWholeGroupAndGroupsNest) {
+    EXPECT_EQ(Parse("+(ab)c"), (KeySequence{Ch('a', kShift), Ch('b', kShift), Ch('c')}));
+    EXPECT_EQ(Parse("^(a+(b{TAB})c)"), (KeySequence{Ch('a', kCtrl), Ch('b', kCtrl | kShift),
+                                                    Vk(vk::kTab, kCtrl | kShift), Ch('c', kCtrl)}));
+    EXPECT_EQ(Parse("(ab)"), (KeySequence{Ch('a'), Ch('b')}));
+    EXPECT_EQ(Parse("+()x"), (KeySequence{Ch('x')}));
+}
+
+TEST(KeyText, PathologicalTextsNeitherCrashNorHang) {
+    EXPECT_EQ(Parse(std::string(100000, '+') + "a"), KeySequence{Ch('a', kShift)});
+    EXPECT_EQ(Parse(std::string(20, '(') + "a" + std::string(20, ')')), KeySequence{Ch('a')});
+    EXPECT_FALSE(ParseKeyText(std::string(100000, '(') + "a" + std::string(100000, ')')));
+}
+
+TEST(KeyText, EveryKeyNameInAnyLetterCase) {
+    const std::pair<const char*, std::uint16_t> names[] = {
+        {"BACKSPACE", 0x08}, {"BS", 0x08},         {"BKSP", 0x08},     {"BREAK", 0x03},
+        {"CAPSLOCK", 0x14},  {"DELETE", 0x2E},     {"DEL", 0x2E},      {"DOWN", 0x28},
+        {"END", 0x23},       {"ENTER", 0x0D},      {"ESC", 0x1B},      {"HELP", 0x2F},
+        {"HOME", 0x24},      {"INSERT", 0x2D},     {"INS", 0x2D},      {"LEFT", 0x25},
+        {"NUMLOCK", 0x90},   {"PGDN", 0x22},       {"PGUP", 0x21},     {"PRTSC", 0x2C},
+        {"RIGHT", 0x27},     {"SCROLLLOCK", 0x91}, {"TAB", 0x09},      {"UP", 0x26},
+        {"ADD", 0x6B},       {"SUBTRACT", 0x6D},   {"MULTIPLY", 0x6A}, {"DIVIDE", 0x6F},
+    };
+    for (auto [name, code] : names) {
+        std::string lower = name, mixed = name;
+        for (char& c : lower) c = static_cast<char>(c - 'A' + 'a');
+        mixed[0] = lower[0];
+        for (const std::string& spelled : {std::string(name), lower, mixed})
+            EXPECT_EQ(Parse("{" + spelled + "}"), KeySequence{Vk(code)}) << spelled;
+    }
+    for (int n = 1; n <= 16; ++n) {
+        const auto code = static_cast<std::uint16_t>(0x70 + n - 1);
+        EXPECT_EQ(Parse("{F" + std::to_string(n) + "}"), KeySequence{Vk(code)}) << n;
+        EXPECT_EQ(Parse("{f" + std::to_string(n) + "}"), KeySequence{Vk(code)}) << n;
+    }
+}
+
+TEST(KeyText, ACountAfterABlankRepeatsTheKey) {
+    EXPECT_EQ(Parse("{LEFT 3}"), KeySequence(3, Vk(vk::kLeft)));
+    EXPECT_EQ(Parse("{a 5}"), KeySequence(5, Ch('a')));
+    EXPECT_EQ(Parse("{enter 12}"), KeySequence(12, Vk(vk::kReturn)));
+    EXPECT_EQ(Parse("+{TAB 2}x"),
+              (KeySequence{Vk(vk::kTab, kShift), Vk(vk::kTab, kShift), Ch('x')}));
+    EXPECT_EQ(Parse("{+ 2}"), KeySequence(2, Ch('+')));
+    EXPECT_EQ(Parse("{} 2}"), KeySequence(2, Ch('}')));
+    EXPECT_EQ(Parse("{x 0}y"), KeySequence{Ch('y')});
+    EXPECT_EQ(Parse("{ }"), KeySequence{Ch(' ')});
+}
+
+TEST(KeyText, BracedSpecialCharactersTypeThemselves) {
+    EXPECT_EQ(Parse("{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}"),
+              (KeySequence{Ch('+'), Ch('^'), Ch('%'), Ch('~'), Ch('('), Ch(')'), Ch('{'), Ch('}'),
+                           Ch('['), Ch(']')}));
+    EXPECT_EQ(Parse("^{+}"), KeySequence{Ch('+', kCtrl)});
+}
+
+TEST(KeyText, TextsThatDoNotParseYieldNothing) {
+    for (const char* bad : {
+             "{SHIFT}a",  // the program's own tokens are no key names
+             "{CNTL}", "{ALT}", "{LEFT", "abc{", "{}", "}", "(ab", "ab)", "+(a", "((a)", "+", "a^",
+             "%%", "+)", "{F0}", "{F17}", "{F01}", "{LEFT x}", "{LEFT -1}", "{LEFT  3}", "{ LEFT}",
+             "{ab}", "{a 99999}", "\xC3", "a\xFF", "\xED\xA0\x80",  // a lone surrogate
+                                                                    // written as UTF-8
+             "\xC0\xAF",                                            // an over-long "/"
+         }) {
+        EXPECT_FALSE(ParseKeyText(bad).has_value()) << bad;
+    }
+    EXPECT_EQ(KeyNameCode("SHIFT"), 0);
+    EXPECT_EQ(KeyNameCode(""), 0);
+}
+
+// ---- the program's own tokens ---------------------------------------------------------
+
+TEST(Tokens, ReplaceFirstReplacesOnlyTheFirstExactOccurrence) {
+    EXPECT_EQ(ReplaceFirst("{CNTL}a{CNTL}c", "{CNTL}", "^"), "^a{CNTL}c");
+    EXPECT_EQ(ReplaceFirst("abc", "{CNTL}", "^"), "abc");
+    EXPECT_EQ(ReplaceFirst("{cntl}a", "{CNTL}", "^"), "{cntl}a");
+    EXPECT_EQ(ReplaceFirst("xaay", "aa", "b"), "xby");
+    EXPECT_EQ(ReplaceFirst("abc", "", "x"), "abc");
+    EXPECT_EQ(ReplaceFirst("", "a", "x"), "");
+}
+
+TEST(Tokens, EveryOccurrenceOfEveryTokenIsTranslated) {
+    EXPECT_EQ(TranslateTokens("{CNTL}s"), "^s");
+    EXPECT_EQ(TranslateTokens("{SHIFT}a{CNTL}c"), "+a^c");
+    EXPECT_EQ(TranslateTokens("{CNTL}a{CNTL}c"), "^a^c");
+    EXPECT_EQ(TranslateTokens("{ALT}{ALT}f{SHIFT}{SHIFT}"), "%%f++");
+    EXPECT_EQ(TranslateTokens("{ALT}{CNTL}{SHIFT}{DEL}"), "%^+{DEL}");
+    EXPECT_EQ(TranslateTokens("{{CNTL}}"), "{^}");
+    // Tokens are case-sensitive; anything else passes through untouched.
+    EXPECT_EQ(TranslateTokens("{cntl}x{Shift}{alt}"), "{cntl}x{Shift}{alt}");
+    EXPECT_EQ(TranslateTokens("{CNTL{SHIFT}"), "{CNTL+");
+    EXPECT_EQ(TranslateTokens("é{CNTL}ü"), "é^ü");
+}
+
+// ---- the unit walk ----------------------------------------------------------------------
+
+TEST(Units, ACharacterAPrefixedCharacterOrABraceGroupThenAnEmptyPass) {
+    EXPECT_EQ(KeystrokeUnits("x{ENTER}^v"), (Units{"x", "{ENTER}", "^v", ""}));
+    EXPECT_EQ(KeystrokeUnits("^{F4}"), (Units{"^{F4}", ""}));
+    EXPECT_EQ(KeystrokeUnits("%{LEFT 3}+(a"), (Units{"%{LEFT 3}", "+(", "a", ""}));
+    EXPECT_EQ(KeystrokeUnits("++a"), (Units{"++", "a", ""}));
+    EXPECT_EQ(KeystrokeUnits("é+ü"), (Units{"é", "+ü", ""}));
+    EXPECT_EQ(KeystrokeUnits("{{}{}}x^{}}"), (Units{"{{}", "{}}", "x", "^{}}", ""}));
+    EXPECT_EQ(KeystrokeUnits(""), (Units{""}));
+}
+
+TEST(Units, ATrailingPrefixEndsTheWalkAndAnUnclosedBraceTakesTheRest) {
+    EXPECT_EQ(KeystrokeUnits("a+"), (Units{"a", "+"}));
+    EXPECT_EQ(KeystrokeUnits("^"), (Units{"^"}));
+    EXPECT_EQ(KeystrokeUnits("ab{LEFT"), (Units{"a", "b", "{LEFT", ""}));
+    EXPECT_EQ(KeystrokeUnits("x+{F"), (Units{"x", "+{F", ""}));
+    EXPECT_EQ(KeystrokeUnits("{"), (Units{"{", ""}));
+}
+
+// ---- running a step --------------------------------------------------------------------
+
+class Step : public ::testing::Test {
+protected:
+    FakeDesktop desk;
+    WindowHandle target = desk.AddWindow("Untitled - Editor");
+};
+
+TEST_F(Step, WithAPauseEachUnitIsActivatedTypedAndWaitedForThenOneMoreWait) {
+    RunKeystrokeStep(desk, "Editor", "ab", 2, target);
+    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate, Op::Inject, Op::Sleep, Op::Activate,
+                                           Op::Inject, Op::Sleep, Op::Sleep}));
+    EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a')}, {Ch('b')}}));
+    const auto injects = desk.CallsOf(Op::Inject);
+    EXPECT_EQ(injects[0].at, 0u);
+    EXPECT_EQ(injects[1].at, 2000u);
+    EXPECT_EQ(desk.nowMs, 6000u);
+    for (const auto& a : desk.CallsOf(Op::Activate)) {
+        EXPECT_EQ(a.title, "Editor");
+        EXPECT_EQ(a.preferred, target);
+        EXPECT_EQ(a.window, target);
+    }
+}
+
+TEST_F(Step, UnitsAreTypedAsWholeKeys) {
+    RunKeystrokeStep(desk, "Editor", "x{ENTER}^v", 1, target);
+    EXPECT_EQ(desk.Typed(),
+              (std::vector<KeySequence>{{Ch('x')}, {Vk(vk::kReturn)}, {Ch('v', kCtrl)}}));
+    EXPECT_EQ(desk.CallsOf(Op::Sleep).size(), 4u);
+    EXPECT_EQ(desk.nowMs, 4000u);
+
+    desk.calls.clear();
+    RunKeystrokeStep(desk, "Editor", "^{F4}", 1, target);
+    EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Vk(vk::kF1 + 3, kCtrl)}}));
+}
+
+TEST_F(Step, WithoutAPauseOneActivationAndTheWholeTextAtOnce) {
+    for (int pause : {0, -3}) {
+        desk.calls.clear();
+        desk.nowMs = 0;
+        RunKeystrokeStep(desk, "Editor", "+abc{LEFT 2}", pause, target);
+        EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate, Op::Inject})) << pause;
+        EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a', kShift), Ch('b'), Ch('c'),
+                                                           Vk(vk::kLeft), Vk(vk::kLeft)}}));
+        EXPECT_EQ(desk.nowMs, 0u);
+    }
+}
+
+TEST_F(Step, TokensAreTranslatedBeforeTyping) {
+    RunKeystrokeStep(desk, "Editor", "{CNTL}s", 0, target);
+    RunKeystrokeStep(desk, "Editor", "{SHIFT}a{CNTL}c{ALT}{F4}", 0, target);
+    EXPECT_EQ(desk.Typed(),
+              (std::vector<KeySequence>{{Ch('s', kCtrl)},
+                                        {Ch('a', kShift), Ch('c', kCtrl), Vk(vk::kF1 + 3, kAlt)}}));
+    // With a pause the translated prefix forms a unit with its key.
+    desk.calls.clear();
+    RunKeystrokeStep(desk, "Editor", "{CNTL}a{CNTL}c", 1, target);
+    EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a', kCtrl)}, {Ch('c', kCtrl)}}));
+}
+
+TEST_F(Step, AUnitThatDoesNotParseTypesNothingAndTheWalkGoesOn) {
+    RunKeystrokeStep(desk, "Editor", "a{BOGUS}b", 1, target);
+    EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a')}, {Ch('b')}}));
+    EXPECT_EQ(desk.CallsOf(Op::Activate).size(), 3u);
+    EXPECT_EQ(desk.CallsOf(Op::Sleep).size(), 4u);
+
+    desk.calls.clear();
+    RunKeystrokeStep(desk, "Editor", "a^", 1, target);
+    EXPECT_EQ(desk.Ops(),
+              (std::vector<Op>{Op::Activate, Op::Inject, Op::Sleep, Op::Activate, Op::Sleep}));
+
+    desk.calls.clear();
+    RunKeystrokeStep(desk, "Editor", "{lower}{SHIFT}", 0, target);
+    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate}));
+}
+
+TEST_F(Step, KeysGoOutEvenWhenActivationFails) {
+    desk.activationWorks = false;
+    desk.injectionWorks = false;
+    RunKeystrokeStep(desk, "No such window", "hi", 1, target);
+    EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('h')}, {Ch('i')}}));
+    EXPECT_EQ(desk.nowMs, 3000u);
+}
+
+TEST_F(Step, AnEmptyTextActivatesAndTypesNothing) {
+    RunKeystrokeStep(desk, "Editor", "", 0, target);
+    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate}));
+    desk.calls.clear();
+    RunKeystrokeStep(desk, "Editor", "", 2, target);
+    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Sleep}));
+}
+
+TEST(Pause, RoundsToTheNearestMillisecondAndNeverWaitsForANegativeTime) {
+    FakeDesktop desk;
+    PauseSeconds(desk, 2);
+    PauseSeconds(desk, 1.2344);
+    PauseSeconds(desk, 1.2346);
+    PauseSeconds(desk, 0.0004);
+    PauseSeconds(desk, -1);
+    PauseSeconds(desk, 0);
+    std::vector<std::uint32_t> waits;
+    for (const auto& c : desk.CallsOf(Op::Sleep)) waits.push_back(c.ms);
+    EXPECT_EQ(waits, (std::vector<std::uint32_t>{2000, 1234, 1235, 0}));
+}
+
+}  // namespace
+}  // namespace kvl

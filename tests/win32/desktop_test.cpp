@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/key_text.h"
+#include "engine/keystroke_step.h"
+#include "engine/window_actions.h"
+#include "platform/win32/desktop_win32.h"
+#include "platform/win32/unicode.h"
+#include "support/wintest.h"
+
+namespace kvl {
+namespace {
+
+using win32::Narrow;
+using wintest::ChildProcess;
+using wintest::EditText;
+using wintest::FindWindowByCaption;
+using wintest::TestWindow;
+using wintest::UniqueName;
+using wintest::WaitFor;
+
+WindowHandle H(HWND hwnd) {
+    return reinterpret_cast<WindowHandle>(hwnd);
+}
+
+ULONGLONG MsSince(ULONGLONG start) {
+    return GetTickCount64() - start;
+}
+
+// A window of the test target program, with the process that owns it.
+struct Target {
+    ChildProcess process;
+    HWND window = nullptr;
+    std::wstring caption;
+};
+
+class DesktopTest : public ::testing::Test {
+protected:
+    // `kind` is a kvl_target instruction ("edit", "open", "hang").
+    Target Start(const std::wstring& kind, const std::wstring& caption) {
+        Target t;
+        t.caption = caption;
+        EXPECT_TRUE(t.process.Start(L"\"" + wintest::ExeDir() + L"\\kvl_target.exe\" \"" + kind +
+                                    L":" + caption + L"\""));
+        WaitFor(
+            [&] { return (t.window = FindWindowByCaption(caption, t.process.Id())) != nullptr; },
+            10000);
+        EXPECT_TRUE(t.window) << Narrow(caption);
+        if (t.window && kind != L"hang")
+            WaitFor([&] { return IsWindowVisible(t.window) != FALSE; });
+        return t;
+    }
+
+    // Empties the target's edit control, without risking a hang.
+    static void ClearEdit(HWND window) {
+        HWND edit = FindWindowExW(window, nullptr, L"EDIT", nullptr);
+        DWORD_PTR r = 0;
+        SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""), SMTO_ABORTIFHUNG,
+                            1000, &r);
+    }
+
+    // Types `keys` into the target by its caption and waits for the edit to read `expected`.
+    ::testing::AssertionResult Types(const Target& t, std::string_view keys,
+                                     const std::wstring& expected, int pause = 0) {
+        ClearEdit(t.window);
+        RunKeystrokeStep(desk, Narrow(t.caption), keys, pause, H(t.window));
+        std::wstring text;
+        if (WaitFor([&] { return (text = EditText(t.window)) == expected; }, 3000))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "typing " << keys << " gave \"" << Narrow(text)
+                                             << "\", not \"" << Narrow(expected) << "\"";
+    }
+
+    win32::Win32Desktop desk;
+};
+
+// ---- window-state actions -------------------------------------------------------------
+
+TEST_F(DesktopTest, EachActionReachesAnotherProgramsWindow) {
+    Target t = Start(L"open", UniqueName(L"Actions "));
+    ASSERT_TRUE(t.window);
+    HWND w = t.window;
+
+    SetWindowState(desk, H(w), "Minimize");
+    EXPECT_TRUE(WaitFor([&] { return IsIconic(w) != FALSE; }));
+    SetWindowState(desk, H(w), "MAXIMIZE");
+    EXPECT_TRUE(WaitFor([&] { return IsZoomed(w) && !IsIconic(w); }));
+    SetWindowState(desk, H(w), "restore");
+    EXPECT_TRUE(WaitFor([&] { return !IsZoomed(w) && !IsIconic(w) && IsWindowVisible(w); }));
+    SetWindowState(desk, H(w), "hide");
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(w); }));
+    SetWindowState(desk, H(w), "Restore");
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(w) != FALSE; }));
+
+    // Close posts WM_CLOSE; the target destroys its last window and ends.
+    SetWindowState(desk, H(w), "Close");
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(w); }));
+    EXPECT_EQ(t.process.Wait(5000), std::optional<DWORD>(0));
+}
+
+TEST_F(DesktopTest, ActionsOnAWindowOfOurOwnThreadTakeEffectAtOnce) {
+    TestWindow own(UniqueName(L"Own "));
+    HWND w = own.Handle();
+    SetWindowState(desk, H(w), "minimize");
+    EXPECT_TRUE(IsIconic(w));
+    SetWindowState(desk, H(w), "restore");
+    EXPECT_TRUE(IsWindowVisible(w) && !IsZoomed(w) && !IsIconic(w));
+    SetWindowState(desk, 0, "hide");  // a stale handle is ignored
+}
+
+// ---- captions -------------------------------------------------------------------------
+
+TEST_F(DesktopTest, OnlyVisibleEnabledWindowsHaveACaption) {
+    const std::wstring tag = UniqueName(L"Caption ");
+    TestWindow shown(tag + L" ü€");
+    TestWindow hidden(tag, false);
+    TestWindow disabled(tag);
+    EnableWindow(disabled.Handle(), FALSE);
+    EXPECT_EQ(WindowCaption(desk, H(shown.Handle())), Narrow(tag) + " ü€");
+    EXPECT_EQ(WindowCaption(desk, H(hidden.Handle())), "");
+    EXPECT_EQ(WindowCaption(desk, H(disabled.Handle())), "");
+    // The port itself reads the title of any window.
+    EXPECT_EQ(desk.Caption(H(hidden.Handle()), 256), Narrow(tag));
+    EXPECT_EQ(WindowCaption(desk, 0), "");
+}
+
+TEST_F(DesktopTest, CaptionsAreCutTo256Utf16Units) {
+    TestWindow longOne(std::wstring(300, L'x'));
+    EXPECT_EQ(WindowCaption(desk, H(longOne.Handle())), std::string(256, 'x'));
+    // A character of two units that would be cut in half is left out.
+    TestWindow astral(std::wstring(255, L'y') + L"\U0001F600z");
+    EXPECT_EQ(WindowCaption(desk, H(astral.Handle())), std::string(255, 'y'));
+
+    Target other = Start(L"open", UniqueName(L"Other ") + std::wstring(290, L'o'));
+    ASSERT_TRUE(other.window);
+    EXPECT_EQ(WindowCaption(desk, H(other.window)), Narrow(other.caption.substr(0, 256)));
+}
+
+// ---- typing ---------------------------------------------------------------------------
+
+TEST_F(DesktopTest, KeystrokesReachTheEditControlOfAnotherProgram) {
+    Target t = Start(L"edit", UniqueName(L"Typing "));
+    ASSERT_TRUE(t.window);
+    EXPECT_TRUE(Types(t, "hello", L"hello"));
+    EXPECT_TRUE(Types(t, "+abc", L"Abc"));
+    EXPECT_TRUE(Types(t, "+(ab)c", L"ABc"));
+    EXPECT_TRUE(Types(t, "MiXeD 42!?", L"MiXeD 42!?"));
+    EXPECT_TRUE(Types(t, "abc{LEFT 2}x", L"axbc"));
+    EXPECT_TRUE(Types(t, "ab{BS}c{{}{}}", L"ac{}"));
+    EXPECT_TRUE(Types(t, "{+}{^}{%}{~}{(}{)}{[}{]}", L"+^%~()[]"));
+    EXPECT_TRUE(Types(t, "{a 3}{b 2}", L"aaabb"));
+    EXPECT_TRUE(Types(t, "a~b", L"a\r\nb"));
+    EXPECT_TRUE(Types(t, "abc+{HOME}x", L"x"));
+    // A text that does not parse types nothing at all; the step after it still works.
+    ClearEdit(t.window);
+    RunKeystrokeStep(desk, Narrow(t.caption), "{SHIFT}a{CNTL}{BOGUS}", 0, H(t.window));
+    RunKeystrokeStep(desk, Narrow(t.caption), "ab{shift}", 0, H(t.window));
+    RunKeystrokeStep(desk, Narrow(t.caption), "(ab", 0, H(t.window));
+    RunKeystrokeStep(desk, Narrow(t.caption), "z", 0, H(t.window));
+    EXPECT_TRUE(WaitFor([&] { return EditText(t.window) == L"z"; }, 3000))
+        << Narrow(EditText(t.window));
+    EXPECT_TRUE(Types(t, "{SHIFT}ab", L"Ab"));
+}
+
+TEST_F(DesktopTest, AStepReturnsOnlyAfterTheTargetHasTakenItsKeys) {
+    Target t = Start(L"edit", UniqueName(L"Processed "));
+    ASSERT_TRUE(t.window);
+    for (int round = 0; round < 3; ++round) {
+        ClearEdit(t.window);
+        RunKeystrokeStep(desk, Narrow(t.caption), "{x 150}+(abc)~", 0, H(t.window));
+        // Read at once: no waiting here.
+        EXPECT_EQ(EditText(t.window), std::wstring(150, L'x') + L"ABC\r\n") << round;
+    }
+}
+
+TEST_F(DesktopTest, CharactersWithNoKeyGoInAsUnicode) {
+    Target t = Start(L"edit", UniqueName(L"Unicode "));
+    ASSERT_TRUE(t.window);
+    EXPECT_TRUE(Types(t, "é€ж\U0001F600ß", L"é€ж\U0001F600ß"));
+    EXPECT_TRUE(Types(t, "{ж 3}", L"жжж"));
+}
+
+TEST_F(DesktopTest, WithAPauseUnitsAreTypedOneByOneWithAWaitAfterEach) {
+    Target t = Start(L"edit", UniqueName(L"Paused "));
+    ASSERT_TRUE(t.window);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(Types(t, "a{LEFT}+b", L"Ba", 1));
+    // Three passes (a, {LEFT}, +b) and the empty one after, a second each.
+    const ULONGLONG took = MsSince(start);
+    EXPECT_GE(took, 4000u);
+    EXPECT_LT(took, 8000u);
+}
+
+TEST_F(DesktopTest, KeysGoToThePartialTitleWindowEvenWithAnotherInFront) {
+    const std::wstring tag = UniqueName(L"Behind ");
+    Target behind = Start(L"edit", L"Report " + tag + L" - Viewer");
+    ASSERT_TRUE(behind.window);
+    Target front = Start(L"edit", UniqueName(L"Front "));
+    ASSERT_TRUE(front.window);
+    desk.Activate(Narrow(front.caption), 0);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == front.window; }));
+
+    // Lower case and only part of the title, and no preferred window.
+    RunKeystrokeStep(desk, Narrow(L"REPORT " + tag), "xyz", 0, 0);
+    EXPECT_EQ(GetForegroundWindow(), behind.window);
+    EXPECT_TRUE(WaitFor([&] { return EditText(behind.window) == L"xyz"; }, 3000));
+    EXPECT_EQ(EditText(front.window), L"");
+}
+
+TEST_F(DesktopTest, ActivationPrefersTheActedOnWindowThenAnExactTitleThenTheFrontmost) {
+    const std::wstring tag = UniqueName(L"Pick ");
+    // Each window made later lies in front of the ones before.
+    TestWindow exact(tag);
+    TestWindow longer(tag + L" longer");
+    TestWindow longest(tag + L" longest");
+    const std::string title = Narrow(tag);
+
+    EXPECT_EQ(win32::FindActivationTarget(title, nullptr), exact.Handle());
+    EXPECT_EQ(win32::FindActivationTarget(title, longer.Handle()), longer.Handle());
+    EXPECT_EQ(win32::FindActivationTarget(title + " LONG", nullptr), longest.Handle());
+    EXPECT_EQ(win32::FindActivationTarget("no window is called this", nullptr), nullptr);
+    // A preferred window whose title does not contain the text is passed over.
+    EXPECT_EQ(win32::FindActivationTarget(title + " longest", longer.Handle()), longest.Handle());
+    // Hidden windows are never picked; an empty title picks only the preferred window.
+    ShowWindow(exact.Handle(), SW_HIDE);
+    EXPECT_EQ(win32::FindActivationTarget(title, nullptr), longest.Handle());
+    EXPECT_EQ(win32::FindActivationTarget("", nullptr), nullptr);
+    EXPECT_EQ(win32::FindActivationTarget("", longer.Handle()), longer.Handle());
+
+    EXPECT_TRUE(desk.Activate(title + " LONGER", 0));
+    EXPECT_EQ(GetForegroundWindow(), longer.Handle());
+    EXPECT_FALSE(desk.Activate("no window is called this", 0));
+
+    const auto all = desk.TopLevelWindows();
+    EXPECT_NE(std::find(all.begin(), all.end(), H(exact.Handle())), all.end());
+}
+
+TEST(KeyInputs, CapsLockAndCharactersBeyondSixteenBits) {
+    const HKL layout = GetKeyboardLayout(0);
+    // With Caps Lock on, a capital goes without Shift and a small letter with it.
+    std::vector<std::pair<WORD, bool>> events;  // key, and whether it goes up
+    for (const INPUT& in : win32::KeyInputs(ParseKeyText("Ab").value(), layout, true))
+        events.emplace_back(in.ki.wVk, (in.ki.dwFlags & KEYEVENTF_KEYUP) != 0);
+    const std::vector<std::pair<WORD, bool>> caps = {{'A', false}, {'A', true}, {VK_SHIFT, false},
+                                                     {'B', false}, {'B', true}, {VK_SHIFT, true}};
+    EXPECT_EQ(events, caps);
+
+    const auto astral = win32::KeyInputs(ParseKeyText("\U0001F600").value(), layout, false);
+    ASSERT_EQ(astral.size(), 4u);
+    EXPECT_TRUE(astral[0].ki.dwFlags & KEYEVENTF_UNICODE);
+    EXPECT_EQ(astral[0].ki.wScan, 0xD83D);
+    EXPECT_EQ(astral[2].ki.wScan, 0xDE00);
+}
+
+// ---- a hung target ----------------------------------------------------------------------
+
+TEST_F(DesktopTest, AHungWindowNeverHoldsUsUp) {
+    Target t = Start(L"hang", UniqueName(L"Hung "));
+    ASSERT_TRUE(t.window);
+    HWND w = t.window;
+    // Make sure its thread has really stopped answering.
+    ASSERT_TRUE(WaitFor([&] {
+        DWORD_PTR r = 0;
+        return !SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &r);
+    }));
+
+    for (const char* action : {"minimize", "maximize", "restore", "hide", "close"}) {
+        const ULONGLONG start = GetTickCount64();
+        SetWindowState(desk, H(w), action);
+        EXPECT_LT(MsSince(start), 300u) << action;
+    }
+    ULONGLONG start = GetTickCount64();
+    desk.Show(H(w), SW_SHOWNORMAL);
+    EXPECT_LT(MsSince(start), 300u);
+
+    start = GetTickCount64();
+    EXPECT_EQ(desk.Caption(H(w), 256), Narrow(t.caption));
+    WindowCaption(desk, H(w));
+    EXPECT_LT(MsSince(start), 300u);
+
+    // Whether it is in front (the keys then wait on it) or behind (activating it would).
+    start = GetTickCount64();
+    RunKeystrokeStep(desk, Narrow(t.caption), "abc{ENTER}", 0, H(w));
+    EXPECT_LT(MsSince(start), 1500u);
+
+    TestWindow other(UniqueName(L"In front "));
+    SetForegroundWindow(other.Handle());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == other.Handle(); }));
+    start = GetTickCount64();
+    RunKeystrokeStep(desk, Narrow(t.caption), "x", 1, H(w));
+    // One unit and two pauses of a second; the activation it tries gives up quickly.
+    EXPECT_LT(MsSince(start), 2000u + 500u);
+}
+
+}  // namespace
+}  // namespace kvl
