@@ -7,6 +7,7 @@
 #include "engine/dispatch.h"
 #include "engine/window_watcher.h"
 #include "platform/win32/clock_win32.h"
+#include "platform/clock.h"
 #include "platform/shell.h"
 #include "platform/win32/display.h"
 #include "platform/win32/resources/resource.h"
@@ -121,6 +122,8 @@ void frmKVL::Form_Load() {
     tmrIconChange_.Attach(Handle());
     timer2_.Attach(Handle());
     CreateControls();
+    services_.watcher.OnWindowOpen(
+        [this](int watchId, WindowHandle window) { PaneWatcher1_WindowOpen(watchId, window); });
 
     if (!win32::IsRichColourDisplay()) LowColorMode();
     InitApp();
@@ -305,6 +308,19 @@ void frmKVL::tmrIconChange_Timer() {
     tray1_->SetIcon(tick.frame == IconAnimation::Frame::Alternate ? trayImage1_.get()
                                                                   : trayImage2_.get());
     if (!tick.keepRunning) tmrIconChange_.Enable(false);
+}
+
+void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
+    if (window == reinterpret_cast<WindowHandle>(Handle())) return;
+    if (!services_.commandLine.empty()) {
+        CommandLineWindowOpen(win32::Narrow(services_.commandLine), window, services_.desktop,
+                              services_.shell);
+        EndProgram();
+        return;
+    }
+    if (MonitorWindowOpen(settings_.Monitors, triggers_, watchId, window, services_.clock.Now(),
+                          services_.desktop))
+        tmrIconChange_.Enable(true);
 }
 
 void frmKVL::lstItems_MouseDown(int button) {

@@ -24,6 +24,8 @@ namespace kvl {
 
 class WindowWatcher;
 class Shell;
+class Desktop;
+class Clock;
 
 class frmKVL final : public win32::Window, public EditorHost {
 public:
@@ -31,6 +33,8 @@ public:
         SettingsStore& store;
         WindowWatcher& watcher;
         Shell& shell;
+        Desktop& desktop;
+        Clock& clock;
         std::wstring commandLine;          // the arguments after the program's name
         std::function<void()> endProgram;  // ends the process at once
     };
@@ -105,6 +109,7 @@ public:
     void Tray1_MouseDown(int button);
     void Tray1_MouseDblClick();
     void tmrIconChange_Timer();
+    void PaneWatcher1_WindowOpen(int watchId, WindowHandle window);
 
 private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;

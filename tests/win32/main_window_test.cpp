@@ -5,6 +5,8 @@
 #include "app/frm_kvl.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_watcher.h"
+#include "platform/win32/clock_win32.h"
+#include "platform/win32/desktop_win32.h"
 #include "support/wintest.h"
 
 namespace kvl {
@@ -16,7 +18,7 @@ class MainWindow : public ::testing::Test {
 protected:
     void Load() {
         form = std::make_unique<frmKVL>(
-            frmKVL::Services{scoped.Store(), watcher, shell, L"", [this] { ++ended; }});
+            frmKVL::Services{scoped.Store(), watcher, shell, desktop, clock, L"", [this] { ++ended; }});
         form->Form_Load();
     }
     void TearDown() override {
@@ -66,6 +68,8 @@ protected:
     wintest::ScopedStore scoped{wintest::UniqueName(L"KVLMain")};
     fakes::FakeWatcher watcher;
     fakes::FakeShell shell;
+    win32::Win32Desktop desktop;
+    win32::Win32Clock clock;
     std::unique_ptr<frmKVL> form;
     int ended = 0;
 };

@@ -6,6 +6,8 @@
 
 #include "app/frm_kvl.h"
 #include "cmdline/command_line.h"
+#include "platform/win32/clock_win32.h"
+#include "platform/win32/desktop_win32.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/unicode.h"
@@ -18,10 +20,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     kvl::win32::RegistryStore store(kvl::win32::RegistryStore::AppNameOfThisProgram());
     kvl::win32::Win32WindowWatcher watcher;
     kvl::win32::Win32Shell shell;
+    kvl::win32::Win32Desktop desktop;
+    kvl::win32::Win32Clock clock;
     const std::wstring arguments = kvl::win32::Widen(
         kvl::ArgumentsOf(kvl::win32::Narrow(GetCommandLineW())));
 
-    kvl::frmKVL main({store, watcher, shell, arguments, [] { ExitProcess(0); }});
+    kvl::frmKVL main({store, watcher, shell, desktop, clock, arguments, [] { ExitProcess(0); }});
     main.Form_Load();
 
     MSG msg;
