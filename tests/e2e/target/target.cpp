@@ -4,11 +4,12 @@
 //   kvl_target.exe [log:PATH] INSTRUCTION...
 //     open:CAPTION       a plain window
 //     edit:CAPTION       a window filled by an edit control that has the focus
+//     min:CAPTION        a window that opens minimized
 //     hidden:CAPTION     created hidden; shown after 300 ms
 //     late:CAPTION       created untitled and visible; titled after 300 ms
 //     hang:CAPTION       a window whose thread stops pumping messages once it is shown
 //
-// The log gets one line per event: "open CAPTION", "close CAPTION".
+// The log gets one line per event: "open CAPTION", "close CAPTION", "hidden CAPTION".
 
 #include <windows.h>
 #include <shellapi.h>
@@ -52,6 +53,9 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (edit) SetFocus(edit);
             return 0;
         }
+        case WM_SHOWWINDOW:
+            if (!wp) Log(L"hidden", hwnd);
+            return DefWindowProcW(hwnd, msg, wp, lp);
         case WM_CLOSE:
             Log(L"close", hwnd);
             DestroyWindow(hwnd);
@@ -127,6 +131,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             g_log = _wfopen(value.c_str(), L"a, ccs=UTF-8");
         } else if (verb == L"open") {
             Open(value, false, true);
+        } else if (verb == L"min") {
+            HWND hwnd = Open(value, false, false);
+            ShowWindow(hwnd, SW_SHOWMINNOACTIVE);
         } else if (verb == L"edit") {
             HWND hwnd = Open(value, true, true);
             SetForegroundWindow(hwnd);

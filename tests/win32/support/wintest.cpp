@@ -222,6 +222,17 @@ std::optional<MessageBoxSeen> AwaitMessageBox(DWORD processId, DWORD timeoutMs) 
 
 void PressOk(const MessageBoxSeen& box) { PostMessageW(box.dialog, WM_COMMAND, IDOK, 0); }
 
+void KillProcessOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (!pid || pid == GetCurrentProcessId()) return;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) return;
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
 bool ShellHasIcon(HWND owner) {
     NOTIFYICONDATAW probe{};
     probe.cbSize = sizeof probe;

@@ -92,6 +92,9 @@ std::optional<MessageBoxSeen> AwaitMessageBox(DWORD processId, DWORD timeoutMs =
 // Presses its OK button.
 void PressOk(const MessageBoxSeen& box);
 
+// Ends the process that owns a window (for programs KVL itself started).
+void KillProcessOf(HWND window);
+
 // Whether the notification area holds icon 1 of this window: modifying a missing icon fails.
 bool ShellHasIcon(HWND owner);
 
