@@ -75,6 +75,72 @@ TEST_F(OneShot, ACommandLineThatCannotBeUnderstoodShowsTheErrorAndTheReference) 
     }
 }
 
+// A program KVL starts itself: the window factory, asked for one window.
+class OneShotRun : public OneShot {
+protected:
+    void TearDown() override {
+        for (HWND w : wintest::FindWindowsByCaption(caption)) wintest::KillProcessOf(w);
+        OneShot::TearDown();
+    }
+    std::wstring RunTarget(const std::wstring& verb) const {
+        return L"/run[\"" + wintest::ExeDir() + L"\\kvl_target.exe\" " + verb + L":" + caption +
+               L"] /caption[" + caption + L"]";
+    }
+    HWND AwaitTargetWindow() {
+        HWND w = nullptr;
+        WaitFor([&] { return (w = wintest::FindWindowByCaption(caption)) != nullptr; }, 15000);
+        return w;
+    }
+    // The launched command line is lower-cased, and with it the caption of the window.
+    const std::wstring caption = [] {
+        std::wstring c = wintest::UniqueName(L"oneshot");
+        for (wchar_t& ch : c) ch = static_cast<wchar_t>(towlower(ch));
+        return c;
+    }();
+};
+
+TEST_F(OneShotRun, EachActionSwitchActsOnTheLaunchedProgramsWindowAndEnds) {
+    struct Case {
+        const wchar_t* verb;
+        const wchar_t* action;
+        bool (*done)(HWND);
+    };
+    const Case cases[] = {
+        {L"open", L"/max", [](HWND w) { return IsZoomed(w) != FALSE; }},
+        {L"open", L"/min", [](HWND w) { return IsIconic(w) != FALSE; }},
+        {L"open", L"/hide", [](HWND w) { return !IsWindowVisible(w); }},
+        {L"open", L"/close", [](HWND w) { return !IsWindow(w); }},
+        {L"min", L"/restore", [](HWND w) { return IsWindowVisible(w) && !IsIconic(w); }},
+    };
+    for (const Case& c : cases) {
+        Run(RunTarget(c.verb) + L" " + c.action);
+        HWND w = AwaitTargetWindow();
+        ASSERT_TRUE(w) << c.action;
+        EXPECT_TRUE(kvl.Wait(15000).has_value()) << c.action;  // acted, then ended
+        EXPECT_TRUE(WaitFor([&] { return c.done(w); })) << c.action;
+        if (IsWindow(w)) wintest::KillProcessOf(w);
+        kvl.Kill();
+    }
+}
+
+TEST_F(OneShotRun, SendKeysTypesIntoTheWindowAndEndsWithoutAMessage) {
+    Run(RunTarget(L"edit") + L" /sendkeys[Typed +by KVL~]");
+    HWND w = AwaitTargetWindow();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(kvl.Wait(15000).has_value());
+    EXPECT_EQ(wintest::EditText(w), L"Typed By KVL\r\n");
+}
+
+TEST_F(OneShotRun, ACapitalSwitchIsNotAnActionSoKvlSaysSo) {
+    Run(RunTarget(L"open") + L" /MAX");
+    HWND w = AwaitTargetWindow();
+    ASSERT_TRUE(w);
+    const std::wstring text = Message();
+    EXPECT_EQ(Flat(text), Flat(L"I found your window but you didn't instruct me to do anything "
+                               L"meaningful once I found it. " + Reference()));
+    EXPECT_FALSE(IsZoomed(w));
+}
+
 TEST_F(OneShot, WaitsTheGivenMinutesForAWindowThatNeverComesThenEndsQuietly) {
     const ULONGLONG start = GetTickCount64();
     Run(L"/caption[no window is called this] /wait[1]");
