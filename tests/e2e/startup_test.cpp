@@ -99,6 +99,24 @@ TEST_F(KvlRun, ExitCommandsSaveAndTakeTheTrayIconAlong) {
     }
 }
 
+TEST_F(KvlRun, ARestartedShellGetsTheTrayIconBack) {
+    Start();
+    HWND main = AwaitMainWindow();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(WaitFor([&] { return wintest::ShellHasIcon(main); }));
+    // A new shell knows no icons until it announces itself.
+    ASSERT_TRUE(wintest::RemoveShellIcon(main));
+    ASSERT_FALSE(wintest::ShellHasIcon(main));
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return wintest::ShellHasIcon(main); }));
+    // Hidden in the tray, it still hears the shell.
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }));
+    ASSERT_TRUE(wintest::RemoveShellIcon(main));
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return wintest::ShellHasIcon(main); }));
+}
+
 TEST_F(KvlRun, StoreThatCannotBeReadStartsWithDefaults) {
     ASSERT_TRUE(store.Write("General", "Strength", "banana"));
     ASSERT_TRUE(store.Write("Monitor0", "Description", "m"));

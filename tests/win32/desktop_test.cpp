@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -295,6 +297,42 @@ TEST_F(DesktopTest, AHungWindowNeverHoldsUsUp) {
     RunKeystrokeStep(desk, Narrow(t.caption), "x", 1, H(w));
     // One unit and two pauses of a second; the activation it tries gives up quickly.
     EXPECT_LT(MsSince(start), 2000u + 500u);
+}
+
+// ---- windows that vanish ----------------------------------------------------------------
+
+TEST_F(DesktopTest, AWindowGoneBeforeTheActionLeavesNothingToDo) {
+    Target t = Start(L"open", UniqueName(L"Gone "));
+    ASSERT_TRUE(t.window);
+    const HWND w = t.window;
+    t.process.Kill();
+    ASSERT_FALSE(IsWindow(w));
+    const ULONGLONG start = GetTickCount64();
+    for (const char* action : {"minimize", "maximize", "restore", "hide", "close"})
+        SetWindowState(desk, H(w), action);
+    EXPECT_EQ(WindowCaption(desk, H(w)), "");
+    RunKeystrokeStep(desk, Narrow(t.caption), "", 0, H(w));
+    EXPECT_LT(MsSince(start), 1000u);
+}
+
+TEST_F(DesktopTest, AWindowGoneDuringAPausedStepEndsTheStepQuietly) {
+    Target t = Start(L"edit", UniqueName(L"Vanishing "));
+    ASSERT_TRUE(t.window);
+    const HWND w = t.window;
+    // Ends the target once its first key has arrived, while the step is pausing.
+    HANDLE process = t.process.Process();
+    std::thread killer([w, process] {
+        const ULONGLONG deadline = GetTickCount64() + 5000;
+        while (GetTickCount64() < deadline && EditText(w).empty())
+            WaitForSingleObject(process, 20);
+        TerminateProcess(process, 99);
+    });
+    const ULONGLONG start = GetTickCount64();
+    RunKeystrokeStep(desk, Narrow(t.caption), "abc", 1, H(w));
+    killer.join();
+    // Four pauses of a second at most; the keys after the window went reach nobody harmfully.
+    EXPECT_LT(MsSince(start), 4000u + 1500u);
+    EXPECT_FALSE(IsWindow(w));
 }
 
 }  // namespace

@@ -22,11 +22,7 @@ TEST(TrayIcon, IsAddedRemovedAndBroughtBackWhenTheShellRestarts) {
         EXPECT_STREQ(tray.Tip(), L"Korvel! By Brannick");
 
         // A restarted shell has forgotten every icon; its broadcast brings ours back.
-        NOTIFYICONDATAW gone{};
-        gone.cbSize = sizeof gone;
-        gone.hWnd = owner.Handle();
-        gone.uID = 1;
-        Shell_NotifyIconW(NIM_DELETE, &gone);
+        ASSERT_TRUE(wintest::RemoveShellIcon(owner.Handle()));
         EXPECT_FALSE(ShellHasIcon(owner.Handle()));
         EXPECT_FALSE(tray.HandleShellRestart(WM_APP + 7));
         EXPECT_TRUE(tray.HandleShellRestart(RegisterWindowMessageW(L"TaskbarCreated")));

@@ -144,5 +144,28 @@ TEST_F(WatcherTest, ForgetsWindowsThatAreDestroyed) {
     EXPECT_TRUE(WaitFor([&] { return watcher.TrackedWindows() == 0; }));
 }
 
+TEST_F(WatcherTest, AStormOfUnrelatedWindowsMissesNoMatchingWindowAndLeavesNothingBehind) {
+    const std::wstring tag = UniqueName(L"Storm");
+    for (int k = 0; k < 50; ++k)
+        watcher.AddWatch(k == 49 ? win32::Narrow(tag) : "watch " + std::to_string(k), k % 2 == 0);
+    watcher.MonitorStrength(4);
+    std::wstring instructions;
+    for (int k = 0; k < 10; ++k)
+        instructions += L" storm:200 \"open:" + tag + L" " + std::to_wstring(k) + L"\"";
+    ChildProcess target = Target(instructions);
+    // Window creation is slow under Wine: the whole storm takes tens of seconds there.
+    ASSERT_TRUE(WaitFor([&] { return FindWindowByCaption(tag + L" 9", target.Id()) != nullptr; }, 120000));
+    std::vector<HWND> matching;
+    for (int k = 0; k < 10; ++k) matching.push_back(FindWindowByCaption(tag + L" " + std::to_wstring(k), target.Id()));
+    for (HWND w : matching) ASSERT_TRUE(w);
+    EXPECT_TRUE(WaitFor([&] {
+        return std::all_of(matching.begin(), matching.end(), [&](HWND w) { return ReportedFor(w, 49); });
+    }, 10000));
+    for (HWND w : matching) EXPECT_EQ(CountFor(w), 1);
+    EXPECT_EQ(watcher.TrackedWindows(), 10u);
+    target.Kill();
+    EXPECT_TRUE(WaitFor([&] { return watcher.TrackedWindows() == 0 && watcher.PendingRechecks() == 0; }));
+}
+
 }  // namespace
 }  // namespace kvl

@@ -8,6 +8,7 @@
 //     hidden:CAPTION     created hidden; shown after 300 ms
 //     late:CAPTION       created untitled and visible; titled after 300 ms
 //     hang:CAPTION       a window whose thread stops pumping messages once it is shown
+//     storm:COUNT        COUNT unrelated windows, each created and destroyed at once
 //
 // The log gets one line per event: "open CAPTION", "close CAPTION", "hidden CAPTION".
 
@@ -71,6 +72,7 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case WM_DESTROY:
+            if (RemovePropW(hwnd, L"KVL.Storm")) return 0;
             if (--g_open == 0) PostQuitMessage(0);
             return 0;
         default:
@@ -99,7 +101,7 @@ HWND Open(const std::wstring& caption, bool edit, bool visible) {
 }
 
 void HangingWindow(std::wstring caption) {
-    HWND hwnd = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    HWND hwnd = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_OVERLAPPEDWINDOW,
                                 60, 60, 300, 150, nullptr, nullptr, GetModuleHandleW(nullptr),
                                 nullptr);
     (void)hwnd;
@@ -145,6 +147,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             HWND hwnd = Open(L"", false, true);
             g_later.push_back({hwnd, value, false});
             SetTimer(hwnd, kLaterTimer, 300, nullptr);
+        } else if (verb == L"storm") {
+            const int count = _wtoi(value.c_str());
+            for (int n = 0; n < count; ++n) {
+                const std::wstring caption = L"storm window " + std::to_wstring(n);
+                HWND hwnd = CreateWindowExW(0, kClass, caption.c_str(), WS_OVERLAPPEDWINDOW,
+                                            0, 0, 120, 80, nullptr, nullptr, instance, nullptr);
+                // Not counted among the windows whose closing ends the factory.
+                SetPropW(hwnd, L"KVL.Storm", reinterpret_cast<HANDLE>(1));
+                DestroyWindow(hwnd);
+            }
         } else if (verb == L"hang") {
             ++g_open;
             std::thread(HangingWindow, value).detach();

@@ -233,13 +233,21 @@ void KillProcessOf(HWND window) {
     CloseHandle(process);
 }
 
-bool ShellHasIcon(HWND owner) {
+namespace {
+
+bool NotifyIcon(DWORD message, HWND owner) {
     NOTIFYICONDATAW probe{};
     probe.cbSize = sizeof probe;
     probe.hWnd = owner;
     probe.uID = 1;
-    return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+    return Shell_NotifyIconW(message, &probe) != FALSE;
 }
+
+}  // namespace
+
+bool ShellHasIcon(HWND owner) { return NotifyIcon(NIM_MODIFY, owner); }
+
+bool RemoveShellIcon(HWND owner) { return NotifyIcon(NIM_DELETE, owner); }
 
 TestWindow::TestWindow(std::wstring_view caption, bool visible) {
     static const bool registered = [] {

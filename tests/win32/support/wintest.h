@@ -97,6 +97,8 @@ void KillProcessOf(HWND window);
 
 // Whether the notification area holds icon 1 of this window: modifying a missing icon fails.
 bool ShellHasIcon(HWND owner);
+// Takes that icon away, as a restarted shell would have forgotten it.
+bool RemoveShellIcon(HWND owner);
 
 // A top-level window of this thread's own, destroyed with the object.
 class TestWindow {
