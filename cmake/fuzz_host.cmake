@@ -1,8 +1,8 @@
 # The fuzz targets need clang's libFuzzer while the host build may use g++: they are built by
 # a clang sub-build in fuzz/ under this build folder, and each gets a short CTest run over its
 # starting inputs. `make fuzz` runs them for long.
-option(KVL_FUZZ_TARGETS "Build the fuzz targets with clang++ and run them briefly as tests" ON)
-if(NOT KVL_FUZZ_TARGETS)
+option(KVL_BUILD_FUZZ_TARGETS "Build the fuzz targets with clang++ and run them briefly as tests" ON)
+if(NOT KVL_BUILD_FUZZ_TARGETS)
     return()
 endif()
 
@@ -10,7 +10,7 @@ find_program(KVL_CLANG clang)
 find_program(KVL_CLANGXX clang++)
 if(NOT KVL_CLANG OR NOT KVL_CLANGXX)
     message(FATAL_ERROR "The fuzz targets need clang and clang++ (scripts/deps.sh installs "
-                        "them), or configure with -DKVL_FUZZ_TARGETS=OFF")
+                        "them), or configure with -DKVL_BUILD_FUZZ_TARGETS=OFF")
 endif()
 
 set(KVL_FUZZ_DIR ${CMAKE_BINARY_DIR}/fuzz)
@@ -31,7 +31,7 @@ ExternalProject_Add(kvl_fuzz_build
     # The sub-build tracks its own sources; let it decide what is out of date.
     BUILD_ALWAYS ON)
 
-foreach(name IN LISTS KVL_FUZZ_TARGETS)
+foreach(name IN LISTS KVL_FUZZ_NAMES)
     add_test(NAME fuzz_${name}
              COMMAND ${CMAKE_SOURCE_DIR}/scripts/fuzz.sh --smoke --build ${KVL_FUZZ_DIR}
                      ${name} ${KVL_FUZZ_SMOKE_SECONDS})
