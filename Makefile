@@ -1,9 +1,12 @@
 # KVL: `make run` starts it under Wine, `make test` builds everything and runs every test.
+# `make fuzz` runs each fuzz target for FUZZ_SECONDS, one after another (not part of test).
 SHELL := /bin/bash
 JOBS ?= 2
 WINE := scripts/wine-env.sh
+FUZZ_SECONDS ?= 600
+FUZZ_TARGETS ?= all
 
-.PHONY: all deps build host win64 win32 test test-host test-wine run clean
+.PHONY: all deps build host win64 win32 test test-host test-wine run fuzz clean
 
 all: build
 
@@ -29,6 +32,12 @@ test: build
 	ctest --preset host || status=1; \
 	ctest --preset win64 || status=1; \
 	$(WINE) stop; \
+	exit $$status
+
+# One target at a time, each in a single process: the machine has two cores to share.
+fuzz: host
+	@status=0; \
+	for t in $(FUZZ_TARGETS); do scripts/fuzz.sh $$t $(FUZZ_SECONDS) || status=1; done; \
 	exit $$status
 
 run: win64

@@ -1,9 +1,18 @@
-# Host build: the core under AddressSanitizer and UBSan, with its unit tests.
+# Host build: the core under AddressSanitizer and UBSan, with its unit tests and, through a
+# clang sub-build, the fuzz targets.
 set(KVL_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+if(KVL_FUZZ)
+    # Coverage feedback for libFuzzer in everything the targets reach.
+    list(APPEND KVL_SANITIZE -fsanitize=fuzzer-no-link)
+endif()
 target_compile_options(kvl_core PRIVATE ${KVL_SANITIZE})
 target_link_options(kvl_core PUBLIC ${KVL_SANITIZE})
 
-if(KVL_TESTS)
+include(cmake/fuzz_targets.cmake)
+
+if(KVL_FUZZ)
+    include(cmake/fuzz.cmake)
+elseif(KVL_TESTS)
     find_package(GTest REQUIRED)
     file(GLOB KVL_UNIT_SOURCES CONFIGURE_DEPENDS
         ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp
@@ -13,4 +22,6 @@ if(KVL_TESTS)
     target_compile_options(kvl_unit_tests PRIVATE ${KVL_WARNINGS} ${KVL_SANITIZE})
     target_link_libraries(kvl_unit_tests PRIVATE kvl_core GTest::gtest_main)
     add_test(NAME unit COMMAND kvl_unit_tests)
+
+    include(cmake/fuzz_host.cmake)
 endif()

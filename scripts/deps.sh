@@ -2,7 +2,8 @@
 # Installs what the build and the tests need on a Debian machine; does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake make g++ clang python3 googletest libgtest-dev
+# libclang-rt-dev carries libFuzzer and the sanitizer runtimes, which clang only recommends.
+packages=(cmake make g++ clang libclang-rt-dev python3 googletest libgtest-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 xvfb x11-utils)
 

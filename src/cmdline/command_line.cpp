@@ -54,7 +54,9 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 // Lower case in every script, with the very table the watcher folds captions with, so a
 // caption given in capitals of any alphabet still finds its window. Bytes that are not
-// UTF-8 pass through untouched rather than being replaced.
+// UTF-8 pass through untouched rather than being replaced. Overlong forms, surrogates and
+// values past U+10FFFF count as not UTF-8: re-encoded, an overlong "/" or "]" would become a
+// real one and change which switches and values the line holds.
 std::string LowerCase(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
@@ -78,6 +80,8 @@ std::string LowerCase(std::string_view utf8) {
             else
                 c = (c << 6) | (cont & 0x3F);
         }
+        constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        if (ok && (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
         if (!ok) {
             out.push_back(utf8[i++]);
             continue;

@@ -164,6 +164,27 @@ TEST_F(RunCommandLineTest, LowerCasesBeyondAscii) {
     EXPECT_EQ(watcher.watches[0].caption, "écran ωμέγα привет");
 }
 
+// Malformed UTF-8 that decodes to ASCII (overlong forms) must stay the bytes it was, or it
+// would turn into switches, brackets and help requests nobody wrote.
+TEST_F(RunCommandLineTest, MalformedUtf8NeverBecomesSwitchCharacters) {
+    EXPECT_EQ(Run("\xC0\xAFhelp"), CommandLineOutcome::Waiting);  // 2-byte overlong "/"
+    EXPECT_EQ(Run("\xE0\x80\xAF?"), CommandLineOutcome::Waiting);  // 3-byte overlong "/"
+    EXPECT_TRUE(shell.boxes.empty());
+
+    timer = {};
+    EXPECT_EQ(Run("/caption[x] \xF0\x80\x80\xAFrun[app.exe]"), CommandLineOutcome::Waiting);
+    EXPECT_TRUE(shell.launches.empty());
+    EXPECT_EQ(Run("/caption[a\xC1\x9D b]"), CommandLineOutcome::Waiting);  // overlong "]"
+
+    // Every malformed kind passes through untouched: overlong, surrogate, past U+10FFFF, cut.
+    const std::string odd = "\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF7\xBF\xBF\xBF\xE2\x84 \xC3\x89";
+    EXPECT_EQ(watcher.watches.back().caption, "a\xC1\x9D b");
+    watcher = {};
+    EXPECT_EQ(Run("/caption[" + odd + "]"), CommandLineOutcome::Waiting);
+    ASSERT_EQ(watcher.watches.size(), 1u);
+    EXPECT_EQ(watcher.watches[0].caption, odd.substr(0, odd.size() - 2) + "\xC3\xA9");
+}
+
 TEST_F(RunCommandLineTest, LaunchesTheLowerCasedProgramLineThenWatchesAndWaits) {
     EXPECT_EQ(Run("/Run[C:\\Tools\\App.EXE -X \"A b\"] /caption[ App ] /WAIT[10] /max"),
               CommandLineOutcome::Waiting);
