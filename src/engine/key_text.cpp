@@ -93,6 +93,8 @@ private:
                 return true;
             case '{':
                 return Brace(mods);
+            case 0:
+                return false;  // no key types a NUL
             default:
                 Emit({0, c, mods}, 1);
                 return true;
@@ -125,6 +127,7 @@ private:
         std::size_t at = 0;
         char32_t single;
         if (utf8::Next(content, at, single) && at == content.size()) {
+            if (single == 0) return false;  // no key types a NUL
             Emit({0, single, mods}, count);
             return true;
         }

@@ -124,6 +124,10 @@ TEST(KeyText, TextsThatDoNotParseYieldNothing) {
          }) {
         EXPECT_FALSE(ParseKeyText(bad).has_value()) << bad;
     }
+    // No key types a NUL, bare or in braces (found by fuzzing).
+    using namespace std::string_view_literals;
+    for (std::string_view nul : {"0a\0b"sv, "{\0}"sv, "{\0 3}"sv, "+\0"sv})
+        EXPECT_FALSE(ParseKeyText(nul).has_value());
     EXPECT_EQ(KeyNameCode("SHIFT"), 0);
     EXPECT_EQ(KeyNameCode(""), 0);
 }
