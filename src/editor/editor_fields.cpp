@@ -2,7 +2,9 @@
 
 namespace kvl {
 
-std::string NumberedDescription(int slot) { return "(Monitor" + std::to_string(slot) + ")"; }
+std::string NumberedDescription(int slot) {
+    return "(Monitor" + std::to_string(slot) + ")";
+}
 
 std::optional<std::int16_t> ParsePauseSeconds(std::string_view text) {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };

@@ -21,8 +21,8 @@ inline constexpr std::array<std::string_view, 6> kWindowStateChoices{
 
 // Whole seconds only: a pause is kept as whole seconds, so half a second would quietly
 // become no pause at all.
-inline constexpr std::array<std::string_view, 10> kPauseChoices{"0",  "1",  "2",  "3",  "5",
-                                                                "7",  "10", "20", "30", "60"};
+inline constexpr std::array<std::string_view, 10> kPauseChoices{"0", "1",  "2",  "3",  "5",
+                                                                "7", "10", "20", "30", "60"};
 
 inline constexpr std::string_view kNewMonitorName = "(New Monitor)";
 inline constexpr std::string_view kMainWindowCaption = "Korvel 3.0";
@@ -43,7 +43,9 @@ std::optional<std::int16_t> ParsePauseSeconds(std::string_view text);
 
 // Check boxes hold unticked (0), ticked (1) or greyed (2); a stored value outside these
 // leaves the box as it was.
-constexpr bool CheckBoxAccepts(int value) { return value >= 0 && value <= 2; }
+constexpr bool CheckBoxAccepts(int value) {
+    return value >= 0 && value <= 2;
+}
 
 // What the dialog shows, as text and check box values.
 struct EditorFields {
@@ -65,8 +67,8 @@ EditorFields FieldsOfMonitor(const Monitor& monitor, int index);
 struct StoreResult {
     enum class Outcome { Stored, BadPause, TableFull };
     Outcome outcome = Outcome::Stored;
-    int slot = -1;       // the slot written, when stored
-    int badPause = -1;   // the first refused pause box, for BadPause
+    int slot = -1;      // the slot written, when stored
+    int badPause = -1;  // the first refused pause box, for BadPause
 };
 
 // Writes the fields into the slot the dialog edits. `recIndex` is that slot, or -1 for a

@@ -9,11 +9,11 @@
 namespace kvl {
 
 inline constexpr std::array<std::string_view, 39> kSpecialKeyEntries{
-    "{BACKSPACE}", "{BREAK}", "{CAPSLOCK}", "{DELETE}",     "{DOWN}",   "{END}",   "{ENTER}",
-    "{ESC}",       "{HELP}",  "{HOME}",     "{INSERT}",     "{LEFT}",   "{NUMLOCK}", "{PGDN}",
-    "{PGUP}",      "{PRTSC}", "{RIGHT}",    "{SCROLLLOCK}", "{TAB}",    "{UP}",    "{SHIFT}",
-    "{ALT}",       "{CNTL}",  "{F1}",       "{F2}",         "{F3}",     "{F4}",    "{F5}",
-    "{F6}",        "{F7}",    "{F8}",       "{F9}",         "{F10}",    "{F11}",   "{F12}",
+    "{BACKSPACE}", "{BREAK}", "{CAPSLOCK}", "{DELETE}",     "{DOWN}", "{END}",     "{ENTER}",
+    "{ESC}",       "{HELP}",  "{HOME}",     "{INSERT}",     "{LEFT}", "{NUMLOCK}", "{PGDN}",
+    "{PGUP}",      "{PRTSC}", "{RIGHT}",    "{SCROLLLOCK}", "{TAB}",  "{UP}",      "{SHIFT}",
+    "{ALT}",       "{CNTL}",  "{F1}",       "{F2}",         "{F3}",   "{F4}",      "{F5}",
+    "{F6}",        "{F7}",    "{F8}",       "{F9}",         "{F10}",  "{F11}",     "{F12}",
     "{F13}",       "{F14}",   "{F15}",      "{F16}"};
 
 }  // namespace kvl
