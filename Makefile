@@ -28,12 +28,12 @@ test: build
 	@status=0; \
 	ctest --preset host || status=1; \
 	ctest --preset win64 || status=1; \
-	$(WINE) stop; \
+	for depth in 24 8 16; do KVL_WINE_DEPTH=$$depth $(WINE) stop; done; \
 	exit $$status
 
 run: win64
 	@$(WINE) gui build/win64/KVL.exe
 
 clean:
-	-@$(WINE) stop
+	-@for depth in 24 8 16; do KVL_WINE_DEPTH=$$depth $(WINE) stop; done
 	rm -rf build
