@@ -31,7 +31,7 @@ test: build
 	@status=0; \
 	ctest --preset host || status=1; \
 	ctest --preset win64 || status=1; \
-	$(WINE) stop; \
+	for depth in 24 8 16; do KVL_WINE_DEPTH=$$depth $(WINE) stop; done; \
 	exit $$status
 
 # One target at a time, each in a single process: the machine has two cores to share.
@@ -44,5 +44,5 @@ run: win64
 	@$(WINE) gui build/win64/KVL.exe
 
 clean:
-	-@$(WINE) stop
+	-@for depth in 24 8 16; do KVL_WINE_DEPTH=$$depth $(WINE) stop; done
 	rm -rf build

@@ -68,6 +68,16 @@ if(KVL_TESTS)
     kvl_wine_test(kvl_win32_tests ${KVL_WIN32_TEST_SOURCES})
     add_dependencies(kvl_win32_tests kvl_target)  # the shell tests launch it
 
+    # The forms once more on displays of other depths, each with an Xvfb and a prefix of its
+    # own: 8 bits (256 colours) must bring up the plain layout, 16 bits must not.
+    foreach(depth 8 16)
+        add_test(NAME kvl_win32_tests_depth${depth}
+                 COMMAND ${KVL_WINE} ${CMAKE_BINARY_DIR}/kvl_win32_tests.exe
+                         --gtest_filter=EditorTest.*)
+        set_tests_properties(kvl_win32_tests_depth${depth} PROPERTIES
+                             ENVIRONMENT KVL_WINE_DEPTH=${depth})
+    endforeach()
+
     file(GLOB KVL_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
     kvl_wine_test(kvl_e2e_tests ${KVL_E2E_SOURCES})
     add_dependencies(kvl_e2e_tests KVL kvl_target)

@@ -43,12 +43,13 @@ std::wstring Control::Text() const {
     return text;
 }
 
-void Control::SetToolTip(HWND toolTips, const wchar_t* text) {
+void Control::AddToolTip(HWND toolTips, HWND tool, const wchar_t* text) {
     TOOLINFOW info{};
     info.cbSize = sizeof info;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = GetParent(hwnd_);
-    info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    // Transparent: a click where the tip shows goes to what lies beneath, not into the tip.
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
+    info.hwnd = GetParent(tool);
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
     info.lpszText = const_cast<wchar_t*>(text);
     SendMessageW(toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
@@ -91,6 +92,113 @@ std::wstring ComboBox::List(int i) const {
     SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(n));
     return text;
+}
+
+HWND ComboBox::EditHandle() const {
+    COMBOBOXINFO info{sizeof info};
+    return GetComboBoxInfo(hwnd_, &info) ? info.hwndItem : nullptr;
+}
+
+HWND ComboBox::ListHandle() const {
+    COMBOBOXINFO info{sizeof info};
+    return GetComboBoxInfo(hwnd_, &info) ? info.hwndList : nullptr;
+}
+
+void ComboBox::SetToolTip(HWND toolTips, const wchar_t* text) {
+    Control::SetToolTip(toolTips, text);
+    if (HWND edit = EditHandle(); edit && edit != hwnd_) AddToolTip(toolTips, edit, text);
+}
+
+bool ForwardChildNotification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_DRAWITEM:
+        case WM_MEASUREITEM:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORSCROLLBAR:
+            // A notification with no sender (lp 0) is a menu or accelerator of our own.
+            if (msg == WM_COMMAND && lp == 0) return false;
+            result = SendMessageW(GetParent(container), msg, wp, lp);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool Frame::Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{sizeof wc};
+        wc.lpfnWndProc = Proc;
+        wc.cbWndExtra = sizeof(HFONT);
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = L"KVL.Frame";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+    if (!CreateControl(parent, id, L"KVL.Frame", text, WS_CLIPCHILDREN, at)) return false;
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE,
+                      GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    return true;
+}
+
+LRESULT CALLBACK Frame::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT forwarded = 0;
+    if (ForwardChildNotification(hwnd, msg, wp, lp, forwarded)) return forwarded;
+    switch (msg) {
+        case WM_SETFONT:
+            SetWindowLongPtrW(hwnd, 0, static_cast<LONG_PTR>(wp));
+            if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
+        case WM_GETFONT:
+            return GetWindowLongPtrW(hwnd, 0);
+        case WM_SETTEXT: {
+            const LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return r;
+        }
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT fills everything
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, 0)));
+            // Colours come from the parent, as for a static control.
+            auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+                GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                reinterpret_cast<LPARAM>(hwnd)));
+            if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
+            RECT r{};
+            GetClientRect(hwnd, &r);
+            FillRect(dc, &r, brush);
+
+            TEXTMETRICW tm{};
+            GetTextMetricsW(dc, &tm);
+            RECT edge = r;
+            edge.top += tm.tmHeight / 2;
+            DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+
+            wchar_t text[256] = L"";
+            const int n = GetWindowTextW(hwnd, text, 256);
+            if (n > 0) {
+                SIZE extent{};
+                GetTextExtentPoint32W(dc, text, n, &extent);
+                RECT caption{6, 0, 6 + extent.cx + 2, tm.tmHeight};
+                FillRect(dc, &caption, brush);
+                SetBkMode(dc, TRANSPARENT);
+                DrawTextW(dc, text, n, &caption, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+            }
+            SelectObject(dc, oldFont);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        default:
+            return DefWindowProcW(hwnd, msg, wp, lp);
+    }
 }
 
 namespace {
@@ -173,6 +281,8 @@ bool CandyScreen::Create(HWND parent, int id, const TwipsRect& at) {
     (void)registered;
     if (!CreateControl(parent, id, L"KVL.CandyScreen", L"", WS_CLIPCHILDREN, at)) return false;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE,
+                      GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     Render();
     return true;
 }
@@ -183,6 +293,9 @@ CandyScreen::~CandyScreen() {
 }
 
 void CandyScreen::Render() {
+    // A form loaded again creates its screen again.
+    if (brush_) DeleteObject(brush_);
+    if (bitmap_) DeleteObject(bitmap_);
     RECT r{};
     GetClientRect(hwnd_, &r);
     HDC screen = GetDC(hwnd_);
@@ -205,6 +318,8 @@ HBRUSH CandyScreen::BrushFor(HDC dc, HWND control) const {
 
 LRESULT CALLBACK CandyScreen::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<CandyScreen*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    LRESULT forwarded = 0;
+    if (ForwardChildNotification(hwnd, msg, wp, lp, forwarded)) return forwarded;
     if (msg == WM_ERASEBKGND && self && self->brush_) {
         RECT r{};
         GetClientRect(hwnd, &r);

@@ -32,7 +32,10 @@ public:
     std::wstring Text() const;
     void SetFont(HFONT font) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
     void SetFocus() { ::SetFocus(hwnd_); }
-    void SetToolTip(HWND toolTips, const wchar_t* text);
+    void SetToolTip(HWND toolTips, const wchar_t* text) { AddToolTip(toolTips, hwnd_, text); }
+
+    // A tip for any window, shown while the pointer rests on it.
+    static void AddToolTip(HWND toolTips, HWND tool, const wchar_t* text);
 
 protected:
     bool CreateControl(HWND parent, int id, const wchar_t* windowClass, std::wstring_view text,
@@ -71,11 +74,16 @@ public:
 
 class CheckBox : public Control {
 public:
-    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
-        return CreateControl(parent, id, L"BUTTON", text, WS_TABSTOP | BS_AUTOCHECKBOX, at);
+    // kind BS_3STATE: the box also shows greyed (2), and its owner decides what a click does.
+    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at,
+                DWORD kind = BS_AUTOCHECKBOX) {
+        return CreateControl(parent, id, L"BUTTON", text, WS_TABSTOP | kind, at);
     }
     bool Value() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void SetValue(bool on) { SendMessageW(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+    // 0 unticked, 1 ticked, 2 greyed.
+    int State() const { return static_cast<int>(SendMessageW(hwnd_, BM_GETCHECK, 0, 0)); }
+    void SetState(int state) { SendMessageW(hwnd_, BM_SETCHECK, static_cast<WPARAM>(state), 0); }
 };
 
 class ListBox : public Control {
@@ -104,6 +112,11 @@ public:
     void SetListIndex(int i) { SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(i), 0); }
     LPARAM ItemData(int i) const { return SendMessageW(hwnd_, CB_GETITEMDATA, static_cast<WPARAM>(i), 0); }
     std::wstring List(int i) const;
+    // The edit field of a box that takes text, and the drop-down list.
+    HWND EditHandle() const;
+    HWND ListHandle() const;
+    // The tip shows over the edit field too, which covers most of the box.
+    void SetToolTip(HWND toolTips, const wchar_t* text);
 };
 
 class TextBox : public Control {
@@ -112,6 +125,19 @@ public:
         return CreateControl(parent, id, L"EDIT", L"", WS_TABSTOP | extraStyle, at, WS_EX_CLIENTEDGE);
     }
 };
+
+// A captioned frame that holds other controls. It passes its children's notifications on
+// to its own parent, and asks that parent for its colours as a static control would.
+class Frame : public Control {
+public:
+    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at);
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+};
+
+// Containers pass what their children tell them on to the form that owns them all.
+bool ForwardChildNotification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 // A gradient background that holds other controls: hiding it hides what it holds. Controls
 // of the form drawn over it paint their background with Brush(), so they look transparent.

@@ -46,6 +46,7 @@ LRESULT CALLBACK Window::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         const LRESULT result = self->OnMessage(msg, wp, lp);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
+        self->OnDestroyed();
         return result;
     }
     return self->OnMessage(msg, wp, lp);

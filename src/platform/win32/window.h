@@ -36,6 +36,9 @@ protected:
 
     bool Create(const Class& windowClass, const Frame& frame);
     virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // Runs last of all, when the window is gone and this object no longer refers to it:
+    // whoever owns the object may delete it from here.
+    virtual void OnDestroyed() {}
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
 private:

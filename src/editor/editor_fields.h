@@ -1,0 +1,93 @@
+#pragma once
+// What the monitor editor decides, apart from its window: the lists it offers, how its
+// fields become a monitor and back, which slot a store goes to, and which open windows its
+// caption list shows.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "monitors/monitor.h"
+#include "monitors/settings.h"
+
+namespace kvl {
+
+inline constexpr int kKeystrokeSteps = 3;
+
+inline constexpr std::array<std::string_view, 6> kWindowStateChoices{
+    "(None)", "Close", "Hide", "Maximize", "Minimize", "Restore"};
+
+// Whole seconds only: a pause is kept as whole seconds, so half a second would quietly
+// become no pause at all.
+inline constexpr std::array<std::string_view, 10> kPauseChoices{"0", "1",  "2",  "3",  "5",
+                                                                "7", "10", "20", "30", "60"};
+
+inline constexpr std::string_view kNewMonitorName = "(New Monitor)";
+inline constexpr std::string_view kMainWindowCaption = "Korvel 3.0";
+inline constexpr std::string_view kEditorCaption = "Monitor Editor";
+
+inline constexpr std::string_view kBadPauseMessage =
+    "I need the pause as a whole number of seconds from 0 to 32767.";
+inline constexpr std::string_view kTableFullMessage =
+    "I can keep at most 50 monitors. Delete one before you add another.";
+
+// "(Monitor7)": the name a monitor gets when it has none, since an empty description would
+// end the table.
+std::string NumberedDescription(int slot);
+
+// A pause box's text as whole seconds. Blanks around the number are allowed, and so is a
+// fraction of zeros ("5.0"); anything that is not a whole number from 0 to 32767 is refused.
+std::optional<std::int16_t> ParsePauseSeconds(std::string_view text);
+
+// Check boxes hold unticked (0), ticked (1) or greyed (2); a stored value outside these
+// leaves the box as it was.
+constexpr bool CheckBoxAccepts(int value) {
+    return value >= 0 && value <= 2;
+}
+
+// What the dialog shows, as text and check box values.
+struct EditorFields {
+    std::string Caption;
+    std::int16_t ExactMatch = 0;
+    std::string Name;
+    std::string WindowState;
+    std::array<std::string, kKeystrokeSteps> SendKeys;
+    std::array<std::string, kKeystrokeSteps> SendKeysPause;
+    std::int16_t Disable = 0;
+};
+
+// The fields of a new monitor, as the dialog opens.
+EditorFields NewMonitorFields();
+
+// The fields showing slot `index`; a monitor without a description gets its numbered name.
+EditorFields FieldsOfMonitor(const Monitor& monitor, int index);
+
+struct StoreResult {
+    enum class Outcome { Stored, BadPause, TableFull };
+    Outcome outcome = Outcome::Stored;
+    int slot = -1;      // the slot written, when stored
+    int badPause = -1;  // the first refused pause box, for BadPause
+};
+
+// Writes the fields into the slot the dialog edits. `recIndex` is that slot, or -1 for a
+// monitor not stored yet: it then gets the first free slot, which it keeps from now on. A
+// slot past the end of the table is treated the same way, so that a store never leaves a
+// gap. Refused, with nothing written: a pause box that does not hold whole seconds, and a
+// new monitor when all 50 slots are taken. An empty name becomes the numbered one, in
+// `fields` too, so that the dialog can show it.
+// Steps from `editableSteps` on are not shown to the user, who could not mend them: a pause
+// there that an earlier release stored (a negative one, say) goes back as it came.
+StoreResult StoreFields(EditorFields& fields, int& recIndex, MonitorTable& table,
+                        int editableSteps = kKeystrokeSteps);
+
+// The slot the dialog edits after the main window deleted slot `deleted` and closed the
+// table up: later monitors move down one. Its own monitor gone, it edits a new one (-1).
+int SlotAfterDeletion(int recIndex, int deleted);
+
+// Whether an open window's caption belongs in the caption list: not empty, and neither the
+// main window nor the editor itself (compared exactly).
+bool CaptionListKeeps(std::string_view caption);
+
+}  // namespace kvl

@@ -1,0 +1,615 @@
+#include "editor/frm_action.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/twips.h"
+#include "platform/win32/display.h"
+#include "platform/win32/unicode.h"
+
+namespace kvl {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"KVL.frmAction";
+constexpr wchar_t kCaption[] = L"Monitor Editor";
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+constexpr int kClientWidthTwips = 6450;
+constexpr int kClientHeightTwips = 7395;
+constexpr int kLowColourHeightCut = 300;
+
+constexpr COLORREF kTeal = RGB(0, 128, 128);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr COLORREF kPaleYellow = RGB(255, 255, 128);
+constexpr COLORREF kDarkYellow = RGB(192, 192, 0);
+
+constexpr wchar_t kCaptionTip[] =
+    L"Either type in the window caption or select it from the dropdown list if the window is "
+    L"open";
+constexpr wchar_t kNameTip[] = L"Enter a meaningful description of this item";
+constexpr wchar_t kWindowStateTip[] = L"What kind of action do you want performed on the window?";
+constexpr wchar_t kPauseTip[] = L"Sets any pause between character";
+constexpr wchar_t kSendKeysTip[] =
+    L"Enter text that will be typed on the window. This will act like an automation. Use the "
+    L"Spec button to insert special action charactors";
+
+// Where the keystroke rows sit inside Frame4: step 1 shows, steps 2 and 3 lie below the
+// frame's visible height, hidden.
+struct KeystrokeRow {
+    const wchar_t* keystrokeText;
+    TwipsRect keystrokeLabel;
+    TwipsRect addIn;
+    TwipsRect sendKeys;
+    const wchar_t* pauseText;
+    TwipsRect pauseLabel;
+    TwipsRect pause;
+    int sendKeysTab, pauseTab, addInTab;
+};
+constexpr std::array<KeystrokeRow, kKeystrokeSteps> kRows{{
+    {L"Keystroke 1",
+     {1260, 420, 915, 195},
+     {120, 660, 465, 315},
+     {660, 690, 3195, 285},
+     L"Pause ",
+     {3930, 420, 615, 195},
+     {3900, 690, 795, 315},
+     4,
+     5,
+     21},
+    {L"Keystroke 2",
+     {1260, 1080, 945, 195},
+     {120, 1320, 465, 315},
+     {660, 1350, 3195, 285},
+     L"Pause ",
+     {3930, 1080, 585, 195},
+     {3900, 1350, 795, 315},
+     6,
+     7,
+     22},
+    {L"Keystroke 3",
+     {1290, 1740, 945, 225},
+     {120, 1950, 465, 315},
+     {660, 1980, 3195, 285},
+     L"Pause",
+     {3960, 1740, 585, 195},
+     {3900, 1980, 795, 315},
+     8,
+     9,
+     23},
+}};
+
+constexpr TwipsRect kOKAt{2190, 6120, 1185, 495};
+constexpr TwipsRect kCancelAt{3420, 6120, 1185, 495};
+constexpr TwipsRect kApplyAt{4650, 6120, 1185, 495};
+
+// Shared by every editor window for the life of the program, as the class background.
+HBRUSH TealBrush() {
+    static const HBRUSH brush = CreateSolidBrush(kTeal);
+    return brush;
+}
+
+// A combo box's own height follows its selection field, whose height it takes in item
+// units that differ between systems: ask, look and correct.
+void FitComboHeight(const win32::ComboBox& box, int heightTwips) {
+    const int target = TwipsToPixels(heightTwips);
+    auto height = [&] {
+        RECT r{};
+        GetWindowRect(box.Handle(), &r);
+        return static_cast<int>(r.bottom - r.top);
+    };
+    int request = static_cast<int>(SendMessageW(box.Handle(), CB_GETITEMHEIGHT, WPARAM(-1), 0)) +
+                  target - height();
+    for (int attempt = 0; attempt < 3 && height() != target && request > 0; ++attempt) {
+        SendMessageW(box.Handle(), CB_SETITEMHEIGHT, WPARAM(-1), request);
+        request += target - height();
+    }
+}
+
+// Hidden and disabled windows count as untitled; long captions are cut to 256 UTF-16 units.
+std::wstring OpenWindowCaption(HWND hwnd) {
+    if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return {};
+    wchar_t buffer[257];
+    const int n = InternalGetWindowText(hwnd, buffer, 257);
+    return std::wstring(buffer, static_cast<std::size_t>(std::max(n, 0)));
+}
+
+}  // namespace
+
+frmAction::frmAction(EditorHost& host) : host_(host) {}
+
+frmAction::~frmAction() {
+    // Deleted while open, as the program ends: the window goes without a word to the host,
+    // which is going itself, and before the controls it routes messages to.
+    if (Handle()) {
+        quiet_ = true;
+        DestroyWindow(Handle());
+    }
+}
+
+void frmAction::Load() {
+    if (Loaded()) {
+        // A second "New Monitor" keeps the user's unsaved work: it only shows where it is.
+        SetForegroundWindow(Handle());
+        return;
+    }
+    Form_Load();
+}
+
+void frmAction::Form_Load() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    // 1. Nothing fires while the user edits.
+    host_.PauseWatching();
+
+    // 2. Centred on the screen, from the full-colour size.
+    const SIZE outer =
+        win32::OuterSizeForClient(TwipsToPixels(kClientWidthTwips),
+                                  TwipsToPixels(kClientHeightTwips), kStyle, kExStyle, false);
+    const double screenW = GetSystemMetrics(SM_CXSCREEN) * kTwipsPerPixel;
+    const double screenH = GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel;
+    const double left = screenW / 2 - outer.cx * kTwipsPerPixel / 2.0;
+    const double top = screenH / 2 - outer.cy * kTwipsPerPixel / 2.0;
+    if (!Create({kClassName, nullptr, TealBrush()},
+                {kCaption,
+                 kStyle,
+                 kExStyle,
+                 {TwipsToPixels(left), TwipsToPixels(top), outer.cx, outer.cy}})) {
+        host_.ResumeWatching();
+        return;
+    }
+    lowColour_ = false;
+    recIndex_ = -1;
+    CreateControls();
+
+    // 3. The plain layout is decided afresh each time the editor opens.
+    if (!win32::IsRichColourDisplay()) LowColorMode();
+
+    // 4. to 7.
+    for (auto& pause : cboSendKeysPause) pause.SetListIndex(0);
+    cboWindowState.SetListIndex(0);
+    FillCaptionList();
+    txtName.SetText(win32::Widen(kNewMonitorName));
+    recIndex_ = -1;
+
+    // 8. Visible through this very call, above every other window, not yet active.
+    win32::SetTopmost(Handle(), true);
+
+    // 9.
+    txtName.SetFocus();
+}
+
+void frmAction::CreateControls() {
+    const HWND form = Handle();
+    tabOrder_.clear();
+    lastFocus_ = nullptr;
+    int id = 100;
+
+    // The background: every control of the form lies over it.
+    CandyScreen1.Create(form, id++, {0, 0, kClientWidthTwips, kClientHeightTwips});
+
+    Frame1.Create(form, id++, L"Window Caption", {1080, 1080, 4815, 1125});
+    txtCaption.Create(Frame1.Handle(), id++, {120, 300, 4545, 315}, false);
+    FitComboHeight(txtCaption, 315);
+    chkExact.Create(Frame1.Handle(), id++, L"Exact Match", {120, 750, 1275, 225}, BS_3STATE);
+
+    Frame2.Create(form, id++, L"Monitor Description", {1080, 2310, 4815, 915});
+    txtName.Create(Frame2.Handle(), id++, {120, 330, 4575, 285});
+
+    Frame3.Create(form, id++, L"Process the window", {1080, 3390, 4815, 1095});
+    cboWindowState.Create(Frame3.Handle(), id++, {120, 390, 1605, 315}, false, 120);
+    FitComboHeight(cboWindowState, 315);
+    for (std::string_view choice : kWindowStateChoices)
+        cboWindowState.AddItem(win32::Widen(choice));
+    lblWindowState.Create(Frame3.Handle(), id++, L"Set Window State", {1800, 450, 1305, 195});
+
+    Frame4.Create(form, id++, L"Send Keystrokes To Application ", {1080, 4560, 4815, 1215});
+    for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
+        const KeystrokeRow& row = kRows[k];
+        const HWND frame = Frame4.Handle();
+        lblKeystroke[k].Create(frame, id++, row.keystrokeText, row.keystrokeLabel);
+        cmdAddIn[k].Create(frame, id++, L"Spec", row.addIn);
+        txtSendKeys[k].Create(frame, id++, row.sendKeys);
+        lblPause[k].Create(frame, id++, row.pauseText, row.pauseLabel);
+        cboSendKeysPause[k].Create(frame, id++, row.pause, false, 160);
+        FitComboHeight(cboSendKeysPause[k], 315);
+        for (std::string_view choice : kPauseChoices)
+            cboSendKeysPause[k].AddItem(win32::Widen(choice));
+        if (k > 0) {
+            for (win32::Control* c : std::initializer_list<win32::Control*>{
+                     &lblKeystroke[k], &cmdAddIn[k], &txtSendKeys[k], &lblPause[k],
+                     &cboSendKeysPause[k]})
+                c->SetVisible(false);
+        }
+    }
+
+    chkDisable.Create(form, id++, L"Disable", {1170, 6210, 885, 225}, BS_3STATE);
+
+    cmdOK[0].Create(CandyScreen1.Handle(), id++, L"OK", kOKAt);
+    cmdCancel[0].Create(CandyScreen1.Handle(), id++, L"Cancel", kCancelAt);
+    cmdApply[0].Create(CandyScreen1.Handle(), id++, L"Apply", kApplyAt);
+    cmdOK[1].Create(form, id++, L"OK", kOKAt);
+    cmdApply[1].Create(form, id++, L"Apply", kApplyAt);
+    cmdCancel[1].Create(form, id++, L"Cancel", kCancelAt);
+    for (auto* b : {&cmdOK[1], &cmdApply[1], &cmdCancel[1]}) b->SetVisible(false);
+
+    Label3.Create(form, id++, L"Korvel", {210, 315, 2175, 465});
+    if (!label3Font_) {
+        // 12 points at 96 dots per inch.
+        label3Font_.reset(CreateFontW(-16, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH | FF_ROMAN, L"Times New Roman"));
+    }
+    Label3.SetFont(label3Font_.get());
+    Label3.SetVisible(false);
+
+    // Children stack in the order they are made, the first on top: the background goes
+    // beneath everything made after it.
+    SetWindowPos(CandyScreen1.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    // Keyboard travel follows the form's tab order, not the order of creation.
+    AddTabStop(0, txtCaption.Handle());
+    AddTabStop(1, chkExact.Handle());
+    AddTabStop(2, txtName.Handle());
+    AddTabStop(3, cboWindowState.Handle());
+    for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
+        AddTabStop(kRows[k].sendKeysTab, txtSendKeys[k].Handle());
+        AddTabStop(kRows[k].pauseTab, cboSendKeysPause[k].Handle());
+        AddTabStop(kRows[k].addInTab, cmdAddIn[k].Handle());
+    }
+    AddTabStop(10, chkDisable.Handle());
+    AddTabStop(11, cmdOK[0].Handle());
+    AddTabStop(12, cmdCancel[0].Handle());
+    AddTabStop(13, cmdApply[0].Handle());
+    AddTabStop(14, cmdOK[1].Handle());
+    AddTabStop(15, cmdApply[1].Handle());
+    AddTabStop(16, cmdCancel[1].Handle());
+    std::sort(tabOrder_.begin(), tabOrder_.end(),
+              [](const TabStop& a, const TabStop& b) { return a.tabIndex < b.tabIndex; });
+    // The edit fields inside the combo boxes get the keys, so they ask the form too.
+    for (auto* box : {&txtCaption, &cboWindowState, &cboSendKeysPause[0], &cboSendKeysPause[1],
+                      &cboSendKeysPause[2]})
+        if (HWND edit = box->EditHandle()) Subclass(edit);
+
+    toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (toolTips_) {
+        SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, 320);
+        txtCaption.SetToolTip(toolTips_, kCaptionTip);
+        txtName.SetToolTip(toolTips_, kNameTip);
+        cboWindowState.SetToolTip(toolTips_, kWindowStateTip);
+        for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
+            cboSendKeysPause[k].SetToolTip(toolTips_, kPauseTip);
+            txtSendKeys[k].SetToolTip(toolTips_, kSendKeysTip);
+        }
+    }
+}
+
+void frmAction::AddTabStop(int tabIndex, HWND control) {
+    tabOrder_.push_back({tabIndex, control});
+    Subclass(control);
+}
+
+void frmAction::Subclass(HWND control) {
+    SetWindowSubclass(control, ControlProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void frmAction::MoveFocus(HWND from, bool backwards) {
+    const auto n = static_cast<int>(tabOrder_.size());
+    int at = -1;
+    for (int i = 0; i < n; ++i) {
+        const HWND c = tabOrder_[static_cast<std::size_t>(i)].control;
+        if (c == from || IsChild(c, from)) at = i;
+    }
+    if (at < 0) return;
+    for (int step = 1; step < n; ++step) {
+        const int i = ((backwards ? at - step : at + step) % n + n) % n;
+        const HWND c = tabOrder_[static_cast<std::size_t>(i)].control;
+        // Visible on screen: hidden containers hide what they hold.
+        if (IsWindowVisible(c) && IsWindowEnabled(c)) {
+            ::SetFocus(c);
+            return;
+        }
+    }
+}
+
+LRESULT CALLBACK frmAction::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                        DWORD_PTR self) {
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, ControlProc, 1);
+        return DefSubclassProc(hwnd, msg, wp, lp);
+    }
+    bool handled = false;
+    const LRESULT result =
+        reinterpret_cast<frmAction*>(self)->OnControlMessage(hwnd, msg, wp, lp, handled);
+    return handled ? result : DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT frmAction::OnControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    switch (msg) {
+        case WM_KEYDOWN:
+            if (wp == VK_TAB) {
+                handled = true;
+                MoveFocus(hwnd, GetKeyState(VK_SHIFT) < 0);
+            }
+            return 0;
+        case WM_CHAR:
+            handled = wp == L'\t';  // no beep for the tab that moved the focus
+            return 0;
+        case WM_KILLFOCUS: {
+            // Leaving the caption for another control of the dialog, not for another window.
+            const HWND to = reinterpret_cast<HWND>(wp);
+            if (hwnd == txtCaption.EditHandle() && to && IsChild(Handle(), to) && !quiet_) {
+                const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+                handled = true;
+                txtCaption_LostFocus();
+                return r;
+            }
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            for (int k = 0; k < kKeystrokeSteps; ++k) {
+                if (hwnd != txtSendKeys[static_cast<std::size_t>(k)].Handle()) continue;
+                const int button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4;
+                const int shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
+                                  (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+                const float x = static_cast<float>(static_cast<short>(LOWORD(lp))) * kTwipsPerPixel;
+                const float y = static_cast<float>(static_cast<short>(HIWORD(lp))) * kTwipsPerPixel;
+                txtSendKeys_MouseDown(k, button, shift, x, y);
+            }
+            return 0;
+        case WM_CONTEXTMENU:
+            // A right click in a keystroke field opens the picker, not the edit menu.
+            for (const auto& field : txtSendKeys)
+                if (hwnd == field.Handle()) handled = true;
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+void frmAction::FillCaptionList() {
+    EnumWindows(AddOpenWindowCaption, reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CALLBACK frmAction::AddOpenWindowCaption(HWND hwnd, LPARAM lp) {
+    auto* self = reinterpret_cast<frmAction*>(lp);
+    const std::wstring caption = OpenWindowCaption(hwnd);
+    if (CaptionListKeeps(win32::Narrow(caption))) self->txtCaption.AddItem(caption);
+    return TRUE;
+}
+
+void frmAction::EditRec(int index) {
+    if (!Loaded()) Load();
+    if (!Loaded() || index < 0 || index >= kTableSlots) return;
+    recIndex_ = index;
+    ShowFields(
+        FieldsOfMonitor(host_.CurrentSettings().Monitors[static_cast<std::size_t>(index)], index));
+}
+
+void frmAction::MonitorDeleted(int slot) {
+    recIndex_ = SlotAfterDeletion(recIndex_, slot);
+}
+
+void frmAction::ShowFields(const EditorFields& f) {
+    txtName.SetText(win32::Widen(f.Name));
+    cboWindowState.SetText(win32::Widen(f.WindowState));
+    txtCaption.SetText(win32::Widen(f.Caption));
+    for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
+        txtSendKeys[k].SetText(win32::Widen(f.SendKeys[k]));
+        cboSendKeysPause[k].SetText(win32::Widen(f.SendKeysPause[k]));
+    }
+    if (CheckBoxAccepts(f.Disable)) chkDisable.SetState(f.Disable);
+    if (CheckBoxAccepts(f.ExactMatch)) chkExact.SetState(f.ExactMatch);
+}
+
+EditorFields frmAction::ReadFields() const {
+    EditorFields f;
+    f.Caption = win32::Narrow(txtCaption.Text());
+    f.ExactMatch = static_cast<std::int16_t>(chkExact.State());
+    f.Name = win32::Narrow(txtName.Text());
+    f.WindowState = win32::Narrow(cboWindowState.Text());
+    for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
+        f.SendKeys[k] = win32::Narrow(txtSendKeys[k].Text());
+        f.SendKeysPause[k] = win32::Narrow(cboSendKeysPause[k].Text());
+    }
+    f.Disable = static_cast<std::int16_t>(chkDisable.State());
+    return f;
+}
+
+bool frmAction::ApplyProc() {
+    if (!Loaded()) return false;
+    EditorFields fields = ReadFields();
+    // Only step 1 can be typed into; steps 2 and 3 go back as they came.
+    const StoreResult result = StoreFields(fields, recIndex_, host_.CurrentSettings().Monitors, 1);
+    switch (result.outcome) {
+        case StoreResult::Outcome::BadPause:
+            ShowMessage(kBadPauseMessage);
+            if (Loaded()) cboSendKeysPause[static_cast<std::size_t>(result.badPause)].SetFocus();
+            return false;
+        case StoreResult::Outcome::TableFull:
+            ShowMessage(kTableFullMessage);
+            return false;
+        case StoreResult::Outcome::Stored:
+            break;
+    }
+    txtName.SetText(win32::Widen(fields.Name));
+    host_.RefreshMe();
+    return true;
+}
+
+void frmAction::ShowMessage(std::string_view text) {
+    MessageBoxW(Handle(), win32::Widen(text).c_str(), L"KVL", MB_OK);
+}
+
+void frmAction::LowColorMode() {
+    if (!Loaded() || lowColour_) return;
+    lowColour_ = true;
+    CandyScreen1.SetVisible(false);
+    cmdOK[0].SetVisible(false);
+    cmdCancel[0].SetVisible(false);
+    cmdApply[0].SetVisible(false);
+    Label3.SetVisible(true);
+    cmdOK[1].SetVisible(true);
+    cmdCancel[1].SetVisible(true);
+    cmdApply[1].SetVisible(true);
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    const int height = TwipsToPixels((r.bottom - r.top) * kTwipsPerPixel - kLowColourHeightCut);
+    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmAction::cmdOK_Click(int) {
+    if (!ApplyProc()) return;
+    // The watches follow at once: left to the next registration, the watcher would go on
+    // firing this monitor's new actions on windows with its old caption.
+    host_.RegisterWatches();
+    DestroyWindow(Handle());  // may delete this object: nothing may follow
+}
+
+void frmAction::cmdApply_Click(int) {
+    if (ApplyProc()) host_.RegisterWatches();
+}
+
+void frmAction::cmdCancel_Click(int) {
+    DestroyWindow(Handle());  // may delete this object: nothing may follow
+}
+
+void frmAction::cmdAddIn_Click(int index) {
+    RECT editor{};
+    GetWindowRect(Handle(), &editor);
+    const TwipsRect button = cmdAddIn[static_cast<std::size_t>(index)].Position();
+    const POINT at{button.left + editor.left * kTwipsPerPixel + 600,
+                   button.top + editor.top * kTwipsPerPixel + 4000};
+    if (!picker_)
+        picker_ = std::make_unique<frmAddIn>(
+            [this](int field, const std::wstring& entry) { AppendToSendKeys(field, entry); });
+    picker_->ShowFor(index, Handle(), at);
+}
+
+void frmAction::txtSendKeys_MouseDown(int index, int button, int, float x, float y) {
+    if (button != 2) return;
+    // The pointer's place inside the field serves as the picker's place on the screen.
+    const POINT at{static_cast<LONG>(x), static_cast<LONG>(y)};
+    if (!picker_)
+        picker_ = std::make_unique<frmAddIn>(
+            [this](int field, const std::wstring& entry) { AppendToSendKeys(field, entry); });
+    picker_->ShowFor(index, Handle(), at);
+}
+
+void frmAction::AppendToSendKeys(int index, const std::wstring& entry) {
+    if (!Loaded() || index < 0 || index >= kKeystrokeSteps) return;
+    win32::TextBox& field = txtSendKeys[static_cast<std::size_t>(index)];
+    field.SetText(field.Text() + entry);
+}
+
+void frmAction::txtCaption_LostFocus() {
+    txtName.SetText(txtCaption.Text());
+}
+
+void frmAction::txtName_GotFocus() {
+    SendMessageW(txtName.Handle(), EM_SETSEL, 0, -1);
+}
+
+void frmAction::txtSendKeys_GotFocus(int index) {
+    SendMessageW(txtSendKeys[static_cast<std::size_t>(index)].Handle(), EM_SETSEL, 0, -1);
+}
+
+void frmAction::chk_Click(win32::CheckBox& box) {
+    box.SetState(box.State() == 1 ? 0 : 1);
+}
+
+void frmAction::Form_Unload() {
+    if (picker_) picker_->Unload();
+    if (!quiet_) host_.ResumeWatching();
+}
+
+void frmAction::OnDestroyed() {
+    toolTips_ = nullptr;
+    if (!quiet_) host_.EditorClosed();  // may delete this object: nothing may follow
+}
+
+void frmAction::OnCommand(HWND from, int code) {
+    if (!from) return;
+    for (int i = 0; i < 2 && code == BN_CLICKED; ++i) {
+        const auto n = static_cast<std::size_t>(i);
+        if (from == cmdOK[n].Handle()) return cmdOK_Click(i);
+        if (from == cmdCancel[n].Handle()) return cmdCancel_Click(i);
+        if (from == cmdApply[n].Handle()) return cmdApply_Click(i);
+    }
+    for (int k = 0; k < kKeystrokeSteps; ++k) {
+        const auto n = static_cast<std::size_t>(k);
+        if (from == cmdAddIn[n].Handle() && code == BN_CLICKED) return cmdAddIn_Click(k);
+        if (from == txtSendKeys[n].Handle() && code == EN_SETFOCUS) return txtSendKeys_GotFocus(k);
+    }
+    if (from == chkExact.Handle() && code == BN_CLICKED) return chk_Click(chkExact);
+    if (from == chkDisable.Handle() && code == BN_CLICKED) return chk_Click(chkDisable);
+    if (from == txtName.Handle() && code == EN_SETFOCUS) return txtName_GotFocus();
+    if (from == txtCaption.Handle() && code == CBN_EDITCHANGE) return txtCaption_Change();
+}
+
+LRESULT frmAction::OnControlColour(HDC dc, HWND control) {
+    auto part = [control](const win32::ComboBox& box) {
+        return control == box.Handle() || control == box.EditHandle() ||
+               control == box.ListHandle();
+    };
+    COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    if (part(txtCaption) || part(cboWindowState)) text = kYellow;
+    if (control == txtName.Handle()) text = kDarkYellow;
+    for (std::size_t k = 0; k < kKeystrokeSteps; ++k)
+        if (control == txtSendKeys[k].Handle() || part(cboSendKeysPause[k])) text = kPaleYellow;
+    SetTextColor(dc, text);
+    SetBkColor(dc, kTeal);
+    return reinterpret_cast<LRESULT>(TealBrush());
+}
+
+void frmAction::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    // The rounded face leaves corners: they show what lies behind the button.
+    win32::StyledButton::Draw(item, GetParent(item.hwndItem) == CandyScreen1.Handle()
+                                        ? CandyScreen1.BrushFor(item.hDC, item.hwndItem)
+                                        : TealBrush());
+}
+
+LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND:
+            OnCommand(reinterpret_cast<HWND>(lp), HIWORD(wp));
+            return 0;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return OnControlColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+        case WM_DRAWITEM:
+            OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+            return TRUE;
+        case WM_ACTIVATE:
+            // Like a dialog: the focus leaves with the window and comes back where it was.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+                return 0;
+            }
+            if (lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_) &&
+                IsWindowVisible(lastFocus_)) {
+                ::SetFocus(lastFocus_);
+                return 0;
+            }
+            return Default(msg, wp, lp);
+        case WM_DESTROY:
+            Form_Unload();
+            return 0;
+        default:
+            return Default(msg, wp, lp);
+    }
+}
+
+}  // namespace kvl

@@ -1,0 +1,136 @@
+#pragma once
+// frmAction, the monitor editor: a modeless tool window above all others that creates or
+// changes one monitor. Nothing fires while it is open, until Apply or its closing.
+//
+// How the main window drives it (one editor at a time; the main window keeps it in a
+// std::unique_ptr and creates it on first use):
+//   "&New Monitor"          editor->Load()
+//   "&Edit Monitor", double click on a line
+//                           editor->EditRec(selectedIndex)
+//   "&Delete Monitor"       editor->MonitorDeleted(slot) before its RefreshMe
+//   EditorHost::EditorClosed()
+//                           the window is gone; the main window may delete the object
+//                           right there, or keep it and Load it again later.
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/editor_fields.h"
+#include "editor/editor_host.h"
+#include "editor/frm_add_in.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/window.h"
+
+namespace kvl {
+
+class frmAction final : public win32::Window {
+  public:
+    explicit frmAction(EditorHost& host);
+    ~frmAction() override;
+
+    // Opens the dialog on a new, empty monitor. When it is open already it keeps what it
+    // shows and the monitor it edits, and only comes to the front.
+    void Load();
+    bool Loaded() const { return Handle() != nullptr; }
+
+    // Shows monitor slot `index`, loading the dialog first when it is not open. An open
+    // dialog shows the slot instead of what it showed; its caption list stays as it was.
+    void EditRec(int index);
+
+    // The main window deleted slot `slot` and is about to close the table up: the dialog
+    // follows its monitor to its new slot, and if that monitor was the one deleted, its
+    // next store creates a new one.
+    void MonitorDeleted(int slot);
+
+    // Stores the dialog into the table and has the main window save and redraw it. False
+    // when the store was refused (a message said why; nothing was stored).
+    bool ApplyProc();
+
+    // The plain layout for displays of fewer than 64000 colours; there is no way back.
+    void LowColorMode();
+    bool InLowColorMode() const { return lowColour_; }
+
+    // The slot being edited; -1 while a new monitor has not been stored.
+    int RecIndex() const { return recIndex_; }
+
+    // The controls, by their names on the form. Frames and the screen are containers.
+    win32::CandyScreen CandyScreen1;
+    win32::Frame Frame1, Frame2, Frame3, Frame4;
+    win32::ComboBox txtCaption;
+    win32::CheckBox chkExact;
+    win32::TextBox txtName;
+    win32::ComboBox cboWindowState;
+    win32::Label lblWindowState;
+    std::array<win32::Label, kKeystrokeSteps> lblKeystroke, lblPause;
+    std::array<win32::StyledButton, kKeystrokeSteps> cmdAddIn;
+    std::array<win32::TextBox, kKeystrokeSteps> txtSendKeys;
+    std::array<win32::ComboBox, kKeystrokeSteps> cboSendKeysPause;
+    win32::CheckBox chkDisable;
+    std::array<win32::StyledButton, 2> cmdOK, cmdCancel, cmdApply;
+    win32::Label Label3;
+
+    // The tips of the boxes, while the dialog is open.
+    HWND ToolTips() const { return toolTips_; }
+
+    // The picker, while it is loaded.
+    frmAddIn* Picker() { return picker_ && picker_->Loaded() ? picker_.get() : nullptr; }
+
+  private:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnDestroyed() override;
+
+    void Form_Load();
+    void Form_Unload();
+    void CreateControls();
+    void FillCaptionList();
+    static BOOL CALLBACK AddOpenWindowCaption(HWND hwnd, LPARAM lp);
+    void ShowFields(const EditorFields& fields);
+    EditorFields ReadFields() const;
+
+    void cmdOK_Click(int index);
+    void cmdApply_Click(int index);
+    void cmdCancel_Click(int index);
+    void cmdAddIn_Click(int index);
+    void txtCaption_LostFocus();
+    void txtCaption_Change() {}
+    void txtName_GotFocus();
+    void txtSendKeys_GotFocus(int index);
+    void txtSendKeys_MouseDown(int index, int button, int shift, float x, float y);
+    void chk_Click(win32::CheckBox& box);
+    void AppendToSendKeys(int index, const std::wstring& entry);
+
+    void OnCommand(HWND from, int code);
+    LRESULT OnControlColour(HDC dc, HWND control);
+    void OnDrawItem(const DRAWITEMSTRUCT& item);
+    void ShowMessage(std::string_view text);
+
+    // Keyboard travel between the controls in the form's tab order; the program's message
+    // loop knows nothing of dialogs, so the controls ask the form.
+    struct TabStop {
+        int tabIndex;
+        HWND control;
+    };
+    void AddTabStop(int tabIndex, HWND control);
+    void MoveFocus(HWND from, bool backwards);
+    static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                        DWORD_PTR self);
+    LRESULT OnControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+    void Subclass(HWND control);
+
+    EditorHost& host_;
+    int recIndex_ = -1;
+    bool lowColour_ = false;
+    std::unique_ptr<frmAddIn> picker_;
+    std::vector<TabStop> tabOrder_;
+    HWND toolTips_ = nullptr;   // owned by the window, goes with it
+    HWND lastFocus_ = nullptr;  // where the focus was when the window was last active
+    bool quiet_ = false;        // going with the program: the host hears nothing
+    win32::UniqueFont label3Font_;
+};
+
+}  // namespace kvl

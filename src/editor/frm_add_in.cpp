@@ -1,0 +1,135 @@
+#include "editor/frm_add_in.h"
+
+#include <commctrl.h>
+
+#include "app/twips.h"
+#include "editor/special_keys.h"
+#include "platform/win32/display.h"
+#include "platform/win32/unicode.h"
+
+namespace kvl {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"KVL.frmAddIn";
+constexpr wchar_t kCaption[] = L"My Add In";
+constexpr int kClientWidthTwips = 1440;
+constexpr int kClientHeightTwips = 3000;
+constexpr TwipsRect kList1{0, 0, 1425, 2985};
+constexpr int kList1Id = 1;
+// The pick is made inside the list's own notification; the window goes once that is over.
+constexpr UINT kUnloadMessage = WM_APP + 1;
+constexpr UINT_PTR kStayOnTopTimer = 1;
+constexpr UINT kStayOnTopMs = 100;
+
+}  // namespace
+
+void frmAddIn::ShowFor(int field, HWND owner, POINT at) {
+    TargetField = field;
+    if (!Loaded()) {
+        Form_Load(owner, at);
+        return;
+    }
+    // Back on top as well: under Wine a click into the editor can raise it over the picker.
+    SetWindowPos(Handle(), HWND_TOP, TwipsToPixels(at.x), TwipsToPixels(at.y), 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void frmAddIn::Form_Load(HWND owner, POINT at) {
+    picked_ = false;
+    unloadOnRelease_ = false;
+    // No border and no title bar: what the picker shows is its list and nothing else.
+    if (!Create({kClassName},
+                {kCaption,
+                 WS_POPUP | WS_CLIPCHILDREN,
+                 WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
+                 {TwipsToPixels(at.x), TwipsToPixels(at.y), TwipsToPixels(kClientWidthTwips),
+                  TwipsToPixels(kClientHeightTwips)},
+                 owner}))
+        return;
+    List1.Create(Handle(), kList1Id, kList1);
+    SetWindowSubclass(List1.Handle(), ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    for (std::string_view entry : kSpecialKeyEntries) List1.AddItem(win32::Widen(entry));
+    win32::SetTopmost(Handle(), true);
+    SetTimer(Handle(), kStayOnTopTimer, kStayOnTopMs, nullptr);
+}
+
+void frmAddIn::StayAboveOwner() {
+    // An owned window belongs above its owner, and Windows keeps it there. Wine raises a
+    // window that X reports exposed (the editor, when a tip over it goes) over everything
+    // it overlaps, owned windows included; the picker would then sit out of reach behind the
+    // editor until something moved it.
+    const HWND owner = GetWindow(Handle(), GW_OWNER);
+    for (HWND above = GetWindow(Handle(), GW_HWNDPREV); above && owner;
+         above = GetWindow(above, GW_HWNDPREV)) {
+        if (above == owner) {
+            SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            return;
+        }
+    }
+}
+
+void frmAddIn::Unload() {
+    if (Loaded()) DestroyWindow(Handle());
+}
+
+void frmAddIn::List1_Click() {
+    if (picked_) return;
+    const int selected = List1.ListIndex();
+    if (selected < 0) return;
+    picked_ = true;
+    if (onPick_) onPick_(TargetField, List1.List(selected));
+    // Picked by a click, the picker waits for the button to come up: gone at once, it would
+    // leave the release to whatever lies beneath, the "Spec" button among them.
+    if (GetKeyState(VK_LBUTTON) < 0) {
+        unloadOnRelease_ = true;
+        return;
+    }
+    PostMessageW(Handle(), kUnloadMessage, 0, 0);
+}
+
+LRESULT CALLBACK frmAddIn::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                    DWORD_PTR self) {
+    auto* picker = reinterpret_cast<frmAddIn*>(self);
+    switch (msg) {
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED:
+            if (picker->unloadOnRelease_) {
+                picker->unloadOnRelease_ = false;
+                PostMessageW(picker->Handle(), kUnloadMessage, 0, 0);
+            }
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, ListProc, 1);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT frmAddIn::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND:
+            if (reinterpret_cast<HWND>(lp) == List1.Handle() && HIWORD(wp) == LBN_SELCHANGE)
+                List1_Click();
+            return 0;
+        case kUnloadMessage:
+            Unload();
+            return 0;
+        case WM_TIMER:
+            if (wp != kStayOnTopTimer) return 0;
+            // A release that went elsewhere still ends the pick.
+            if (unloadOnRelease_ && GetAsyncKeyState(VK_LBUTTON) >= 0) {
+                unloadOnRelease_ = false;
+                Unload();
+                return 0;
+            }
+            StayAboveOwner();
+            return 0;
+        default:
+            return Default(msg, wp, lp);
+    }
+}
+
+}  // namespace kvl
