@@ -229,10 +229,25 @@ void frmKVL::mnuDisable_Click() {
     SetMonitoringSwitch(checked);
 }
 
+void frmKVL::mnuNew_Click() {
+    if (!editor_) editor_ = std::make_unique<frmAction>(*this);
+    editor_->Load();
+}
+
+void frmKVL::mnuEdit_Click() {
+    const int selected = lstItems.ListIndex();
+    if (selected < 0) return;
+    if (!editor_) editor_ = std::make_unique<frmAction>(*this);
+    editor_->EditRec(selected);
+}
+
 void frmKVL::mnuDelete_Click() {
     const int selected = lstItems.ListIndex();
-    if (selected >= 0 && selected < kTableSlots)
+    if (selected >= 0 && selected < kTableSlots) {
         settings_.Monitors[static_cast<std::size_t>(selected)].Deleted = -1;
+        // An open editor keeps to its own monitor while the numbers below it close up.
+        if (editor_) editor_->MonitorDeleted(selected);
+    }
     RefreshMe();
     // The watcher must number its watches like the table again at once.
     RegisterWatches();
@@ -406,9 +421,14 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 if (code == BN_CLICKED) chkDisable_Click();
                 return 0;
             }
-            if (id == idLstItems) return 0;
+            if (id == idLstItems) {
+                if (code == LBN_DBLCLK) lstItems_DblClick();
+                return 0;
+            }
             switch (id) {
                 case mnuExit: mnuExit_Click(); break;
+                case mnuNew: mnuNew_Click(); break;
+                case mnuEdit: mnuEdit_Click(); break;
                 case mnuDelete: mnuDelete_Click(); break;
                 case mnuHelp: mnuHelp_Click(); break;
                 case mnuCommnadHelp: mnuCommnadHelp_Click(); break;

@@ -11,6 +11,7 @@
 
 #include "app/icon_animation.h"
 #include "editor/editor_host.h"
+#include "editor/frm_action.h"
 #include "engine/trigger_guard.h"
 #include "monitors/settings.h"
 #include "platform/win32/controls.h"
@@ -53,7 +54,8 @@ public:
     void RegisterWatches() override;
     void PauseWatching() override;
     void ResumeWatching() override;
-    void EditorClosed() override {}
+    void EditorClosed() override { editor_.reset(); }
+    frmAction* Editor() { return editor_.get(); }
     void FillList();
     void LowColorMode();
 
@@ -101,6 +103,9 @@ public:
     void cmdOK_Click();
     void chkDisable_Click();
     void mnuDisable_Click();
+    void mnuNew_Click();
+    void mnuEdit_Click();
+    void lstItems_DblClick() { mnuEdit_Click(); }
     void mnuDelete_Click();
     void mnuHelp_Click();
     void mnuExit_Click();
@@ -129,6 +134,7 @@ private:
 
     Services services_;
     Settings settings_;
+    std::unique_ptr<frmAction> editor_;  // loaded on demand, gone when closed
     TriggerRecord triggers_;
     IconAnimation animation_;
     std::wstring helpCommand_;

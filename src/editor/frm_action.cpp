@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "app/twips.h"
+#include "engine/window_actions.h"
+#include "platform/win32/desktop_win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/unicode.h"
 
@@ -105,14 +107,6 @@ void FitComboHeight(const win32::ComboBox& box, int heightTwips) {
         SendMessageW(box.Handle(), CB_SETITEMHEIGHT, WPARAM(-1), request);
         request += target - height();
     }
-}
-
-// Hidden and disabled windows count as untitled; long captions are cut to 256 UTF-16 units.
-std::wstring OpenWindowCaption(HWND hwnd) {
-    if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return {};
-    wchar_t buffer[257];
-    const int n = InternalGetWindowText(hwnd, buffer, 257);
-    return std::wstring(buffer, static_cast<std::size_t>(std::max(n, 0)));
 }
 
 }  // namespace
@@ -381,8 +375,10 @@ void frmAction::FillCaptionList() {
 
 BOOL CALLBACK frmAction::AddOpenWindowCaption(HWND hwnd, LPARAM lp) {
     auto* self = reinterpret_cast<frmAction*>(lp);
-    const std::wstring caption = OpenWindowCaption(hwnd);
-    if (CaptionListKeeps(win32::Narrow(caption))) self->txtCaption.AddItem(caption);
+    // The engine's own caption read: empty for hidden and disabled windows, cut at 256 units.
+    win32::Win32Desktop desktop;
+    const std::string caption = WindowCaption(desktop, reinterpret_cast<WindowHandle>(hwnd));
+    if (CaptionListKeeps(caption)) self->txtCaption.AddItem(win32::Widen(caption));
     return TRUE;
 }
 

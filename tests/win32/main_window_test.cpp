@@ -7,6 +7,7 @@
 #include "fakes/fake_watcher.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/desktop_win32.h"
+#include "platform/win32/display.h"
 #include "support/wintest.h"
 
 namespace kvl {
@@ -159,6 +160,35 @@ TEST_F(MainWindow, OkAndTheCloseBoxSaveReRegisterAndHide) {
     EXPECT_EQ(ended, 0);
 }
 
+TEST_F(MainWindow, NewEditAndDoubleClickOpenTheEditorWhichFollowsDeletions) {
+    AddMonitor(0, "A");
+    AddMonitor(1, "B");
+    AddMonitor(2, "C");
+    Load();
+    Command(frmKVL::mnuEdit);  // nothing selected: nothing opens
+    EXPECT_EQ(form->Editor(), nullptr);
+
+    Command(frmKVL::mnuNew);
+    ASSERT_TRUE(form->Editor());
+    EXPECT_TRUE(IsWindowVisible(form->Editor()->Handle()));
+    EXPECT_EQ(watcher.level, 0);  // nothing fires while the user edits
+    SendMessageW(form->Editor()->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return form->Editor() == nullptr; }));
+    EXPECT_EQ(watcher.level, 4);
+
+    SendMessageW(Item(frmKVL::idLstItems), LB_SETCURSEL, 2, 0);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(frmKVL::idLstItems, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(Item(frmKVL::idLstItems)));
+    ASSERT_TRUE(form->Editor());
+    EXPECT_EQ(form->Editor()->RecIndex(), 2);
+
+    // Deleting "A" renumbers "C" to slot 1, and the editor goes with it.
+    SendMessageW(Item(frmKVL::idLstItems), LB_SETCURSEL, 0, 0);
+    Command(frmKVL::mnuDelete);
+    EXPECT_EQ(form->Editor()->RecIndex(), 1);
+    EXPECT_EQ(Lines(), (std::vector<std::wstring>{L"B", L"C"}));
+}
+
 TEST_F(MainWindow, MenusCarryTheirCaptions) {
     Load();
     HMENU bar = GetMenu(form->Handle());
@@ -240,6 +270,24 @@ TEST_F(MainWindow, IconFlashesElevenFramesThenRests) {
     form->tmrIconChange_Timer();
     EXPECT_EQ(form->Tray1()->Icon(), form->Image2());
     EXPECT_FALSE(form->IconAnimating());
+}
+
+TEST_F(MainWindow, StartsInTheLayoutTheDisplayCallsFor) {
+    Load();
+    const bool rich = win32::IsRichColourDisplay();
+    HDC dc = GetDC(nullptr);
+    EXPECT_EQ(rich, GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) >= 16);
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(IsWindowVisible(Item(frmKVL::idCandyScreen1)) != FALSE, rich);
+    EXPECT_EQ(IsWindowVisible(Item(frmKVL::idCmdOK)) != FALSE, rich);
+    EXPECT_EQ(IsWindowVisible(Item(frmKVL::idCmdOK256)) != FALSE, !rich);
+    if (!rich) {
+        // The smaller window keeps the top-left corner placed for the full-colour size.
+        RECT r{};
+        GetWindowRect(form->Handle(), &r);
+        EXPECT_EQ(r.right - r.left, 316);
+        EXPECT_EQ(r.bottom - r.top, 279);
+    }
 }
 
 TEST_F(MainWindow, LowColourLayoutUsesPlainControls) {
