@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 exe=$root/build/win64/kvl_win32_tests.exe
 out=$root/docs/screenshots
 [ -f "$exe" ] || { echo "screenshot: build first (make win64)" >&2; exit 1; }
-command -v import >/dev/null || { echo "screenshot: needs ImageMagick (scripts/deps.sh)" >&2; exit 1; }
+command -v import >/dev/null || { echo "screenshot: needs ImageMagick (apt-get install imagemagick)" >&2; exit 1; }
 mkdir -p "$out"
 
 # shoot DEPTH SUFFIX: one run of the picture holder at that display depth.
@@ -47,3 +47,6 @@ shoot() {
 shoot 24 ""
 shoot 8 "-256-colours"
 ls -l "$out"
+
+# And the main window, from KVL.exe itself.
+"$root/scripts/screenshot-main.sh"

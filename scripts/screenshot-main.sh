@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes the pictures in docs/screenshots from a real KVL on the private Xvfb display.
+# Takes the main window picture in docs/screenshots from a real KVL on the private display.
 # Needs ImageMagick's `import` and `convert` (apt-get install imagemagick).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
