@@ -117,6 +117,31 @@ TEST_F(KvlRun, ARestartedShellGetsTheTrayIconBack) {
     EXPECT_TRUE(WaitFor([&] { return wintest::ShellHasIcon(main); }));
 }
 
+TEST_F(KvlRun, HelpOpensTheGuideInTheWordProcessor) {
+    Start();
+    HWND main = AwaitMainWindow();
+    ASSERT_TRUE(main);
+    constexpr WPARAM kHelp = 104;
+    PostMessageW(main, WM_COMMAND, kHelp, 0);
+    // The system's word processor shows the document's name in its caption.
+    HWND guide = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        struct Find {
+            HWND found = nullptr;
+        } find;
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+                if (wintest::CaptionOf(h).find(L"kvlhelp") == std::wstring::npos) return TRUE;
+                reinterpret_cast<Find*>(lp)->found = h;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&find));
+        return (guide = find.found) != nullptr;
+    }, 20000));
+    if (guide) wintest::KillProcessOf(guide);
+    EXPECT_TRUE(kvl.Running());
+}
+
 TEST_F(KvlRun, StoreThatCannotBeReadStartsWithDefaults) {
     ASSERT_TRUE(store.Write("General", "Strength", "banana"));
     ASSERT_TRUE(store.Write("Monitor0", "Description", "m"));
