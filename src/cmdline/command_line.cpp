@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/caption_match.h"
+#include "engine/utf8.h"
 #include "engine/window_watcher.h"
 #include "platform/shell.h"
 #include "platform/timer.h"
@@ -57,37 +58,15 @@ void AppendUtf8(std::string& out, char32_t c) {
 // UTF-8 pass through untouched rather than being replaced. Overlong forms, surrogates and
 // values past U+10FFFF count as not UTF-8: re-encoded, an overlong "/" or "]" would become a
 // real one and change which switches and values the line holds.
-std::string LowerCase(std::string_view utf8) {
+std::string LowerCase(std::string_view text) {
     std::string out;
-    out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        const int extra = b < 0x80             ? 0
-                          : (b & 0xE0) == 0xC0 ? 1
-                          : (b & 0xF0) == 0xE0 ? 2
-                          : (b & 0xF8) == 0xF0 ? 3
-                                               : -1;
-        char32_t c = extra == 0   ? b
-                     : extra == 1 ? (b & 0x1F)
-                     : extra == 2 ? (b & 0x0F)
-                                  : (b & 0x07);
-        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < utf8.size();
-        for (int k = 1; ok && k <= extra; ++k) {
-            const auto cont = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            if ((cont & 0xC0) != 0x80)
-                ok = false;
-            else
-                c = (c << 6) | (cont & 0x3F);
-        }
-        constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-        if (ok && (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
-        if (!ok) {
-            out.push_back(utf8[i++]);
-            continue;
-        }
-        AppendUtf8(out, FoldCase(c));
-        i += static_cast<std::size_t>(extra) + 1;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        char32_t c = 0;
+        if (utf8::Next(text, pos, c)) AppendUtf8(out, FoldCase(c));
+        else out.push_back(text[start]);
     }
     return out;
 }

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/utf8.h"
+
 namespace kvl {
 
 namespace {
@@ -34,24 +36,11 @@ char32_t FoldCase(char32_t c) {
 std::u32string FoldCase(std::string_view s) {
     std::u32string out;
     out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-        char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < s.size();
-        for (int k = 1; ok && k <= extra; ++k) {
-            const auto cont = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            if ((cont & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (cont & 0x3F);
-        }
-        if (!ok) {
-            out.push_back(kReplacement);
-            ++i;
-            continue;
-        }
-        out.push_back(FoldCase(c));
-        i += static_cast<std::size_t>(extra) + 1;
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        char32_t c = 0;
+        // A malformed byte stands for nothing a watch could mean; it never matches a letter.
+        out.push_back(utf8::Next(s, pos, c) ? FoldCase(c) : kReplacement);
     }
     return out;
 }

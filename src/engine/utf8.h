@@ -1,6 +1,7 @@
 #pragma once
-// Strict UTF-8 reading for the key-text code: a text that is not well-formed UTF-8 is refused
-// rather than guessed at, so a malformed byte never turns into a stray key.
+// Strict UTF-8 reading: a sequence that is not well-formed UTF-8 (overlong forms and
+// surrogates included) is refused rather than guessed at, so a malformed byte never turns
+// into a stray key, switch or letter.
 
 #include <cstddef>
 #include <string_view>
