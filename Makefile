@@ -3,7 +3,7 @@ SHELL := /bin/bash
 JOBS ?= 2
 WINE := scripts/wine-env.sh
 
-.PHONY: all deps build host win64 win32 test test-host test-wine run clean
+.PHONY: all deps build host win64 win32 test test-host test-wine run bench clean
 
 all: build
 
@@ -28,6 +28,13 @@ test: build
 	@status=0; \
 	ctest --preset host || status=1; \
 	ctest --preset win64 || status=1; \
+	$(WINE) stop; \
+	exit $$status
+
+# Benchmarks under Wine and on the host (a few minutes); writes bench/results.md.
+bench: build
+	@status=0; \
+	KVL_BENCH_COMMAND="make bench" bench/run.sh || status=1; \
 	$(WINE) stop; \
 	exit $$status
 

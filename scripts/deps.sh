@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake make g++ clang python3 googletest libgtest-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-          wine wine64 xvfb x11-utils)
+          wine wine64 xvfb x11-utils
+          libbenchmark-dev valgrind)
 
 missing=()
 for p in "${packages[@]}"; do
