@@ -594,10 +594,14 @@ int Latency(int count, const std::vector<int>& indexes, const std::vector<Build>
             const bool polling = level == 10;
             if (polling) {
                 // Polling only: waiting for each window in turn would take a poll period
-                // apiece, so windows open every 25 to 75 ms and are followed side by side.
+                // apiece, so windows open every 150 to 350 ms and are followed side by side.
+                // Not faster: all of them belong to the bench's one thread, which carries
+                // out the hides one after another after each poll, at tens of milliseconds
+                // apiece under this Wine; at 20 windows a second that queue alone added
+                // most of a second to the last window of each poll.
                 plan.oneAtATime = false;
-                plan.gapLowMs = 25;
-                plan.gapHighMs = 75;
+                plan.gapLowMs = 150;
+                plan.gapHighMs = 350;
                 plan.maxOpen = 200;
             }
             Progress(Format("latency: %s, level %d", build.label.c_str(), level));
@@ -814,7 +818,17 @@ int Idle(double seconds, double windowsPerSecond, const std::vector<Build>& buil
                               : (ns > 0 ? "reference used no CPU" : "-"),
                     static_cast<double>(w.activeSamples) / (elapsed / 1000));
     }
-    std::printf("\n%lld looks taken (%.1f per s).\n\n", samples, samples / (elapsed / 1000));
+    std::printf("\n%lld looks taken (%.1f per s).", samples, samples / (elapsed / 1000));
+    for (const Watched& w : procs) {
+        if (w.name.find("level 10") == std::string::npos) continue;
+        // A poll every 2 s makes the process run in about one look in 200, or two when a
+        // poll straddles two looks; anything polling busily would run in most of them.
+        std::printf(" %s ran in %lld of them (%.2f per s) against 0.5 to 1 per s for its "
+                    "2-second poll.",
+                    w.name.c_str(), w.activeSamples,
+                    static_cast<double>(w.activeSamples) / (elapsed / 1000));
+    }
+    std::printf("\n\n");
     return 0;
 }
 
