@@ -579,9 +579,14 @@ int Latency(int count, const std::vector<int>& indexes, const std::vector<Build>
     };
     floor("before");
     int status = 0;
-    for (int index : indexes) {
+    for (std::size_t n = 0; n < indexes.size(); ++n) {
+        const int index = indexes[n];
         const int level = kLevelOfIndex[index];
-        for (const Build& build : builds) {
+        // The machine's load drifts: with two builds, every other level runs them in the
+        // other order, so that neither always goes first.
+        std::vector<Build> order = builds;
+        if (n % 2 == 1) std::reverse(order.begin(), order.end());
+        for (const Build& build : order) {
             Kvl kvl(build.exe, index, BenchCaptions());
             if (!kvl.Start()) {
                 Progress(Format("%s did not start at strength index %d", build.label.c_str(), index));
@@ -650,14 +655,20 @@ int Burst(int count, double spanMs, const std::vector<Build>& builds) {
         return o.missed == 0 && static_cast<int>(o.latencies.size()) == count;
     };
     run("floor (no KVL)", true);
-    for (const Build& build : builds) {
+    // With two builds: A B B A, so that a drift in the machine's load falls on both alike.
+    std::vector<Build> order = builds;
+    if (builds.size() > 1) order.insert(order.end(), builds.rbegin(), builds.rend());
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        const Build& build = order[n];
         Kvl kvl(build.exe, kDefaultStrengthIndex, BenchCaptions());
         if (!kvl.Start()) {
             Progress(build.label + " did not start");
             status = 1;
             continue;
         }
-        if (!run(build.label, false)) status = 1;
+        const std::string who =
+            builds.size() > 1 ? build.label + (n < builds.size() ? " (1st)" : " (2nd)") : build.label;
+        if (!run(who, false)) status = 1;
     }
     std::printf("\n");
     return status;
@@ -670,6 +681,8 @@ struct Watched {
     std::unique_ptr<ProcClock> clock;
     unsigned long long ns0 = 0, ns1 = 0, ticks0 = 0, ticks1 = 0, lastNs = 0;
     long long activeSamples = 0;
+    long long wakeups = 0;  // runs of consecutive looks in which it ran
+    bool ranLastLook = false;
 };
 
 // The idle reference, plain or with the system libraries KVL links loaded too.
@@ -781,7 +794,10 @@ int Idle(double seconds, double windowsPerSecond, const std::vector<Build>& buil
             ++samples;
             for (Watched& w : procs) {
                 const unsigned long long ns = w.clock->RunNs();
-                if (ns > w.lastNs) ++w.activeSamples;
+                const bool ran = ns > w.lastNs;
+                if (ran) ++w.activeSamples;
+                if (ran && !w.ranLastLook) ++w.wakeups;
+                w.ranLastLook = ran;
                 w.lastNs = ns;
             }
             nextSample += 10;
@@ -805,28 +821,30 @@ int Idle(double seconds, double windowsPerSecond, const std::vector<Build>& buil
                 "window matching any of the 50 monitors. CPU time of each Wine process from "
                 "/proc (schedstat run time summed over its threads; utime+stime ticks beside "
                 "it); every 10 ms the bench looks whether each process ran since the last "
-                "look.\n\n",
+                "look, and counts a wake-up for each run of looks in which it did.\n\n",
                 elapsed / 1000, trafficOpened);
     std::printf("| Process | CPU (ms) | Ticks | Share of one core | Ratio to reference | "
-                "Ran in how many 10-ms looks per s |\n");
-    std::printf("|---|---|---|---|---|---|\n");
+                "Looks in which it ran, per s | Wake-ups per s |\n");
+    std::printf("|---|---|---|---|---|---|---|\n");
     for (const Watched& w : procs) {
         const double ns = static_cast<double>(w.ns1 - w.ns0);
-        std::printf("| %s | %.1f | %llu | %.3f %% | %s | %.2f |\n", w.name.c_str(), ns / 1e6,
-                    w.ticks1 - w.ticks0, ns / (elapsed * 1e6) * 100,
+        std::printf("| %s | %.1f | %llu | %.3f %% | %s | %.2f | %.2f |\n", w.name.c_str(),
+                    ns / 1e6, w.ticks1 - w.ticks0, ns / (elapsed * 1e6) * 100,
                     refNs > 0 ? Format("%.2f", ns / refNs).c_str()
                               : (ns > 0 ? "reference used no CPU" : "-"),
-                    static_cast<double>(w.activeSamples) / (elapsed / 1000));
+                    static_cast<double>(w.activeSamples) / (elapsed / 1000),
+                    static_cast<double>(w.wakeups) / (elapsed / 1000));
     }
     std::printf("\n%lld looks taken (%.1f per s).", samples, samples / (elapsed / 1000));
     for (const Watched& w : procs) {
         if (w.name.find("level 10") == std::string::npos) continue;
-        // A poll every 2 s makes the process run in about one look in 200, or two when a
-        // poll straddles two looks; anything polling busily would run in most of them.
-        std::printf(" %s ran in %lld of them (%.2f per s) against 0.5 to 1 per s for its "
-                    "2-second poll.",
-                    w.name.c_str(), w.activeSamples,
-                    static_cast<double>(w.activeSamples) / (elapsed / 1000));
+        // A poll every 2 s is 0.5 wake-ups a second; anything polling busily would run in
+        // most of the looks.
+        std::printf(" %s woke %lld times in %.0f s (%.2f per s; its 2-second poll accounts "
+                    "for %.0f) and ran in %lld of the looks.",
+                    w.name.c_str(), w.wakeups, elapsed / 1000,
+                    static_cast<double>(w.wakeups) / (elapsed / 1000), elapsed / 2000,
+                    w.activeSamples);
     }
     std::printf("\n\n");
     return 0;
