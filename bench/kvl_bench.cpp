@@ -151,8 +151,9 @@ std::wstring ProbeCaption(int i) {
 }
 
 // ---------------------------------------------------------------------------------------
-// /proc of the Wine processes, read through the Z: drive. Wine does not report another
-// process's CPU times to GetProcessTimes, so the kernel's own accounting is used instead.
+// /proc of the Wine processes, read through the Z: drive. Under Wine 8, GetProcessTimes on
+// another process's handle gives the caller's own times (KVL, the reference and the rest
+// all read the same figure when tried), so the kernel's own accounting is used instead.
 
 std::string ReadWhole(HANDLE file) {
     std::string text;
