@@ -6,7 +6,7 @@ WINE := scripts/wine-env.sh
 FUZZ_SECONDS ?= 600
 FUZZ_TARGETS ?= all
 
-.PHONY: all deps build host win64 win32 test test-host test-wine run fuzz clean
+.PHONY: all deps build host win64 win32 test run fuzz bench clean
 
 all: build
 
@@ -38,6 +38,13 @@ test: build
 fuzz: host
 	@status=0; \
 	for t in $(FUZZ_TARGETS); do scripts/fuzz.sh $$t $(FUZZ_SECONDS) || status=1; done; \
+	exit $$status
+
+# Benchmarks under Wine and on the host (a few minutes); writes bench/results.md.
+bench: build
+	@status=0; \
+	KVL_BENCH_COMMAND="make bench" bench/run.sh || status=1; \
+	$(WINE) stop; \
 	exit $$status
 
 run: win64

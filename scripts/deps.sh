@@ -5,7 +5,8 @@ set -euo pipefail
 # libclang-rt-dev carries libFuzzer and the sanitizer runtimes, which clang only recommends.
 packages=(cmake make g++ clang libclang-rt-dev python3 googletest libgtest-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-          wine wine64 xvfb x11-utils)
+          wine wine64 xvfb x11-utils
+          libbenchmark-dev valgrind)
 
 missing=()
 for p in "${packages[@]}"; do

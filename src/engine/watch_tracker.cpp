@@ -31,13 +31,13 @@ std::vector<bool> WatchTracker::Match(const WindowView& view) const {
     std::vector<bool> bits;
     if (!view.eligible || watches_.empty()) return bits;
     const std::u32string folded = FoldCase(view.caption);
-    bits.resize(watches_.size());
-    bool any = false;
+    const std::uint64_t buckets = CharacterBuckets(folded);
     for (std::size_t k = 0; k < watches_.size(); ++k) {
-        bits[k] = watches_[k].Matches(folded);
-        any = any || bits[k];
+        if (!watches_[k].Matches(folded, buckets)) continue;
+        // Most windows match nothing; the bits are made only for one that matches.
+        if (bits.empty()) bits.resize(watches_.size());
+        bits[k] = true;
     }
-    if (!any) bits.clear();
     return bits;
 }
 

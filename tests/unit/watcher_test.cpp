@@ -20,6 +20,29 @@ TEST(CaptionPattern, IgnoresLetterCaseInEveryScript) {
     EXPECT_FALSE(CaptionPattern("a", true).Matches(FoldCase("\xC3")));
 }
 
+TEST(CaptionPattern, CharactersPresentOutOfOrderOrSharingABucketAreNoMatch) {
+    // '!' (U+0021) and 'a' (U+0061) fall in one bucket: only the search can tell them apart.
+    EXPECT_FALSE(CaptionPattern("a", false).Matches(FoldCase("!")));
+    EXPECT_FALSE(CaptionPattern("ab", false).Matches(FoldCase("b a")));
+    EXPECT_FALSE(CaptionPattern("ab", true).Matches(FoldCase("ba")));
+    EXPECT_TRUE(CaptionPattern("b a", false).Matches(FoldCase("xB Ax")));
+    // Letters far above ASCII, in buckets of their own and shared with ASCII ones.
+    EXPECT_TRUE(
+        CaptionPattern("\xF0\x9F\x98\x80 ok", false).Matches(FoldCase("Fine \xF0\x9F\x98\x80 OK")));
+    EXPECT_FALSE(CaptionPattern("\xF0\x9F\x98\x80", false).Matches(FoldCase("\xF0\x9F\x98\x81")));
+}
+
+TEST(CaptionPattern, BucketsOfATextCoverThoseOfEachPartOfIt) {
+    const std::u32string text = FoldCase("Ärger im Büro — Fehler 0x80070005 (Σφάλμα)");
+    for (std::size_t from = 0; from < text.size(); ++from)
+        for (std::size_t n = 0; from + n <= text.size(); ++n) {
+            const std::u32string_view part(text.data() + from, n);
+            EXPECT_EQ(CharacterBuckets(part) & ~CharacterBuckets(text), 0u);
+        }
+    EXPECT_EQ(CharacterBuckets(U""), 0u);
+    EXPECT_NE(CharacterBuckets(U"a"), CharacterBuckets(U"b"));
+}
+
 class Tracker : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -57,8 +57,10 @@ bool IsCloaked(HWND hwnd) {
 
 WindowSnapshot SnapshotWindow(HWND hwnd) {
     WindowSnapshot snap;
-    if (!IsWindow(hwnd) || !IsTopLevel(hwnd) || !IsWindowVisible(hwnd) || IsCloaked(hwnd))
-        return snap;
+    // Cheapest test first: most top-level windows are hidden, and for another process's
+    // window each of these calls is a round trip to the window server. IsWindowVisible is
+    // false for a handle that is no window, so it stands in for IsWindow too.
+    if (!IsWindowVisible(hwnd) || !IsTopLevel(hwnd) || IsCloaked(hwnd)) return snap;
     wchar_t buffer[4096];
     const int n = InternalGetWindowText(hwnd, buffer, static_cast<int>(std::size(buffer)));
     snap.eligible = true;
@@ -212,7 +214,8 @@ void Win32WindowWatcher::ProcessPending() {
     const unsigned generation = generation_;
     for (HWND h : batch) {
         if (generation != generation_ || level_ <= 0) break;
-        if (IsWindow(h) && IsTopLevel(h)) Observe(h, true);
+        // GetAncestor gives no window for a handle that is gone, so this also drops those.
+        if (IsTopLevel(h)) Observe(h, true);
     }
 }
 
@@ -242,8 +245,9 @@ void Win32WindowWatcher::ProcessRechecks() {
     const unsigned generation = generation_;
     for (const Recheck& r : batch) {
         if (generation != generation_ || level_ <= 0) break;
-        if (!IsWindow(r.window)) continue;
         const WindowSnapshot snap = SnapshotWindow(r.window);
+        // Only a window that is not shown can be one that is gone.
+        if (!snap.eligible && !IsWindow(r.window)) continue;
         const auto opened = tracker_.Observe(
             {reinterpret_cast<WindowHandle>(r.window), snap.eligible, snap.caption});
         if (!opened.empty()) Report(opened, r.window);

@@ -1,0 +1,896 @@
+// Measures KVL.exe as a user meets it: how soon a watched window is acted on, what KVL costs
+// while it waits, whether a burst of windows is handled completely, and how much memory it
+// holds. Each scenario prints a Markdown section on standard output; bench/run.sh puts the
+// sections together into bench/results.md.
+//
+//   kvl_bench.exe latency [--count N] [--levels 0,1,2,3,4]
+//   kvl_bench.exe burst   [--count N] [--span MS]
+//   kvl_bench.exe idle    [--seconds S] [--rate WINDOWS_PER_SECOND]
+//   --baseline FILE.exe   also run an older build from the bench's folder, side by side
+//   --show noactivate     show the windows without activating them
+//
+// Every KVL run is a renamed copy of KVL.exe with a store of its own, preloaded with the
+// monitors of the scenario; copies, stores, processes and windows are removed at the end.
+//
+// How "shown" and "hidden" are seen: a thread of the bench polls IsWindowVisible of the
+// bench's windows in a tight loop (see VisibilityPoller). The thread that owns the windows
+// carries out KVL's asynchronous hide when it next looks at its messages; it waits for
+// messages with a 1 ms limit, so it wakes the moment the hide arrives.
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/registry_store.h"
+#include "platform/win32/unicode.h"
+#include "support/wintest.h"
+
+namespace kvl::bench {
+namespace {
+
+using wintest::ChildProcess;
+using wintest::WaitFor;
+
+constexpr wchar_t kMainCaption[] = L"Korvel 3.0";
+constexpr WPARAM kExitApplication = 100;
+constexpr int kMonitors = 50;
+// Strength table index and the level it selects.
+constexpr int kLevelOfIndex[] = {1, 2, 3, 4, 10};
+constexpr int kDefaultStrengthIndex = 3;
+
+// ---------------------------------------------------------------------------------------
+// Time and messages
+
+double NowMs() {
+    static const double perMs = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / perMs;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Sleeps up to `ms`, waking at once for any message (sent ones included).
+void WaitForMessage(DWORD ms) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void PumpFor(double ms) {
+    const double end = NowMs() + ms;
+    for (double now = NowMs(); now < end; now = NowMs()) {
+        Pump();
+        WaitForMessage(static_cast<DWORD>(std::max(1.0, end - now)));
+    }
+    Pump();
+}
+
+// Deterministic jitter, so runs are comparable and no schedule locks onto a timer's phase.
+class Jitter {
+public:
+    double Between(double low, double high) {
+        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+        const double unit = static_cast<double>(state_ >> 11) / 9007199254740992.0;
+        return low + (high - low) * unit;
+    }
+
+private:
+    unsigned long long state_ = 0x4b564cULL;
+};
+
+std::string Format(const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::wstring WFormat(const wchar_t* format, ...) {
+    wchar_t buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vswprintf(buffer, std::size(buffer), format, args);
+    va_end(args);
+    return buffer;
+}
+
+void Progress(const std::string& line) {
+    std::fprintf(stderr, "kvl_bench: %s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+// ---------------------------------------------------------------------------------------
+// The bench's own windows
+
+HWND OpenHidden(const std::wstring& caption) {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{sizeof wc};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = L"KVL.BenchWindow";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+    static int n = 0;
+    const int k = n++;
+    // Top left quarter of the screen: away from KVL's window at the lower right.
+    return CreateWindowExW(0, L"KVL.BenchWindow", caption.c_str(), WS_OVERLAPPEDWINDOW,
+                           10 + (k % 16) * 17, 10 + (k % 13) * 19, 220, 90, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+std::string MonitorCaption(int k) { return Format("[kvlbench M%02d]", k); }
+
+std::wstring ProbeCaption(int i) {
+    return WFormat(L"Bench probe %04d %hs", i, MonitorCaption(i % kMonitors).c_str());
+}
+
+// ---------------------------------------------------------------------------------------
+// /proc of the Wine processes, read through the Z: drive. Under Wine 8, GetProcessTimes on
+// another process's handle gives the caller's own times (KVL, the reference and the rest
+// all read the same figure when tried), so the kernel's own accounting is used instead.
+
+std::string ReadWhole(HANDLE file) {
+    std::string text;
+    char buffer[4096];
+    OVERLAPPED at{};  // from the start each time: /proc files are made afresh on every read
+    for (;;) {
+        DWORD got = 0;
+        at.Offset = static_cast<DWORD>(text.size());
+        if (!ReadFile(file, buffer, sizeof buffer, &got, &at) || got == 0) break;
+        text.append(buffer, got);
+    }
+    return text;
+}
+
+std::optional<std::string> ReadProcFile(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string text = ReadWhole(f);
+    CloseHandle(f);
+    return text;
+}
+
+std::vector<std::wstring> ListDir(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (fd.cFileName[0] >= L'0' && fd.cFileName[0] <= L'9') names.emplace_back(fd.cFileName);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// The Linux process whose command line holds `needle` (compared without letter case).
+std::optional<int> UnixPidOf(const std::wstring& needle) {
+    const std::string wanted = Lower(win32::Narrow(needle));
+    for (const std::wstring& pid : ListDir(L"Z:\\proc")) {
+        auto line = ReadProcFile(L"Z:\\proc\\" + pid + L"\\cmdline");
+        if (!line) continue;
+        std::replace(line->begin(), line->end(), '\0', ' ');
+        if (Lower(*line).find(wanted) != std::string::npos) return _wtoi(pid.c_str());
+    }
+    return std::nullopt;
+}
+
+// CPU time of one Linux process: the sum of its threads' run time from schedstat
+// (nanoseconds), and utime + stime from stat (clock ticks, dead threads included).
+class ProcClock {
+public:
+    explicit ProcClock(int pid) : pid_(pid) { Relist(); }
+    ~ProcClock() { Close(); }
+    ProcClock(const ProcClock&) = delete;
+    ProcClock& operator=(const ProcClock&) = delete;
+
+    int Pid() const { return pid_; }
+
+    unsigned long long RunNs() {
+        // Threads come and go; look for new ones now and then.
+        if (NowMs() - listedAt_ > 1000) Relist();
+        unsigned long long total = 0;
+        for (HANDLE f : tasks_) {
+            const std::string text = ReadWhole(f);
+            total += std::strtoull(text.c_str(), nullptr, 10);
+        }
+        return total;
+    }
+
+    unsigned long long Ticks() const {
+        const auto stat = ReadProcFile(Dir() + L"\\stat");
+        if (!stat) return 0;
+        // Fields after the parenthesised name: state is field 3, utime 14, stime 15.
+        const auto close = stat->rfind(')');
+        if (close == std::string::npos) return 0;
+        const char* p = stat->c_str() + close + 2;
+        unsigned long long values[13] = {};
+        for (int field = 3; field <= 15; ++field) {
+            while (*p == ' ') ++p;
+            if (field >= 14) values[field - 3] = std::strtoull(p, nullptr, 10);
+            while (*p && *p != ' ') ++p;
+        }
+        return values[11] + values[12];
+    }
+
+    // A line of /proc/PID/status, in kB.
+    long long StatusKb(const char* key) const {
+        const auto status = ReadProcFile(Dir() + L"\\status");
+        if (!status) return -1;
+        const auto at = status->find(std::string(key) + ":");
+        if (at == std::string::npos) return -1;
+        return std::strtoll(status->c_str() + at + std::strlen(key) + 1, nullptr, 10);
+    }
+
+private:
+    std::wstring Dir() const { return WFormat(L"Z:\\proc\\%d", pid_); }
+
+    void Relist() {
+        Close();
+        for (const std::wstring& tid : ListDir(Dir() + L"\\task")) {
+            HANDLE f = CreateFileW((Dir() + L"\\task\\" + tid + L"\\schedstat").c_str(),
+                                   GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+            if (f != INVALID_HANDLE_VALUE) tasks_.push_back(f);
+        }
+        listedAt_ = NowMs();
+    }
+    void Close() {
+        for (HANDLE f : tasks_) CloseHandle(f);
+        tasks_.clear();
+    }
+
+    int pid_;
+    std::vector<HANDLE> tasks_;
+    double listedAt_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// KVL with a preloaded store
+
+// A renamed copy of a KVL build from the bench's folder, so that it has a store of its own.
+class ExeCopy {
+public:
+    explicit ExeCopy(const std::wstring& source) : app_(wintest::UniqueName(L"KVLBench")) {
+        path_ = wintest::ExeDir() + L"\\" + app_ + L".exe";
+        ok_ = CopyFileW((wintest::ExeDir() + L"\\" + source).c_str(), path_.c_str(), FALSE);
+    }
+    ~ExeCopy() {
+        // The copy may still be shutting down; try for a moment before giving up.
+        WaitFor([&] { return DeleteFileW(path_.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
+                3000);
+        RegDeleteTreeW(HKEY_CURRENT_USER,
+                       (std::wstring(win32::kSettingsRoot) + L"\\" + app_).c_str());
+    }
+    ExeCopy(const ExeCopy&) = delete;
+    ExeCopy& operator=(const ExeCopy&) = delete;
+    bool Ok() const { return ok_; }
+    const std::wstring& Path() const { return path_; }
+    const std::wstring& AppName() const { return app_; }
+
+private:
+    std::wstring app_, path_;
+    bool ok_ = false;
+};
+
+class Kvl {
+public:
+    Kvl(const std::wstring& exe, int strengthIndex, const std::vector<std::string>& captions)
+        : copy_(exe) {
+        store_.Write("General", "Strength", std::to_string(strengthIndex));
+        store_.Write("General", "DebugMode", "0");
+        for (std::size_t k = 0; k < captions.size(); ++k) {
+            const std::string section = "Monitor" + std::to_string(k);
+            store_.Write(section, "Description", "bench monitor " + std::to_string(k));
+            store_.Write(section, "Disable", "0");
+            store_.Write(section, "Caption", captions[k]);
+            store_.Write(section, "ExactMatch", "0");
+            store_.Write(section, "WindowState", "Hide");
+            for (int step = 0; step < 3; ++step) {
+                store_.Write(section, "SendKeysPause" + std::to_string(step), "0");
+                store_.Write(section, "SendKeys" + std::to_string(step), "");
+            }
+        }
+    }
+    ~Kvl() { Stop(); }
+    Kvl(const Kvl&) = delete;
+    Kvl& operator=(const Kvl&) = delete;
+
+    // Starts KVL and waits until it watches: its main window shows once the watches are
+    // registered. The window is then closed to the tray, where a resident KVL lives.
+    bool Start() {
+        if (!copy_.Ok() || !process_.Start(L"\"" + copy_.Path() + L"\"")) return false;
+        if (!WaitFor([&] {
+                main_ = wintest::FindWindowByCaption(kMainCaption, process_.Id());
+                return main_ && IsWindowVisible(main_);
+            }, 30000))
+            return false;
+        PostMessageW(main_, WM_CLOSE, 0, 0);
+        return WaitFor([&] { return !IsWindowVisible(main_); }, 10000);
+    }
+
+    void Stop() {
+        if (!process_.Running()) return;
+        if (main_) PostMessageW(main_, WM_COMMAND, kExitApplication, 0);
+        if (!process_.Wait(10000)) process_.Kill();
+    }
+
+    HANDLE Process() const { return process_.Process(); }
+    // The copy's file name, unique to this run, as it appears in the process's command line.
+    std::wstring FileName() const { return copy_.AppName() + L".exe"; }
+
+private:
+    ExeCopy copy_;
+    win32::RegistryStore store_{copy_.AppName()};
+    ChildProcess process_;
+    HWND main_ = nullptr;
+};
+
+std::vector<std::string> BenchCaptions() {
+    std::vector<std::string> captions;
+    for (int k = 0; k < kMonitors; ++k) captions.push_back(MonitorCaption(k));
+    return captions;
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening windows and seeing them hidden
+
+// How the bench shows its windows: activated, as a program opening its main window does, or
+// not (--show noactivate), as a notification or a tool window does.
+int g_showCommand = SW_SHOWNORMAL;
+
+struct Schedule {
+    int count = 200;
+    bool oneAtATime = true;        // the next window opens only after this one was acted on
+    double gapLowMs = 15, gapHighMs = 35;  // pause before the next window
+    std::size_t maxOpen = 1;
+    double timeoutMs = 5000;       // a window not hidden by then counts as missed
+    bool benchHides = false;       // no KVL: the bench hides its windows itself
+    int showCommand = g_showCommand;
+};
+
+struct Outcome {
+    std::vector<double> latencies;  // ms from visible to hidden, of the windows acted on
+    std::vector<double> showCalls;  // ms spent inside ShowWindow itself
+    int opened = 0;
+    int missed = 0;
+    int neverSeenVisible = 0;  // hidden before the poller saw it shown (timed from the call)
+    double firstShown = 0, lastShown = 0, lastHidden = 0;
+};
+
+// Watches the visible style of the bench's windows from a thread of its own, in a tight
+// loop while any window is being followed: the thread that owns the windows is busy inside
+// ShowWindow for milliseconds under Wine, and KVL's hide may land before that returns.
+// Reading the style of this process's own windows waits on no other program.
+class VisibilityPoller {
+public:
+    struct Probe {
+        std::atomic<HWND> hwnd{nullptr};
+        std::atomic<double> onAt{0}, offAt{0};
+    };
+
+    // hideOnSight: the poller itself hides each window the moment it sees it, as the
+    // quickest possible watcher would; this is the floor that Wine sets.
+    VisibilityPoller(std::size_t capacity, bool hideOnSight)
+        : probes_(capacity), hideOnSight_(hideOnSight),
+          wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~VisibilityPoller() {
+        stop_ = true;
+        SetEvent(wake_);
+        thread_.join();
+        CloseHandle(wake_);
+    }
+    VisibilityPoller(const VisibilityPoller&) = delete;
+    VisibilityPoller& operator=(const VisibilityPoller&) = delete;
+
+    Probe& operator[](std::size_t k) { return probes_[k]; }
+    // Starts following probe k (the probes below `low` are finished with).
+    void Follow(std::size_t k, HWND hwnd) {
+        probes_[k].hwnd = hwnd;
+        high_ = std::max(high_.load(), k + 1);
+        SetEvent(wake_);
+    }
+    void Drop(std::size_t k) { probes_[k].hwnd = nullptr; }
+    void SetLow(std::size_t low) { low_ = low; }
+
+private:
+    void Run() {
+        while (!stop_) {
+            bool any = false;
+            const std::size_t high = high_;
+            for (std::size_t k = low_; k < high; ++k) {
+                Probe& p = probes_[k];
+                HWND h = p.hwnd;
+                if (!h || p.offAt > 0) continue;
+                any = true;
+                const bool visible = IsWindowVisible(h) != FALSE;
+                const double now = NowMs();
+                if (visible && p.onAt == 0) {
+                    p.onAt = now;
+                    if (hideOnSight_) ShowWindowAsync(h, SW_HIDE);
+                } else if (!visible && p.onAt > 0) p.offAt = now;
+            }
+            if (!any) WaitForSingleObject(wake_, 5);
+        }
+    }
+
+    std::vector<Probe> probes_;
+    bool hideOnSight_;
+    HANDLE wake_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::size_t> low_{0}, high_{0};
+    std::thread thread_;
+};
+
+Outcome OpenAndWatch(const Schedule& plan) {
+    struct Live {
+        std::size_t probe;
+        HWND hwnd;
+        double callAt;
+    };
+    Outcome out;
+    VisibilityPoller poller(static_cast<std::size_t>(plan.count), plan.benchHides);
+    std::vector<Live> live;
+    Jitter jitter;
+    double nextAt = NowMs();
+    auto dueToOpen = [&](double now) {
+        return out.opened < plan.count && now >= nextAt && live.size() < plan.maxOpen &&
+               !(plan.oneAtATime && !live.empty());
+    };
+    while (out.opened < plan.count || !live.empty()) {
+        if (dueToOpen(NowMs())) {
+            const auto k = static_cast<std::size_t>(out.opened);
+            HWND hwnd = OpenHidden(ProbeCaption(out.opened));
+            poller.Follow(k, hwnd);
+            const double callAt = NowMs();
+            ShowWindow(hwnd, plan.showCommand);
+            out.showCalls.push_back(NowMs() - callAt);
+            live.push_back({k, hwnd, callAt});
+            if (out.opened == 0) out.firstShown = callAt;
+            out.lastShown = callAt;
+            ++out.opened;
+            // Scheduled from the last due time, not from now: a slow open is caught up on.
+            if (!plan.oneAtATime) nextAt += jitter.Between(plan.gapLowMs, plan.gapHighMs);
+        }
+        // KVL's hide arrives as a message to this thread, the windows' owner.
+        Pump();
+        for (std::size_t k = 0; k < live.size();) {
+            VisibilityPoller::Probe& p = poller[live[k].probe];
+            const double now = NowMs();
+            const bool hidden = p.offAt > 0 || (p.onAt == 0 && !IsWindowVisible(live[k].hwnd));
+            if (!hidden && now - live[k].callAt <= plan.timeoutMs) {
+                ++k;
+                continue;
+            }
+            if (hidden) {
+                const double off = p.offAt > 0 ? p.offAt.load() : now;
+                double on = p.onAt.load();
+                if (on == 0) {
+                    ++out.neverSeenVisible;
+                    on = live[k].callAt;
+                }
+                out.latencies.push_back(off - on);
+                out.lastHidden = std::max(out.lastHidden, off);
+            } else {
+                ++out.missed;
+            }
+            poller.Drop(live[k].probe);
+            DestroyWindow(live[k].hwnd);
+            if (plan.oneAtATime) nextAt = now + jitter.Between(plan.gapLowMs, plan.gapHighMs);
+            live.erase(live.begin() + static_cast<std::ptrdiff_t>(k));
+        }
+        std::size_t low = static_cast<std::size_t>(out.opened);
+        for (const Live& l : live) low = std::min(low, l.probe);
+        poller.SetLow(low);
+        if (!dueToOpen(NowMs())) WaitForMessage(1);
+    }
+    return out;
+}
+
+double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    // Nearest rank.
+    std::size_t rank = static_cast<std::size_t>(std::ceil(p / 100.0 * values.size()));
+    rank = std::clamp<std::size_t>(rank, 1, values.size());
+    return values[rank - 1];
+}
+
+// ---------------------------------------------------------------------------------------
+// Scenarios
+
+void LatencyRow(const std::string& who, const std::string& level, const char* mode,
+                const Outcome& o) {
+    std::printf("| %s | %s | %s | %d | %zu | %d | %.2f | %.2f | %.2f | %.2f | %.2f |\n",
+                who.c_str(), level.c_str(), mode, o.opened, o.latencies.size(), o.missed,
+                Percentile(o.latencies, 50), Percentile(o.latencies, 95),
+                Percentile(o.latencies, 99), Percentile(o.latencies, 100),
+                Percentile(o.showCalls, 50));
+    if (o.neverSeenVisible)
+        Progress(Format("%d windows hidden before seen visible", o.neverSeenVisible));
+    std::fflush(stdout);
+}
+
+// The builds compared: the one under test, and optionally an older one side by side.
+struct Build {
+    std::wstring exe;
+    std::string label;
+};
+
+std::vector<Build> Builds(const std::wstring& baseline) {
+    std::vector<Build> builds;
+    if (!baseline.empty()) builds.push_back({baseline, "KVL (baseline build)"});
+    builds.push_back({L"KVL.exe", "KVL"});
+    return builds;
+}
+
+int Latency(int count, const std::vector<int>& indexes, const std::vector<Build>& builds) {
+    std::printf("### Detection latency\n\n"
+                "%d windows per level, each matching one of %d \"Hide\" monitors. A thread of "
+                "the bench polls IsWindowVisible in a tight loop: latency is from the poll "
+                "that first sees the window visible to the one that sees it hidden, in ms. "
+                "\"Floor\" rows run without KVL: the polling thread itself hides each window "
+                "the moment it sees it, which is as fast as any watcher can be on this Wine "
+                "(the window's own thread has to carry out the hide, and it is still inside "
+                "ShowWindow). The last column is how long the bench's ShowWindow call took.\n\n",
+                count, kMonitors);
+    std::printf("| Who hides | Level | Mode | Windows | Acted on | Missed | p50 | p95 | p99 "
+                "| max | ShowWindow call p50 |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
+    auto floor = [&](const char* when) {
+        Schedule plan;
+        plan.count = count;
+        plan.benchHides = true;
+        Progress(Format("latency: floor %s", when));
+        LatencyRow(Format("floor (%s)", when), "-", "one at a time", OpenAndWatch(plan));
+    };
+    floor("before");
+    int status = 0;
+    for (std::size_t n = 0; n < indexes.size(); ++n) {
+        const int index = indexes[n];
+        const int level = kLevelOfIndex[index];
+        // The machine's load drifts: with two builds, every other level runs them in the
+        // other order, so that neither always goes first.
+        std::vector<Build> order = builds;
+        if (n % 2 == 1) std::reverse(order.begin(), order.end());
+        for (const Build& build : order) {
+            Kvl kvl(build.exe, index, BenchCaptions());
+            if (!kvl.Start()) {
+                Progress(Format("%s did not start at strength index %d", build.label.c_str(), index));
+                status = 1;
+                continue;
+            }
+            PumpFor(1000);
+            Schedule plan;
+            plan.count = count;
+            const bool polling = level == 10;
+            if (polling) {
+                // Polling only: waiting for each window in turn would take a poll period
+                // apiece, so windows open every 150 to 350 ms and are followed side by side.
+                // Not faster: all of them belong to the bench's one thread, which carries
+                // out the hides one after another after each poll, at tens of milliseconds
+                // apiece under this Wine; at 20 windows a second that queue alone added
+                // most of a second to the last window of each poll.
+                plan.oneAtATime = false;
+                plan.gapLowMs = 150;
+                plan.gapHighMs = 350;
+                plan.maxOpen = 200;
+            }
+            Progress(Format("latency: %s, level %d", build.label.c_str(), level));
+            const Outcome o = OpenAndWatch(plan);
+            LatencyRow(Format("%s, strength index %d", build.label.c_str(), index),
+                       std::to_string(level), polling ? "overlapping" : "one at a time", o);
+            if (o.missed) status = 1;
+        }
+    }
+    floor("after");
+    std::printf("\n");
+    return status;
+}
+
+int Burst(int count, double spanMs, const std::vector<Build>& builds) {
+    std::printf("### Burst\n\n"
+                "%d matching windows (captions spread over %d \"Hide\" monitors), due one "
+                "every %.1f ms at strength index %d (level %d); latency as above. The floor "
+                "row runs the same burst with no KVL, the bench hiding each window itself the "
+                "moment it sees it.\n\n",
+                count, kMonitors, spanMs / count, kDefaultStrengthIndex,
+                kLevelOfIndex[kDefaultStrengthIndex]);
+    std::printf("| Who hides | Opened | Opening took (ms) | ShowWindow call p50 (ms) | Acted on "
+                "| Missed | Last hidden after first shown (ms) | Last hidden after last shown "
+                "(ms) | p50 | p99 | max |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
+    int status = 0;
+    auto run = [&](const std::string& who, bool benchHides) {
+        PumpFor(1000);
+        Schedule plan;
+        plan.count = count;
+        plan.oneAtATime = false;
+        plan.gapLowMs = plan.gapHighMs = spanMs / count;
+        plan.maxOpen = static_cast<std::size_t>(count);
+        plan.timeoutMs = 20000;
+        plan.benchHides = benchHides;
+        Progress(Format("burst: %s, %d windows", who.c_str(), count));
+        const Outcome o = OpenAndWatch(plan);
+        std::printf("| %s | %d | %.0f | %.2f | %zu | %d | %.0f | %.0f | %.2f | %.2f | %.2f |\n",
+                    who.c_str(), o.opened, o.lastShown - o.firstShown,
+                    Percentile(o.showCalls, 50), o.latencies.size(), o.missed,
+                    o.lastHidden - o.firstShown, o.lastHidden - o.lastShown,
+                    Percentile(o.latencies, 50), Percentile(o.latencies, 99),
+                    Percentile(o.latencies, 100));
+        std::fflush(stdout);
+        return o.missed == 0 && static_cast<int>(o.latencies.size()) == count;
+    };
+    run("floor (no KVL)", true);
+    // With two builds: A B B A, so that a drift in the machine's load falls on both alike.
+    std::vector<Build> order = builds;
+    if (builds.size() > 1) order.insert(order.end(), builds.rbegin(), builds.rend());
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        const Build& build = order[n];
+        Kvl kvl(build.exe, kDefaultStrengthIndex, BenchCaptions());
+        if (!kvl.Start()) {
+            Progress(build.label + " did not start");
+            status = 1;
+            continue;
+        }
+        const std::string who =
+            builds.size() > 1 ? build.label + (n < builds.size() ? " (1st)" : " (2nd)") : build.label;
+        if (!run(who, false)) status = 1;
+    }
+    std::printf("\n");
+    return status;
+}
+
+struct Watched {
+    std::string name;
+    HANDLE process;
+    std::wstring needle;  // finds its /proc entry
+    std::unique_ptr<ProcClock> clock;
+    unsigned long long ns0 = 0, ns1 = 0, ticks0 = 0, ticks1 = 0, lastNs = 0;
+    long long activeSamples = 0;
+    long long wakeups = 0;  // runs of consecutive looks in which it ran
+    bool ranLastLook = false;
+};
+
+// The idle reference, plain or with the system libraries KVL links loaded too.
+class Reference {
+public:
+    explicit Reference(bool withKvlLibraries)
+        : token_(wintest::UniqueName(L"KVLIdleRef")), libraries_(withKvlLibraries) {}
+    bool Start() {
+        return process_.Start(L"\"" + wintest::ExeDir() + L"\\kvl_idle_ref.exe\" " + token_ +
+                              (libraries_ ? L" --load-kvl-libraries" : L"")) &&
+               WaitFor([&] {
+                   return wintest::FindWindowByCaption(L"KVL idle reference", process_.Id());
+               }, 20000);
+    }
+    HANDLE Process() const { return process_.Process(); }
+    const std::wstring& Token() const { return token_; }
+
+private:
+    std::wstring token_;
+    bool libraries_;
+    ChildProcess process_;
+};
+
+int Idle(double seconds, double windowsPerSecond, const std::vector<Build>& builds) {
+    const std::vector<std::string> captions = BenchCaptions();
+    std::vector<std::unique_ptr<Kvl>> kvls;
+    std::vector<Watched> procs;
+    for (const Build& build : builds) {
+        for (int index : {kDefaultStrengthIndex, 4}) {
+            kvls.push_back(std::make_unique<Kvl>(build.exe, index, captions));
+            if (!kvls.back()->Start()) {
+                Progress(build.label + " did not start");
+                return 1;
+            }
+            procs.push_back({Format("%s, level %d%s", build.label.c_str(), kLevelOfIndex[index],
+                                    index == kDefaultStrengthIndex ? " (default)" : ""),
+                             kvls.back()->Process(), kvls.back()->FileName(), {}});
+        }
+    }
+    Reference ref(false), refLibraries(true);
+    if (!ref.Start() || !refLibraries.Start()) {
+        Progress("the idle reference did not start");
+        return 1;
+    }
+    procs.push_back({"idle reference", ref.Process(), ref.Token(), {}});
+    procs.push_back({"idle reference + KVL's system libraries loaded", refLibraries.Process(),
+                     refLibraries.Token(), {}});
+    for (Watched& w : procs) {
+        const std::optional<int> pid = UnixPidOf(w.needle);
+        if (!pid) {
+            Progress("no /proc entry for " + w.name);
+            return 1;
+        }
+        w.clock = std::make_unique<ProcClock>(*pid);
+    }
+    PumpFor(3000);  // start-up is over
+
+    std::printf("### Memory after start-up\n\n"
+                "50 monitors; main window closed to the tray; 3 s after start-up. Working set "
+                "from GetProcessMemoryInfo (Wine reports no private bytes for another "
+                "process, so /proc's RssAnon stands in for them).\n\n");
+    std::printf("| Process | Working set (KiB) | VmRSS (KiB) | RssAnon (KiB) | "
+                "Working set minus reference's (KiB) |\n");
+    std::printf("|---|---|---|---|---|\n");
+    auto workingSet = [](HANDLE process) {
+        PROCESS_MEMORY_COUNTERS_EX m{};
+        m.cb = sizeof m;
+        GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m);
+        return static_cast<long long>(m.WorkingSetSize / 1024);
+    };
+    const long long refSet = workingSet(ref.Process());
+    for (Watched& w : procs) {
+        const long long set = workingSet(w.process);
+        std::printf("| %s | %lld | %lld | %lld | %+lld |\n", w.name.c_str(), set,
+                    w.clock->StatusKb("VmRSS"), w.clock->StatusKb("RssAnon"), set - refSet);
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+
+    // Ordinary traffic: another program's windows open and close a few times a second.
+    Progress(Format("idle: %.0f s with %.1f unrelated windows a second", seconds, windowsPerSecond));
+    struct Open {
+        HWND hwnd;
+        double closeAt;
+    };
+    std::vector<Open> open;
+    Jitter jitter;
+    int trafficOpened = 0;
+    long long samples = 0;
+    for (Watched& w : procs) {
+        w.ns0 = w.lastNs = w.clock->RunNs();
+        w.ticks0 = w.clock->Ticks();
+    }
+    const double start = NowMs(), end = start + seconds * 1000;
+    double nextWindow = start, nextSample = start + 10;
+    for (double now = NowMs(); now < end; now = NowMs()) {
+        if (now >= nextWindow) {
+            HWND h = OpenHidden(WFormat(L"Unrelated window %d", trafficOpened++));
+            ShowWindow(h, SW_SHOWNORMAL);
+            open.push_back({h, now + jitter.Between(300, 900)});
+            nextWindow += 1000 / windowsPerSecond;
+        }
+        std::erase_if(open, [&](const Open& o) {
+            if (now < o.closeAt) return false;
+            DestroyWindow(o.hwnd);
+            return true;
+        });
+        if (now >= nextSample) {
+            ++samples;
+            for (Watched& w : procs) {
+                const unsigned long long ns = w.clock->RunNs();
+                const bool ran = ns > w.lastNs;
+                if (ran) ++w.activeSamples;
+                if (ran && !w.ranLastLook) ++w.wakeups;
+                w.ranLastLook = ran;
+                w.lastNs = ns;
+            }
+            nextSample += 10;
+        }
+        Pump();
+        const double wake = std::min({nextWindow, nextSample, end});
+        WaitForMessage(static_cast<DWORD>(std::max(1.0, wake - NowMs())));
+    }
+    const double elapsed = NowMs() - start;
+    for (Watched& w : procs) {
+        w.ns1 = w.clock->RunNs();
+        w.ticks1 = w.clock->Ticks();
+    }
+    for (const Open& o : open) DestroyWindow(o.hwnd);
+    Pump();
+
+    const Watched& reference = procs[procs.size() - 2];
+    const double refNs = static_cast<double>(reference.ns1 - reference.ns0);
+    std::printf("### Idle cost\n\n"
+                "%.1f s, %d unrelated windows opened and closed by the bench meanwhile, no "
+                "window matching any of the 50 monitors. CPU time of each Wine process from "
+                "/proc (schedstat run time summed over its threads; utime+stime ticks beside "
+                "it); every 10 ms the bench looks whether each process ran since the last "
+                "look, and counts a wake-up for each run of looks in which it did.\n\n",
+                elapsed / 1000, trafficOpened);
+    std::printf("| Process | CPU (ms) | Ticks | Share of one core | Ratio to reference | "
+                "Looks in which it ran, per s | Wake-ups per s |\n");
+    std::printf("|---|---|---|---|---|---|---|\n");
+    for (const Watched& w : procs) {
+        const double ns = static_cast<double>(w.ns1 - w.ns0);
+        std::printf("| %s | %.1f | %llu | %.3f %% | %s | %.2f | %.2f |\n", w.name.c_str(),
+                    ns / 1e6, w.ticks1 - w.ticks0, ns / (elapsed * 1e6) * 100,
+                    refNs > 0 ? Format("%.2f", ns / refNs).c_str()
+                              : (ns > 0 ? "reference used no CPU" : "-"),
+                    static_cast<double>(w.activeSamples) / (elapsed / 1000),
+                    static_cast<double>(w.wakeups) / (elapsed / 1000));
+    }
+    std::printf("\n%lld looks taken (%.1f per s).", samples, samples / (elapsed / 1000));
+    for (const Watched& w : procs) {
+        if (w.name.find("level 10") == std::string::npos) continue;
+        // A poll every 2 s is 0.5 wake-ups a second; anything polling busily would run in
+        // most of the looks.
+        std::printf(" %s woke %lld times in %.0f s (%.2f per s; its 2-second poll accounts "
+                    "for %.0f) and ran in %lld of the looks.",
+                    w.name.c_str(), w.wakeups, elapsed / 1000,
+                    static_cast<double>(w.wakeups) / (elapsed / 1000), elapsed / 2000,
+                    w.activeSamples);
+    }
+    std::printf("\n\n");
+    return 0;
+}
+
+std::vector<int> ParseList(const std::wstring& text) {
+    std::vector<int> values;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        values.push_back(_wtoi(text.c_str() + at));
+        const auto comma = text.find(L',', at);
+        if (comma == std::wstring::npos) break;
+        at = comma + 1;
+    }
+    return values;
+}
+
+}  // namespace
+}  // namespace kvl::bench
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace kvl::bench;
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: kvl_bench latency|burst|idle [options]\n");
+        return 2;
+    }
+    const std::wstring what = argv[1];
+    auto option = [&](const wchar_t* name, const wchar_t* fallback) -> std::wstring {
+        for (int i = 2; i + 1 < argc; ++i)
+            if (std::wstring(argv[i]) == name) return argv[i + 1];
+        return fallback;
+    };
+    const std::vector<Build> builds = Builds(option(L"--baseline", L""));
+    if (option(L"--show", L"activate") == L"noactivate") g_showCommand = SW_SHOWNOACTIVATE;
+    if (what == L"latency") {
+        std::vector<int> indexes = ParseList(option(L"--levels", L"0,1,2,3,4"));
+        std::erase_if(indexes, [](int i) { return i < 0 || i > 4; });
+        return Latency(_wtoi(option(L"--count", L"200").c_str()), indexes, builds);
+    }
+    if (what == L"burst")
+        return Burst(_wtoi(option(L"--count", L"500").c_str()),
+                     _wtof(option(L"--span", L"1000").c_str()), builds);
+    if (what == L"idle")
+        return Idle(_wtof(option(L"--seconds", L"60").c_str()),
+                    _wtof(option(L"--rate", L"5").c_str()), builds);
+    std::fprintf(stderr, "kvl_bench: unknown scenario\n");
+    return 2;
+}

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Runs every benchmark once, one after the other, prints the tables and writes them to
+# bench/results.md with the date, the machine and the command. Started by `make bench`,
+# which builds the host, win64 and win32 presets first.
+#
+#   KVL_BENCH_QUICK=1 bench/run.sh   fewer windows and a shorter idle run (a smoke test)
+#   KVL_BENCH_BASELINE=old/KVL.exe bench/run.sh
+#                                    also runs an older build side by side with the current one
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+command=${KVL_BENCH_COMMAND:-bench/run.sh}
+if [ -n "${KVL_BENCH_BASELINE:-}" ]; then command="KVL_BENCH_BASELINE=$KVL_BENCH_BASELINE $command"; fi
+wine=(scripts/wine-env.sh run)
+bench=build/win64/kvl_bench.exe
+match=build/host/bench/kvl_match_bench
+out=bench/results.md
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+count=200 burst=500 idle=60
+if [ "${KVL_BENCH_QUICK:-}" = 1 ]; then count=30 burst=100 idle=10; fi
+
+for f in "$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_ref.exe; do
+    [ -f "$f" ] || { echo "bench: $f is missing; run make bench" >&2; exit 1; }
+done
+
+baseline=()
+if [ -n "${KVL_BENCH_BASELINE:-}" ]; then
+    cp "$KVL_BENCH_BASELINE" build/win64/KVL_baseline.exe
+    baseline=(--baseline KVL_baseline.exe)
+    trap 'rm -rf "$work" build/win64/KVL_baseline.exe' EXIT
+fi
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+status=0
+
+# Wine's console output ends lines with CR LF.
+run_scenario() {
+    echo "bench: $*" >&2
+    "${wine[@]}" "$bench" "$@" "${baseline[@]}" | tr -d '\r' >>"$work/wine.md" || status=1
+}
+run_scenario latency --count "$count"
+run_scenario burst --count "$burst" --span 1000
+run_scenario idle --seconds "$idle" --rate 5
+
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# Instructions per window event on the host: two runs that differ only in the number of
+# events, so start-up and set-up cancel out.
+instructions() {  # events [--match]
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$match" --events "$@" 2>&1 >/dev/null |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
+}
+{
+    echo "### Matching on the host"
+    echo
+    echo "One window event through WatchTracker::Observe against 50 watches (caption folded,"
+    echo "every watch tried), built with -O2. Instructions from \`valgrind --tool=callgrind\`:"
+    echo "(Ir at 11000 events - Ir at 1000 events) / 10000. Time from Google Benchmark."
+    echo
+    echo "| Event | Instructions per event | Time per event (ns, CPU) |"
+    echo "|---|---|---|"
+} >"$work/host.md"
+gbench=$("$match" --benchmark_min_time=0.5 --benchmark_format=csv 2>/dev/null || true)
+for kind in ordinary matching; do
+    flag=()
+    name=BM_ObserveOrdinaryWindow
+    if [ $kind = matching ]; then flag=(--match); name=BM_ObserveMatchingWindow; fi
+    small=$(instructions 1000 "${flag[@]}")
+    large=$(instructions 11000 "${flag[@]}")
+    per=$(( (large - small) / 10000 ))
+    ns=$(echo "$gbench" | awk -F, -v n="\"$name\"" '$1==n {printf "%.0f", $4}')
+    if [ $kind = ordinary ]; then label="a window matching none of them"; else
+        label="a window already matching one of them"; fi
+    echo "| $label | $per | ${ns:-n/a} |" >>"$work/host.md"
+done
+echo >>"$work/host.md"
+
+kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
+{
+    echo "### Executable sizes"
+    echo
+    echo "| File | Size (KiB) |"
+    echo "|---|---|"
+    echo "| build/win64/KVL.exe | $(kib build/win64/KVL.exe) |"
+    echo "| build/win32/KVL.exe | $(kib build/win32/KVL.exe) |"
+    echo "| build/win64/kvl_idle_ref.exe (reference) | $(kib build/win64/kvl_idle_ref.exe) |"
+    echo
+} >"$work/sizes.md"
+
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+{
+    echo "# KVL benchmark results"
+    echo
+    echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
+    echo "- Machine: $cpu, $(nproc) cores, $(awk '/MemTotal/ {printf "%.1f GiB", $2/1048576}' /proc/meminfo) RAM"
+    echo "- Wine: $(wine --version) (64-bit prefix, private Xvfb, virtual desktop)"
+    echo "- Load average (1, 5, 15 min) before: $load_before; after: $load_after (the machine is shared)"
+    echo "- Commit: $(git rev-parse --short HEAD)$(git diff --quiet HEAD -- src bench || echo ' with local changes')"
+    echo "- Command: \`$command\`"
+    if [ -n "${KVL_BENCH_BASELINE:-}" ]; then
+        echo "- Baseline build: $KVL_BENCH_BASELINE ($(kib "$KVL_BENCH_BASELINE") KiB), run side by side"
+    fi
+    echo
+    cat "$work/wine.md"
+    cat "$work/host.md" "$work/sizes.md"
+} >"$out"
+
+cat "$out"
+echo "bench: written to $out" >&2
+exit $status
