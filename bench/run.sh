@@ -33,6 +33,9 @@ if [ -n "${KVL_BENCH_BASELINE:-}" ]; then
     trap 'rm -rf "$work" build/win64/KVL_baseline.exe' EXIT
 fi
 
+# What was measured: the commit, and whether the sources differed from it (the results file
+# itself aside, which this run rewrites).
+revision="$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- src bench ':!bench/results.md' || echo ' with local changes')"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 status=0
 
@@ -98,7 +101,7 @@ cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
     echo "- Machine: $cpu, $(nproc) cores, $(awk '/MemTotal/ {printf "%.1f GiB", $2/1048576}' /proc/meminfo) RAM"
     echo "- Wine: $(wine --version) (64-bit prefix, private Xvfb, virtual desktop)"
     echo "- Load average (1, 5, 15 min) before: $load_before; after: $load_after (the machine is shared)"
-    echo "- Commit: $(git rev-parse --short HEAD)$(git diff --quiet HEAD -- src bench || echo ' with local changes')"
+    echo "- Commit: $revision"
     echo "- Command: \`$command\`"
     if [ -n "${KVL_BENCH_BASELINE:-}" ]; then
         echo "- Baseline build: $KVL_BENCH_BASELINE ($(kib "$KVL_BENCH_BASELINE") KiB), run side by side"
