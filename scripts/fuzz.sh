@@ -4,7 +4,7 @@
 #   fuzz.sh [--smoke] [--build DIR] NAME|all SECONDS [LIBFUZZER FLAGS...]
 #
 # The starting inputs in tests/fuzz/corpus/NAME are read, never written: what the fuzzer
-# learns goes to DIR/work/NAME (kept between runs), or with --smoke to a fresh folder that
+# learns goes to DIR/learned/NAME (kept between runs), or with --smoke to a fresh folder that
 # is thrown away. A crash, hang, leak or sanitizer report is saved in DIR/findings/NAME/
 # and makes the script fail. The full output is in DIR/logs/NAME.log.
 set -euo pipefail
@@ -51,7 +51,7 @@ if [ $smoke = 1 ]; then
     work=$(mktemp -d "$build/smoke-$name.XXXXXX")
     trap 'rm -rf "$work"' EXIT
 else
-    work=$build/work/$name
+    work=$build/learned/$name
     mkdir -p "$work"
 fi
 

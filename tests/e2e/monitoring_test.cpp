@@ -14,7 +14,7 @@ using wintest::WaitFor;
 
 class Resident : public ::testing::Test {
 protected:
-    struct Spec {
+    struct MonitorSetup {
         std::wstring caption;
         std::string state;
         std::string keys0 = "";
@@ -24,10 +24,10 @@ protected:
         int exact = 0;
     };
 
-    void Store(const std::vector<Spec>& monitors) {
+    void Store(const std::vector<MonitorSetup>& monitors) {
         for (std::size_t i = 0; i < monitors.size(); ++i) {
             const std::string section = "Monitor" + std::to_string(i);
-            const Spec& m = monitors[i];
+            const MonitorSetup& m = monitors[i];
             store.Write(section, "Description", "monitor " + std::to_string(i));
             store.Write(section, "Caption", win32::Narrow(m.caption));
             store.Write(section, "WindowState", m.state);
