@@ -80,7 +80,7 @@ void frmAddIn::List1_Click() {
     picked_ = true;
     if (onPick_) onPick_(TargetField, List1.List(selected));
     // Picked by a click, the picker waits for the button to come up: gone at once, it would
-    // leave the release to whatever lies beneath, the "Spec" button among them.
+    // leave the release to whatever lies beneath, the button that opened the picker among them.
     if (GetKeyState(VK_LBUTTON) < 0) {
         unloadOnRelease_ = true;
         return;
