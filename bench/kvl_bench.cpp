@@ -7,6 +7,7 @@
 //   kvl_bench.exe burst   [--count N] [--span MS]
 //   kvl_bench.exe idle    [--seconds S] [--rate WINDOWS_PER_SECOND]
 //   --baseline FILE.exe   also run an older build from the bench's folder, side by side
+//   --i686 FILE.exe       also run the 32-bit build, copied into the bench's folder
 //   --show noactivate     show the windows without activating them
 //
 // Every KVL run is a renamed copy of KVL.exe with a store of its own, preloaded with the
@@ -551,10 +552,11 @@ struct Build {
     std::string label;
 };
 
-std::vector<Build> Builds(const std::wstring& baseline) {
+std::vector<Build> Builds(const std::wstring& baseline, const std::wstring& i686) {
     std::vector<Build> builds;
     if (!baseline.empty()) builds.push_back({baseline, "KVL (baseline build)"});
-    builds.push_back({L"KVL.exe", "KVL"});
+    builds.push_back({L"KVL.exe", i686.empty() ? "KVL" : "KVL x86_64"});
+    if (!i686.empty()) builds.push_back({i686, "KVL i686"});
     return builds;
 }
 
@@ -583,8 +585,8 @@ int Latency(int count, const std::vector<int>& indexes, const std::vector<Build>
     for (std::size_t n = 0; n < indexes.size(); ++n) {
         const int index = indexes[n];
         const int level = kLevelOfIndex[index];
-        // The machine's load drifts: with two builds, every other level runs them in the
-        // other order, so that neither always goes first.
+        // The machine's load drifts: with several builds, every other level runs them in the
+        // other order, so that none always goes first.
         std::vector<Build> order = builds;
         if (n % 2 == 1) std::reverse(order.begin(), order.end());
         for (const Build& build : order) {
@@ -656,7 +658,8 @@ int Burst(int count, double spanMs, const std::vector<Build>& builds) {
         return o.missed == 0 && static_cast<int>(o.latencies.size()) == count;
     };
     run("floor (no KVL)", true);
-    // With two builds: A B B A, so that a drift in the machine's load falls on both alike.
+    // With several builds: A B B A (or A B C C B A), so that a drift in the machine's load
+    // falls on all alike.
     std::vector<Build> order = builds;
     if (builds.size() > 1) order.insert(order.end(), builds.rbegin(), builds.rend());
     for (std::size_t n = 0; n < order.size(); ++n) {
@@ -878,7 +881,7 @@ int wmain(int argc, wchar_t** argv) {
             if (std::wstring(argv[i]) == name) return argv[i + 1];
         return fallback;
     };
-    const std::vector<Build> builds = Builds(option(L"--baseline", L""));
+    const std::vector<Build> builds = Builds(option(L"--baseline", L""), option(L"--i686", L""));
     if (option(L"--show", L"activate") == L"noactivate") g_showCommand = SW_SHOWNOACTIVATE;
     if (what == L"latency") {
         std::vector<int> indexes = ParseList(option(L"--levels", L"0,1,2,3,4"));

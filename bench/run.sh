@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every benchmark once, one after the other, prints the tables and writes them to
 # bench/results.md with the date, the machine and the command. Started by `make bench`,
-# which builds the host, win64 and win32 presets first.
+# which builds the host, win64 and win32 presets first. Both builds of KVL.exe are
+# measured in the same run, side by side (the i686 one where the machine can run it).
 #
 #   KVL_BENCH_QUICK=1 bench/run.sh   fewer windows and a shorter idle run (a smoke test)
 #   KVL_BENCH_BASELINE=old/KVL.exe bench/run.sh
@@ -26,11 +27,21 @@ for f in "$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_r
     [ -f "$f" ] || { echo "bench: $f is missing; run make bench" >&2; exit 1; }
 done
 
-baseline=()
+# The builds beside the current x86_64 one are copied into the bench's folder, which is
+# where it starts every KVL from.
+extra=()
+trap 'rm -rf "$work" build/win64/KVL_baseline.exe build/win64/KVL_i686.exe' EXIT
 if [ -n "${KVL_BENCH_BASELINE:-}" ]; then
     cp "$KVL_BENCH_BASELINE" build/win64/KVL_baseline.exe
-    baseline=(--baseline KVL_baseline.exe)
-    trap 'rm -rf "$work" build/win64/KVL_baseline.exe' EXIT
+    extra+=(--baseline KVL_baseline.exe)
+fi
+# The 32-bit build runs side by side with the 64-bit one, where the machine can run it.
+i686_note=""
+if scripts/wine-env.sh can-run build/win32/KVL.exe 2>/dev/null; then
+    cp build/win32/KVL.exe build/win64/KVL_i686.exe
+    extra+=(--i686 KVL_i686.exe)
+else
+    i686_note="- build/win32/KVL.exe (i686) not measured: this machine cannot run 32-bit code"
 fi
 
 # What was measured: the commit, and whether the sources differed from it (the results file
@@ -42,7 +53,7 @@ status=0
 # Wine's console output ends lines with CR LF.
 run_scenario() {
     echo "bench: $*" >&2
-    "${wine[@]}" "$bench" "$@" "${baseline[@]}" | tr -d '\r' >>"$work/wine.md" || status=1
+    "${wine[@]}" "$bench" "$@" "${extra[@]}" | tr -d '\r' >>"$work/wine.md" || status=1
 }
 run_scenario latency --count "$count"
 run_scenario burst --count "$burst" --span 1000
@@ -99,13 +110,14 @@ cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
     echo
     echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo "- Machine: $cpu, $(nproc) cores, $(awk '/MemTotal/ {printf "%.1f GiB", $2/1048576}' /proc/meminfo) RAM"
-    echo "- Wine: $(wine --version) (64-bit prefix, private Xvfb, virtual desktop)"
+    echo "- Wine: $(scripts/wine-env.sh version) (64-bit prefix, private Xvfb, virtual desktop)"
     echo "- Load average (1, 5, 15 min) before: $load_before; after: $load_after (the machine is shared)"
     echo "- Commit: $revision"
     echo "- Command: \`$command\`"
     if [ -n "${KVL_BENCH_BASELINE:-}" ]; then
         echo "- Baseline build: $KVL_BENCH_BASELINE ($(kib "$KVL_BENCH_BASELINE") KiB), run side by side"
     fi
+    if [ -n "$i686_note" ]; then echo "$i686_note"; fi
     echo
     cat "$work/wine.md"
     cat "$work/host.md" "$work/sizes.md"

@@ -33,6 +33,7 @@ add_custom_command(
             ${CMAKE_SOURCE_DIR}/docs/kvlhelp.txt ${CMAKE_BINARY_DIR}/kvlhelp.doc
     DEPENDS ${CMAKE_SOURCE_DIR}/docs/kvlhelp.txt ${CMAKE_SOURCE_DIR}/tools/build_help.py)
 add_custom_target(kvlhelp ALL DEPENDS ${CMAKE_BINARY_DIR}/kvlhelp.doc)
+include(cmake/dist.cmake)
 
 if(KVL_TESTS)
     set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -81,4 +82,12 @@ if(KVL_TESTS)
     file(GLOB KVL_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
     kvl_wine_test(kvl_e2e_tests ${KVL_E2E_SOURCES})
     add_dependencies(kvl_e2e_tests KVL kvl_target)
+
+    # The zip as a user gets it: unpacked into a fresh folder, KVL.exe run from there.
+    add_test(NAME kvl_zip COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/unpacked_zip.sh ${KVL_ZIP}
+                                  ${CMAKE_BINARY_DIR}/kvl_e2e_tests.exe)
+
+    # 77 is wine-env.sh's answer on a machine that cannot run this build's programs at all.
+    set_tests_properties(kvl_win32_tests kvl_win32_tests_depth8 kvl_win32_tests_depth16
+                         kvl_e2e_tests kvl_zip PROPERTIES SKIP_RETURN_CODE 77)
 endif()

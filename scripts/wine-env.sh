@@ -5,9 +5,20 @@
 #   wine-env.sh run PROGRAM [ARGS...]   run a Windows program there (the CTest emulator)
 #   wine-env.sh gui PROGRAM [ARGS...]   like run, but on $DISPLAY when one is set
 #   wine-env.sh stop                    stop the display and the wine server it started
+#   wine-env.sh can-run PROGRAM         status 0 if this machine can run it, 77 if not
+#   wine-env.sh version                 the version of the Wine that runs the programs
 #
 # KVL_WINE_DEPTH picks the colour depth of the private display (default 24); each depth
 # has its own state folder, so runs at different depths can coexist.
+#
+# One 64-bit prefix runs both builds: with 32-bit Wine installed it holds syswow64 and
+# starts i686 programs as readily as x86_64 ones. Sharing it (rather than a prefix per
+# build) keeps one display, one wine server and one prefix start-up per depth; the tests
+# keep apart anyway, each KVL run under a name and registry store of its own, and the two
+# builds' tests run one after the other.
+#
+# A 32-bit program on a machine that cannot run 32-bit code ends `run` with status 77
+# (CTest's "skipped") and says why, rather than failing as if the program were at fault.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,6 +35,35 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+
+# Debian's `wine` takes the 32-bit loader whenever wine32 is installed. Where the kernel
+# cannot execute 32-bit code (some virtual machines run 64-bit user code only), that loader
+# fails for every program, 64-bit ones too: there the 64-bit loader is called directly.
+loader32=/usr/lib/wine/wine
+loader64=/usr/lib/wine/wine64
+wine=wine
+runs32=0
+if [ -x "$loader32" ] && "$loader32" --version >/dev/null 2>&1; then
+    runs32=1
+elif [ -x "$loader64" ]; then
+    wine=$loader64
+    export WINELOADER=$loader64
+fi
+
+# The machine field of a PE file's header: 014c for i686, 8664 for x86_64.
+pe_machine() {
+    local header
+    header=$(od -An -t u4 -j 60 -N 4 "$1" 2>/dev/null | tr -d ' ') || return 0
+    [ -n "$header" ] && od -An -t x2 -j $((header + 4)) -N 2 "$1" 2>/dev/null | tr -d ' '
+}
+
+refuse_32bit() {
+    if [ $runs32 = 0 ] && [ -f "${1:-}" ] && [ "$(pe_machine "$1")" = 014c ]; then
+        echo "wine-env: not run: $1 is a 32-bit program, and this machine cannot run" \
+             "32-bit code (no wine32, or a kernel without IA-32 emulation)" >&2
+        exit 77
+    fi
+}
 
 start_display() {
     if alive "$state/xvfb.pid"; then return; fi
@@ -50,14 +90,22 @@ start_display() {
 
 start_wine() {
     export DISPLAY=$(cat "$state/display")
+    # A prefix made before 32-bit Wine could run has no syswow64, and once wine32 is there
+    # every program fails in it ("could not load kernel32.dll"): make it again.
+    if [ $runs32 = 1 ] && [ -d "$state/prefix" ] && [ ! -d "$state/prefix/drive_c/windows/syswow64" ]; then
+        echo "wine-env: making the prefix again, with 32-bit support" >&2
+        wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+        rm -rf "$state/prefix" "$state/wineserver.started"
+    fi
     if [ ! -f "$state/prefix/.kvl-ready" ]; then
-        wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&- || true
+        "$wine" wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&- || true
         wineserver -w
         # One virtual desktop holds every window: with no window manager on the display,
         # Wine would otherwise wait seconds for each destroyed window to be withdrawn. Its
         # taskbar also gives the tray icons a notification area.
-        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 9>&-
-        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1 9>&-
+        "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 9>&-
+        "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1 9>&-
         wineserver -w
         touch "$state/prefix/.kvl-ready"
     fi
@@ -67,7 +115,7 @@ start_wine() {
     if [ ! -f "$state/wineserver.started" ] || ! pgrep -f "wineserver" >/dev/null; then
         wineserver -p 300 </dev/null >/dev/null 2>&1 9>&-
         # Bring up the prefix's background services now, detached from our pipes.
-        wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+        "$wine" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
         touch "$state/wineserver.started"
     fi
 }
@@ -83,11 +131,13 @@ prepare() {
 case "${1:-}" in
 run)
     shift
+    refuse_32bit "${1:-}"
     prepare
-    exec wine "$@"
+    exec "$wine" "$@"
     ;;
 gui)
     shift
+    refuse_32bit "${1:-}"
     if [ -n "${DISPLAY:-}" ]; then
         echo "$DISPLAY" >"$state/display"
         start_wine
@@ -95,7 +145,13 @@ gui)
         prepare
         echo "KVL runs on the private display $DISPLAY (Xvfb)."
     fi
-    exec wine "$@"
+    exec "$wine" "$@"
+    ;;
+can-run)
+    refuse_32bit "${2:-}"
+    ;;
+version)
+    "$wine" --version
     ;;
 stop)
     if [ -f "$state/display" ] && [ -d "$state/prefix" ]; then
@@ -106,7 +162,7 @@ stop)
     rm -f "$state/xvfb.pid"
     ;;
 *)
-    echo "usage: $0 run|gui PROGRAM [ARGS...] | stop" >&2
+    echo "usage: $0 run|gui|can-run PROGRAM [ARGS...] | stop | version" >&2
     exit 2
     ;;
 esac

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "cmdline/command_line.h"
 #include "platform/win32/unicode.h"
 #include "support/wintest.h"
@@ -65,6 +67,35 @@ TEST_F(OneShot, HelpInAnySpellingShowsTheReferenceAndEnds) {
         Run(help);
         EXPECT_EQ(Flat(Message()), Flat(Reference())) << help;
     }
+}
+
+// The download zip, unpacked by tests/e2e/unpacked_zip.sh into a fresh folder: the
+// program runs from there under its own name, with its guide and read-me beside it.
+TEST(UnpackedZip, KvlRunsFromTheFolderItWasUnpackedInto) {
+    const wchar_t* unpacked = _wgetenv(L"KVL_UNPACKED");
+    if (!unpacked) GTEST_SKIP() << "run by unpacked_zip.sh, which unpacks the zip first";
+    const std::wstring dir = unpacked;
+    // Under its own name it would use the user's own settings: /? must not create them.
+    const std::wstring settings = std::wstring(win32::kSettingsRoot) + L"\\KVL";
+    auto settingsExist = [&] {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, settings.c_str(), 0, KEY_READ, &key)) return false;
+        RegCloseKey(key);
+        return true;
+    };
+    const bool hadSettings = settingsExist();
+    for (const wchar_t* file : {L"kvlhelp.doc", L"ReadMe.txt"})
+        EXPECT_NE(GetFileAttributesW((dir + L"\\" + file).c_str()), INVALID_FILE_ATTRIBUTES)
+            << file;
+    ChildProcess kvl;
+    ASSERT_TRUE(kvl.Start(L"\"" + dir + L"\\KVL.exe\" /?"));
+    auto box = wintest::AwaitMessageBox(kvl.Id());
+    ASSERT_TRUE(box) << "no message box";
+    EXPECT_EQ(box->title, L"KVL");
+    EXPECT_EQ(Flat(box->text), Flat(Reference()));
+    wintest::PressOk(*box);
+    EXPECT_TRUE(kvl.Wait(10000).has_value());
+    EXPECT_EQ(settingsExist(), hadSettings);
 }
 
 TEST_F(OneShot, ACommandLineThatCannotBeUnderstoodShowsTheErrorAndTheReference) {

@@ -117,6 +117,13 @@ TEST_F(KvlRun, ARestartedShellGetsTheTrayIconBack) {
     EXPECT_TRUE(WaitFor([&] { return wintest::ShellHasIcon(main); }));
 }
 
+// Named, with CALLBACK: a lambda has the wrong calling convention on i686.
+BOOL CALLBACK FindGuideWindow(HWND h, LPARAM lp) {
+    if (wintest::CaptionOf(h).find(L"kvlhelp") == std::wstring::npos) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = h;
+    return FALSE;
+}
+
 TEST_F(KvlRun, HelpOpensTheGuideInTheWordProcessor) {
     Start();
     HWND main = AwaitMainWindow();
@@ -126,17 +133,9 @@ TEST_F(KvlRun, HelpOpensTheGuideInTheWordProcessor) {
     // The system's word processor shows the document's name in its caption.
     HWND guide = nullptr;
     EXPECT_TRUE(WaitFor([&] {
-        struct Find {
-            HWND found = nullptr;
-        } find;
-        EnumWindows(
-            [](HWND h, LPARAM lp) -> BOOL {
-                if (wintest::CaptionOf(h).find(L"kvlhelp") == std::wstring::npos) return TRUE;
-                reinterpret_cast<Find*>(lp)->found = h;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&find));
-        return (guide = find.found) != nullptr;
+        HWND found = nullptr;
+        EnumWindows(FindGuideWindow, reinterpret_cast<LPARAM>(&found));
+        return (guide = found) != nullptr;
     }, 20000));
     if (guide) wintest::KillProcessOf(guide);
     EXPECT_TRUE(kvl.Running());

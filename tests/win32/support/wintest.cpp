@@ -124,22 +124,28 @@ std::wstring CaptionOf(HWND hwnd) {
     return std::wstring(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
 }
 
+namespace {
+
+struct CaptionQuery {
+    std::wstring_view caption;
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+// A named CALLBACK, not a lambda: on i686 the system calls it with stdcall.
+BOOL CALLBACK CollectByCaption(HWND h, LPARAM lp) {
+    auto* q = reinterpret_cast<CaptionQuery*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if ((q->pid == 0 || q->pid == pid) && CaptionOf(h) == q->caption) q->found.push_back(h);
+    return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> FindWindowsByCaption(std::wstring_view caption, DWORD processId) {
-    struct Query {
-        std::wstring_view caption;
-        DWORD pid;
-        std::vector<HWND> found;
-    } query{caption, processId, {}};
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* q = reinterpret_cast<Query*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            if ((q->pid == 0 || q->pid == pid) && CaptionOf(h) == q->caption)
-                q->found.push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&query));
+    CaptionQuery query{caption, processId, {}};
+    EnumWindows(CollectByCaption, reinterpret_cast<LPARAM>(&query));
     return query.found;
 }
 
