@@ -104,12 +104,7 @@ protected:
     }
     HWND StartKvl() {
         EXPECT_TRUE(kvl.Start(L"\"" + program + L"\""));
-        HWND w = nullptr;
-        WaitFor([&] {
-            w = wintest::FindWindowByCaption(kMainCaption, kvl.Id());
-            return w && IsWindowVisible(w);
-        }, 15000);
-        return w;
+        return wintest::AwaitShownWindow(kMainCaption, kvl.Id(), 15000);
     }
     bool Noted(const wchar_t* planted, const wchar_t* note) const {
         return Exists(folder + L"\\" + planted + note);

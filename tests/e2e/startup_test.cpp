@@ -20,14 +20,7 @@ protected:
     void Start(const std::wstring& arguments = L"") {
         ASSERT_TRUE(kvl.Start(L"\"" + copy.Path() + L"\"" + (arguments.empty() ? L"" : L" " + arguments)));
     }
-    HWND AwaitMainWindow() {
-        HWND w = nullptr;
-        WaitFor([&] {
-            w = wintest::FindWindowByCaption(kMainCaption, kvl.Id());
-            return w && IsWindowVisible(w);
-        }, 15000);
-        return w;
-    }
+    HWND AwaitMainWindow() { return wintest::AwaitShownWindow(kMainCaption, kvl.Id(), 15000); }
 
     KvlCopy copy;
     win32::RegistryStore store{copy.AppName()};
