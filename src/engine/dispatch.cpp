@@ -47,7 +47,7 @@ bool MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record, int wat
 }
 
 int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
-                           Shell& shell) {
+                          Shell& shell) {
     // Switches are matched as written, in small letters; the first present in this order wins.
     static constexpr std::pair<std::string_view, std::string_view> kActions[] = {
         {"/close", "close"}, {"/hide", "hide"}, {"/min", "minimize"},

@@ -32,6 +32,6 @@ bool MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record, int wat
 // the command line, then "/sendkeys". The caller ends the program afterwards, with the exit
 // code returned: kExitActed, or kExitNothingAsked after the message that says so.
 int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
-                           Shell& shell);
+                          Shell& shell);
 
 }  // namespace kvl

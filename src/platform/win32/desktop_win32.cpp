@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <iterator>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "engine/caption_match.h"
 #include "platform/win32/unicode.h"
