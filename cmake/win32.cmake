@@ -5,7 +5,8 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(KVL_WIN_DEFINES UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 # Static runtime: the program needs no DLL beyond the system's.
 set(KVL_WIN_LINK -static -static-libgcc -static-libstdc++)
-set(KVL_WIN_LIBS user32 gdi32 msimg32 shell32 comctl32 advapi32 ole32 uuid dwmapi)
+# Only the system's known DLLs: anything else is loaded at run time from the system folder.
+set(KVL_WIN_LIBS user32 gdi32 shell32 comctl32 advapi32 ole32 uuid)
 
 target_compile_definitions(kvl_core PUBLIC ${KVL_WIN_DEFINES})
 
@@ -79,9 +80,22 @@ if(KVL_TESTS)
                              ENVIRONMENT KVL_WINE_DEPTH=${depth})
     endforeach()
 
+    # Files planted beside KVL by someone else: a DLL and a program that note it when they
+    # are loaded or started.
+    add_library(kvl_marker SHARED tests/e2e/marker/marker.cpp tests/e2e/marker/marker.def)
+    add_executable(kvl_marker_exe WIN32 tests/e2e/marker/marker.cpp)
+    target_compile_definitions(kvl_marker PRIVATE KVL_MARKER_DLL ${KVL_WIN_DEFINES})
+    target_compile_definitions(kvl_marker_exe PRIVATE ${KVL_WIN_DEFINES})
+    set_target_properties(kvl_marker PROPERTIES PREFIX "")
+    foreach(marker kvl_marker kvl_marker_exe)
+        target_compile_options(${marker} PRIVATE ${KVL_WARNINGS})
+        target_link_options(${marker} PRIVATE ${KVL_WIN_LINK})
+    endforeach()
+    target_link_options(kvl_marker_exe PRIVATE -municode)
+
     file(GLOB KVL_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
     kvl_wine_test(kvl_e2e_tests ${KVL_E2E_SOURCES})
-    add_dependencies(kvl_e2e_tests KVL kvl_target)
+    add_dependencies(kvl_e2e_tests KVL kvl_target kvl_marker kvl_marker_exe)
 
     # The zip as a user gets it: unpacked into a fresh folder, KVL.exe run from there.
     add_test(NAME kvl_zip COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/unpacked_zip.sh ${KVL_ZIP}

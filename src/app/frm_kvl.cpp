@@ -37,6 +37,20 @@ std::wstring ThisProgramsFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
+// A program of the system's own: from the system folder, else from the Windows folder. Never
+// one found beside KVL or in the current folder, where anyone could have put one.
+std::wstring SystemProgram(const std::wstring& name) {
+    using FolderOf = UINT(WINAPI*)(LPWSTR, UINT);
+    for (FolderOf folderOf : {FolderOf{GetSystemDirectoryW}, FolderOf{GetWindowsDirectoryW}}) {
+        wchar_t folder[MAX_PATH];
+        const UINT n = folderOf(folder, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) continue;
+        std::wstring path = std::wstring(folder, n) + L"\\" + name;
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+    }
+    return {};
+}
+
 }  // namespace
 
 frmKVL::frmKVL(Services services) : services_(std::move(services)) {}
@@ -144,7 +158,8 @@ void frmKVL::InitApp() {
     if (!services_.commandLine.empty()) {
         const CommandLineOutcome outcome = RunCommandLine(
             win32::Narrow(services_.commandLine), services_.shell, services_.watcher, timer2_);
-        if (outcome != CommandLineOutcome::Waiting) EndProgram();
+        if (outcome != CommandLineOutcome::Waiting)
+            EndProgram(outcome == CommandLineOutcome::Help ? kExitActed : kExitError);
         return;
     }
     RegisterWatches();
@@ -191,9 +206,9 @@ void frmKVL::ResumeWatching() {
                                                           : SelectedStrengthLevel(settings_.Strength));
 }
 
-void frmKVL::EndProgram() {
+void frmKVL::EndProgram(int exitCode) {
     if (tray1_) tray1_->Remove();
-    services_.endProgram();
+    services_.endProgram(exitCode);
 }
 
 bool frmKVL::Form_QueryUnload() {
@@ -255,14 +270,21 @@ void frmKVL::mnuDelete_Click() {
 
 void frmKVL::mnuHelp_Click() {
     // The word processor opens the guide that ships beside the program; a failure is ignored.
+    // Both are named by full paths: the program's folder is often Downloads.
+    const auto blank = helpCommand_.find(L' ');
+    const std::wstring program = SystemProgram(helpCommand_.substr(0, blank));
+    if (program.empty() || blank == std::wstring::npos) return;
+    const std::wstring folder = ThisProgramsFolder();
+    std::wstring commandLine =
+        L"\"" + program + L"\" \"" + folder + L"\\" + helpCommand_.substr(blank + 1) + L"\"";
     STARTUPINFOW si{sizeof si};
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi{};
-    std::wstring commandLine = helpCommand_;
-    const std::wstring folder = ThisProgramsFolder();
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       folder.c_str(), &si, &pi)) {
+    // It starts in its own folder, so that not even what it loads later comes from ours.
+    const std::wstring programFolder = program.substr(0, program.find_last_of(L'\\'));
+    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       programFolder.c_str(), &si, &pi)) {
         AllowSetForegroundWindow(pi.dwProcessId);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
@@ -278,8 +300,8 @@ void frmKVL::mnuClose_Click() { timer1_.Enable(true); }
 
 void frmKVL::mnuCommnadHelp_Click() { services_.shell.MessageBox(CommandLineReference(), "KVL"); }
 
-// The command line's wait ran out: end quietly, saving nothing.
-void frmKVL::Timer2_Timer() { EndProgram(); }
+// The command line's wait ran out: end quietly, saving nothing; the exit code tells.
+void frmKVL::Timer2_Timer() { EndProgram(kExitTimedOut); }
 
 void frmKVL::Timer1_Timer() {
     timer1_.Enable(false);
@@ -328,9 +350,8 @@ void frmKVL::tmrIconChange_Timer() {
 void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
     if (window == reinterpret_cast<WindowHandle>(Handle())) return;
     if (!services_.commandLine.empty()) {
-        CommandLineWindowOpen(win32::Narrow(services_.commandLine), window, services_.desktop,
-                              services_.shell);
-        EndProgram();
+        EndProgram(CommandLineWindowOpen(win32::Narrow(services_.commandLine), window,
+                                         services_.desktop, services_.shell));
         return;
     }
     if (MonitorWindowOpen(settings_.Monitors, triggers_, watchId, window, services_.clock.Now(),

@@ -37,7 +37,7 @@ public:
         Desktop& desktop;
         Clock& clock;
         std::wstring commandLine;          // the arguments after the program's name
-        std::function<void()> endProgram;  // ends the process at once
+        std::function<void(int)> endProgram;  // ends the process at once, with this exit code
     };
 
     explicit frmKVL(Services services);
@@ -120,7 +120,7 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
     void InitApp();
-    void EndProgram();
+    void EndProgram(int exitCode = 0);
     void BuildMenus();
     void CreateControls();
     void SetMonitoringSwitch(bool ticked);

@@ -32,6 +32,14 @@ std::optional<std::int16_t> WaitMinutes(std::string_view text);
 // `lowered` is the already lower-cased command line.
 bool IsHelpRequest(std::string_view lowered);
 
+// How the one-shot mode ends, for the batch file or script that started it.
+enum ExitCode : int {
+    kExitActed = 0,         // the window was acted on, or the help was shown
+    kExitTimedOut = 1,      // the wait ran out
+    kExitError = 2,         // the command line was wrong or the program could not be started
+    kExitNothingAsked = 3,  // the window came, but nothing was asked to be done with it
+};
+
 enum class CommandLineOutcome {
     Help,     // the reference was shown; the caller ends the program
     Error,    // the problem message was shown; the caller ends the program

@@ -46,8 +46,8 @@ bool MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record, int wat
     return true;
 }
 
-void CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
-                           Shell& shell) {
+int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
+                          Shell& shell) {
     // Switches are matched as written, in small letters; the first present in this order wins.
     static constexpr std::pair<std::string_view, std::string_view> kActions[] = {
         {"/close", "close"}, {"/hide", "hide"}, {"/min", "minimize"},
@@ -73,11 +73,12 @@ void CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, De
         nothingDone = false;
     }
 
-    if (nothingDone)
-        shell.MessageBox(
-            "I found your window but you didn't instruct me to do anything meaningful once I "
-            "found it. " + CommandLineReference(),
-            "KVL");
+    if (!nothingDone) return kExitActed;
+    shell.MessageBox(
+        "I found your window but you didn't instruct me to do anything meaningful once I "
+        "found it. " + CommandLineReference(),
+        "KVL");
+    return kExitNothingAsked;
 }
 
 }  // namespace kvl

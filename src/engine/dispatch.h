@@ -29,8 +29,9 @@ bool MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record, int wat
                        WindowHandle window, const LocalTime& now, Desktop& desktop);
 
 // The one-shot mode's action on the window it waited for: the first window-state switch of
-// the command line, then "/sendkeys". The caller ends the program afterwards.
-void CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
-                           Shell& shell);
+// the command line, then "/sendkeys". The caller ends the program afterwards, with the exit
+// code returned: kExitActed, or kExitNothingAsked after the message that says so.
+int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
+                          Shell& shell);
 
 }  // namespace kvl

@@ -51,6 +51,8 @@ public:
 
     std::optional<KeySequence> Run() {
         if (!Sequence(0, false)) return std::nullopt;
+        // A group that ends in an empty one ("^(a())") leaves nothing after its last key.
+        if (!out_.empty()) out_.back().keepHeld = 0;
         return std::move(out_);
     }
 
@@ -58,10 +60,12 @@ private:
     bool AtEnd() const { return pos_ >= text_.size(); }
 
     // Items up to the end of the text, or up to the ")" that closes the current group.
+    // `mods` are those the enclosing group holds: they stay down from one item to the next.
     bool Sequence(std::uint8_t mods, bool inGroup) {
         while (!AtEnd()) {
             if (text_[pos_] == ')') return inGroup;
             if (!Item(mods)) return false;
+            if (!AtEnd() && text_[pos_] != ')' && !out_.empty()) out_.back().keepHeld = mods;
         }
         return !inGroup;
     }
@@ -89,15 +93,13 @@ private:
             case '}':
                 return false;
             case '~':
-                Emit({vk::kReturn, 0, mods}, 1);
-                return true;
+                return Emit({vk::kReturn, 0, mods}, 1);
             case '{':
                 return Brace(mods);
             case 0:
                 return false;  // no key types a NUL
             default:
-                Emit({0, c, mods}, 1);
-                return true;
+                return Emit({0, c, mods}, 1);
         }
     }
 
@@ -128,17 +130,22 @@ private:
         char32_t single;
         if (utf8::Next(content, at, single) && at == content.size()) {
             if (single == 0) return false;  // no key types a NUL
-            Emit({0, single, mods}, count);
-            return true;
+            return Emit({0, single, mods}, count);
         }
         const std::uint16_t code = KeyNameCode(content);
         if (code == 0) return false;
-        Emit({code, 0, mods}, count);
-        return true;
+        return Emit({code, 0, mods}, count);
     }
 
-    void Emit(KeyStroke stroke, int count) {
+    // A repeated key keeps its modifiers down through its repeats. False past the limit:
+    // checked before anything is stored, so no text can make the sequence grow beyond it.
+    bool Emit(KeyStroke stroke, int count) {
+        if (count == 0) return true;
+        if (static_cast<std::size_t>(count) > kMaxKeyStrokes - out_.size()) return false;
+        stroke.keepHeld = stroke.modifiers;
         out_.insert(out_.end(), static_cast<std::size_t>(count), stroke);
+        out_.back().keepHeld = 0;
+        return true;
     }
 
     std::string_view text_;

@@ -3,6 +3,7 @@
 // "+", "^" and "%" hold Shift, Ctrl and Alt for the next key or a parenthesised group,
 // "~" is Enter, and names in braces stand for special keys ("{LEFT 3}" repeats).
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -53,15 +54,21 @@ struct KeyStroke {
     std::uint16_t virtualKey = 0;
     char32_t character = 0;
     std::uint8_t modifiers = 0;  // KeyModifier flags held while the key goes down and up
+    // Those of `modifiers` that stay down for the next stroke, because both belong to one
+    // group ("^(ab)" holds Ctrl across a and b); the others go up after this key.
+    std::uint8_t keepHeld = 0;
 
     bool operator==(const KeyStroke&) const = default;
 };
 
 using KeySequence = std::vector<KeyStroke>;
 
+// The most keystrokes one key text may stand for.
+inline constexpr std::size_t kMaxKeyStrokes = 65536;
+
 // The strokes a UTF-8 key text stands for, or nothing when it does not parse (an unknown
-// brace name, unbalanced parentheses, a modifier with no key after it, malformed UTF-8).
-// An empty text is an empty sequence.
+// brace name, unbalanced parentheses, a modifier with no key after it, malformed UTF-8, more
+// than kMaxKeyStrokes strokes). An empty text is an empty sequence.
 std::optional<KeySequence> ParseKeyText(std::string_view text);
 
 // The virtual-key code of a brace name (letter case ignored), or 0 for no such name.

@@ -39,6 +39,34 @@ bool WriteMonitor(SettingsStore& store, const std::string& section, const Monito
     return ok;
 }
 
+bool IsMonitorKey(std::string_view key) {
+    static constexpr std::string_view kKeys[] = {
+        "Description", "Disable",        "Caption",        "ExactMatch",
+        "WindowState", "SendKeysPause0", "SendKeysPause1", "SendKeysPause2",
+        "SendKeys0",   "SendKeys1",      "SendKeys2"};
+    // The registry compares value names without regard to case, and so must we: a
+    // "description" written by hand is the very value the next Write lands in.
+    auto same = [key](std::string_view name) {
+        if (name.size() != key.size()) return false;
+        for (std::size_t k = 0; k < name.size(); ++k) {
+            auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+            if (lower(name[k]) != lower(key[k])) return false;
+        }
+        return true;
+    };
+    return std::any_of(std::begin(kKeys), std::end(kKeys), same);
+}
+
+// A monitor is fully written: what else its section holds (a key of an older release, a
+// value put there by hand) goes, so that a saved store holds exactly what the next load
+// reads. Done only now, never before, so a failing step cannot cost a monitor its keys.
+bool WriteMonitorExactly(SettingsStore& store, const std::string& section, const Monitor& m) {
+    if (!WriteMonitor(store, section, m)) return false;
+    for (const std::string& key : store.Keys(section))
+        if (!IsMonitorKey(key)) store.DeleteKey(section, key);
+    return true;
+}
+
 }  // namespace
 
 std::string MonitorSection(int slot) { return "Monitor" + std::to_string(slot); }
@@ -108,11 +136,11 @@ void SaveSettings(SettingsStore& store, const Settings& settings) {
         if (m.Deleted != 0) continue;
         if (i == j) {
             // Rewritten in place: a failed key keeps this same monitor's stored value.
-            WriteMonitor(store, MonitorSection(j), m);
+            WriteMonitorExactly(store, MonitorSection(j), m);
             unsaved[static_cast<std::size_t>(i)] = false;
         } else if (!unsaved[static_cast<std::size_t>(j)]) {
             // Not deleted first: should a write fail, the loader still reads on past j.
-            if (WriteMonitor(store, MonitorSection(j), m))
+            if (WriteMonitorExactly(store, MonitorSection(j), m))
                 unsaved[static_cast<std::size_t>(i)] = false;
         }
         ++j;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvl {
 
@@ -16,6 +17,10 @@ public:
     virtual bool Write(std::string_view section, std::string_view key, std::string_view value) = 0;
     // False when the section does not exist or could not be removed.
     virtual bool DeleteSection(std::string_view section) = 0;
+    // The names of the values a section holds; none for a missing section.
+    virtual std::vector<std::string> Keys(std::string_view section) = 0;
+    // False when the value does not exist or could not be removed.
+    virtual bool DeleteKey(std::string_view section, std::string_view key) = 0;
 };
 
 std::string ReadSetting(SettingsStore& store, std::string_view section, std::string_view key,

@@ -38,7 +38,8 @@ public:
     // brought to the front.
     virtual bool Activate(std::string_view title, WindowHandle preferred) = 0;
     // Types the strokes into whichever window has the keyboard focus and returns once that
-    // window has dealt with them, or after about a second if it is busy. False when the
+    // window has dealt with them, however long that takes while it keeps answering; a window
+    // that stops answering for about a second is no longer waited for. False when the
     // system refused some of the input.
     virtual bool Inject(const KeySequence& keys) = 0;
 

@@ -75,11 +75,16 @@ protected:
             if (message) *message = box->text;
             EXPECT_EQ(box->title, L"KVL");
             wintest::PressOk(*box);
-            if (!kvl.Wait(10000)) return Seen::Nothing;
+            const std::optional<DWORD> exitCode = kvl.Wait(10000);
+            if (!exitCode) return Seen::Nothing;
             const std::wstring reference = Flat(win32::Widen(CommandLineReference()));
-            if (Flat(box->text) == reference) return Seen::Help;
+            if (Flat(box->text) == reference) {
+                EXPECT_EQ(*exitCode, 0u);
+                return Seen::Help;
+            }
             EXPECT_EQ(Flat(box->text).rfind(L"I had a problem understanding your command line.", 0), 0u);
             EXPECT_TRUE(Flat(box->text).ends_with(reference));
+            EXPECT_EQ(*exitCode, 2u);
             return Seen::Problem;
         }
         EXPECT_FALSE(IsWindowVisible(main));

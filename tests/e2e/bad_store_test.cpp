@@ -124,14 +124,7 @@ private:
 class BadStore : public ::testing::Test {
 protected:
     void Start() { ASSERT_TRUE(kvl.Start(L"\"" + copy.Path() + L"\"")); }
-    HWND AwaitMainWindow() {
-        HWND w = nullptr;
-        WaitFor([&] {
-            w = wintest::FindWindowByCaption(kMainCaption, kvl.Id());
-            return w && IsWindowVisible(w);
-        }, 20000);
-        return w;
-    }
+    HWND AwaitMainWindow() { return wintest::AwaitShownWindow(kMainCaption, kvl.Id(), 20000); }
     static HWND ListOf(HWND main) { return FindWindowExW(main, nullptr, L"ListBox", nullptr); }
     static LRESULT ListCount(HWND main) { return SendMessageW(ListOf(main), LB_GETCOUNT, 0, 0); }
     // "Exit Application" saves and ends at once.

@@ -34,15 +34,15 @@ protected:
     void Run(const std::wstring& arguments) {
         ASSERT_TRUE(kvl.Start(L"\"" + copy.Path() + L"\" " + arguments));
     }
-    // The message KVL shows, pressed away; then KVL must end.
-    std::wstring Message() {
+    // The message KVL shows, pressed away; then KVL must end, telling its script `exitCode`.
+    std::wstring Message(DWORD exitCode) {
         auto box = wintest::AwaitMessageBox(kvl.Id());
         if (!box) return L"(no message box)";
         EXPECT_EQ(box->title, L"KVL");
         EXPECT_FALSE(box->hasIcon);
         EXPECT_EQ(box->buttons, 1);
         wintest::PressOk(*box);
-        EXPECT_TRUE(kvl.Wait(10000).has_value());
+        EXPECT_EQ(kvl.Wait(10000), std::optional<DWORD>(exitCode));
         return box->text;
     }
 
@@ -65,7 +65,7 @@ std::wstring Flat(std::wstring text) {
 TEST_F(OneShot, HelpInAnySpellingShowsTheReferenceAndEnds) {
     for (const wchar_t* help : {L"/HELP", L"Help", L" ? ", L"/caption[x] /? /max"}) {
         Run(help);
-        EXPECT_EQ(Flat(Message()), Flat(Reference())) << help;
+        EXPECT_EQ(Flat(Message(0)), Flat(Reference())) << help;
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(OneShot, ACommandLineThatCannotBeUnderstoodShowsTheErrorAndTheReference) 
     for (const wchar_t* wrong :
          {L"/caption[abc", L"/wait[x]", L"/wait[]", L"/wait[40000]", L"/run[c:\\no\\such.exe]"}) {
         Run(wrong);
-        EXPECT_EQ(Flat(Message()), Flat(kErrorText + Reference())) << wrong;
+        EXPECT_EQ(Flat(Message(2)), Flat(kErrorText + Reference())) << wrong;
     }
 }
 
@@ -147,7 +147,7 @@ TEST_F(OneShotRun, EachActionSwitchActsOnTheLaunchedProgramsWindowAndEnds) {
         Run(RunTarget(c.verb) + L" " + c.action);
         HWND w = AwaitTargetWindow();
         ASSERT_TRUE(w) << c.action;
-        EXPECT_TRUE(kvl.Wait(15000).has_value()) << c.action;  // acted, then ended
+        EXPECT_EQ(kvl.Wait(15000), std::optional<DWORD>(0)) << c.action;  // acted, then ended
         EXPECT_TRUE(WaitFor([&] { return c.done(w); })) << c.action;
         if (IsWindow(w)) wintest::KillProcessOf(w);
         kvl.Kill();
@@ -158,7 +158,7 @@ TEST_F(OneShotRun, SendKeysTypesIntoTheWindowAndEndsWithoutAMessage) {
     Run(RunTarget(L"edit") + L" /sendkeys[Typed +by KVL~]");
     HWND w = AwaitTargetWindow();
     ASSERT_TRUE(w);
-    EXPECT_TRUE(kvl.Wait(15000).has_value());
+    EXPECT_EQ(kvl.Wait(15000), std::optional<DWORD>(0));
     EXPECT_EQ(wintest::EditText(w), L"Typed By KVL\r\n");
 }
 
@@ -166,7 +166,7 @@ TEST_F(OneShotRun, ACapitalSwitchIsNotAnActionSoKvlSaysSo) {
     Run(RunTarget(L"open") + L" /MAX");
     HWND w = AwaitTargetWindow();
     ASSERT_TRUE(w);
-    const std::wstring text = Message();
+    const std::wstring text = Message(3);
     EXPECT_EQ(Flat(text), Flat(L"I found your window but you didn't instruct me to do anything "
                                L"meaningful once I found it. " + Reference()));
     EXPECT_FALSE(IsZoomed(w));
@@ -182,7 +182,7 @@ TEST_F(OneShot, WaitsTheGivenMinutesForAWindowThatNeverComesThenEndsQuietly) {
     }));
     EXPECT_FALSE(IsWindowVisible(main));
     EXPECT_FALSE(kvl.Wait(50000).has_value());
-    ASSERT_TRUE(kvl.Wait(20000).has_value());
+    ASSERT_EQ(kvl.Wait(20000), std::optional<DWORD>(1));
     const ULONGLONG took = GetTickCount64() - start;
     EXPECT_GE(took, 60000u);
     EXPECT_LT(took, 70000u);

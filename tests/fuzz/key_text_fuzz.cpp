@@ -38,11 +38,15 @@ bool Contains(std::string_view s, std::string_view part) {
     return s.find(part) != std::string_view::npos;
 }
 
-// A stroke is a named key or a character, never both, and a character is a real one.
+// A stroke is a named key or a character, never both, and a character is a real one. Only
+// modifiers a stroke holds can stay down after it, and nothing stays down after the last.
 void CheckStrokes(const KeySequence& keys) {
+    CHECK(keys.size() <= kMaxKeyStrokes);
+    if (!keys.empty()) CHECK(keys.back().keepHeld == 0);
     for (const KeyStroke& k : keys) {
         CHECK((k.virtualKey != 0) != (k.character != 0));
         CHECK((k.modifiers & ~(kShift | kCtrl | kAlt)) == 0);
+        CHECK((k.keepHeld & ~k.modifiers) == 0);
         CHECK(k.character <= 0x10FFFF && !(k.character >= 0xD800 && k.character <= 0xDFFF));
     }
 }

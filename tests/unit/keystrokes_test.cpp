@@ -13,7 +13,7 @@ namespace kvl {
 
 void PrintTo(const KeyStroke& k, std::ostream* os) {
     *os << "{vk " << k.virtualKey << " char " << static_cast<std::uint32_t>(k.character) << " mods "
-        << static_cast<int>(k.modifiers) << "}";
+        << static_cast<int>(k.modifiers) << " kept " << static_cast<int>(k.keepHeld) << "}";
 }
 
 namespace {
@@ -22,11 +22,12 @@ using fakes::FakeDesktop;
 using Op = FakeDesktop::Op;
 using Units = std::vector<std::string>;
 
-KeyStroke Ch(char32_t c, std::uint8_t mods = 0) {
-    return {0, c, mods};
+// `kept`: the modifiers that stay down for the next stroke of the same group.
+KeyStroke Ch(char32_t c, std::uint8_t mods = 0, std::uint8_t kept = 0) {
+    return {0, c, mods, kept};
 }
-KeyStroke Vk(std::uint16_t code, std::uint8_t mods = 0) {
-    return {code, 0, mods};
+KeyStroke Vk(std::uint16_t code, std::uint8_t mods = 0, std::uint8_t kept = 0) {
+    return {code, 0, mods, kept};
 }
 
 KeySequence Parse(std::string_view text) {
@@ -56,10 +57,14 @@ TEST(KeyText, AModifierHoldsForTheNextKeyOnly) {
     EXPECT_EQ(Parse("+é"), (KeySequence{Ch(U'é', kShift)}));
 }
 
-TEST(KeyText, AModifierHoldsForAWholeGroupAndGroupsNest) {
-    EXPECT_EQ(Parse("+(ab)c"), (KeySequence{Ch('a', kShift), Ch('b', kShift), Ch('c')}));
-    EXPECT_EQ(Parse("^(a+(b{TAB})c)"), (KeySequence{Ch('a', kCtrl), Ch('b', kCtrl | kShift),
-                                                    Vk(vk::kTab, kCtrl | kShift), Ch('c', kCtrl)}));
+TEST(KeyText, AModifierHoldsForAWholeGroupOnlyAndGroupsNest) {
+    EXPECT_EQ(Parse("+(ab)c"), (KeySequence{Ch('a', kShift, kShift), Ch('b', kShift), Ch('c')}));
+    EXPECT_EQ(Parse("^(a+(b{TAB})c)"),
+              (KeySequence{Ch('a', kCtrl, kCtrl), Ch('b', kCtrl | kShift, kCtrl | kShift),
+                           Vk(vk::kTab, kCtrl | kShift, kCtrl), Ch('c', kCtrl)}));
+    // Two groups are two presses of Ctrl, not one held across both.
+    EXPECT_EQ(Parse("^(a)^(c)"), (KeySequence{Ch('a', kCtrl), Ch('c', kCtrl)}));
+    EXPECT_EQ(Parse("^(a())b"), (KeySequence{Ch('a', kCtrl), Ch('b')}));
     EXPECT_EQ(Parse("(ab)"), (KeySequence{Ch('a'), Ch('b')}));
     EXPECT_EQ(Parse("+()x"), (KeySequence{Ch('x')}));
 }
@@ -68,6 +73,19 @@ TEST(KeyText, PathologicalTextsNeitherCrashNorHang) {
     EXPECT_EQ(Parse(std::string(100000, '+') + "a"), KeySequence{Ch('a', kShift)});
     EXPECT_EQ(Parse(std::string(20, '(') + "a" + std::string(20, ')')), KeySequence{Ch('a')});
     EXPECT_FALSE(ParseKeyText(std::string(100000, '(') + "a" + std::string(100000, ')')));
+    // At most 65,536 strokes per text; past that the text does not parse, and fails before
+    // it has built millions of strokes.
+    std::string full;
+    for (int k = 0; k < 2; ++k) full += "{a 32767}";
+    full += "{b 2}";
+    const auto longest = ParseKeyText(full);
+    ASSERT_TRUE(longest.has_value());
+    EXPECT_EQ(longest->size(), 65536u);
+    EXPECT_EQ(longest->back(), Ch('b'));
+    EXPECT_FALSE(ParseKeyText(full + "c"));
+    std::string huge;
+    for (int k = 0; k < 200; ++k) huge += "{a 32767}";
+    EXPECT_FALSE(ParseKeyText(huge));
 }
 
 TEST(KeyText, EveryKeyNameInAnyLetterCase) {
@@ -99,7 +117,7 @@ TEST(KeyText, ACountAfterABlankRepeatsTheKey) {
     EXPECT_EQ(Parse("{a 5}"), KeySequence(5, Ch('a')));
     EXPECT_EQ(Parse("{enter 12}"), KeySequence(12, Vk(vk::kReturn)));
     EXPECT_EQ(Parse("+{TAB 2}x"),
-              (KeySequence{Vk(vk::kTab, kShift), Vk(vk::kTab, kShift), Ch('x')}));
+              (KeySequence{Vk(vk::kTab, kShift, kShift), Vk(vk::kTab, kShift), Ch('x')}));
     EXPECT_EQ(Parse("{+ 2}"), KeySequence(2, Ch('+')));
     EXPECT_EQ(Parse("{} 2}"), KeySequence(2, Ch('}')));
     EXPECT_EQ(Parse("{x 0}y"), KeySequence{Ch('y')});

@@ -245,6 +245,10 @@ TEST(SaveSettings, UninterruptedSaveGivesExactlyTheKeptMonitorsInOrder) {
     SaveSettings(store, s);
     s.Monitors[1].Deleted = -1;
     s.Monitors[3].Deleted = -1;
+    // Keys an older release left behind: in a section rewritten in place, and in one that
+    // receives another monitor.
+    store.sections["Monitor0"]["Obsolete"] = "x";
+    store.sections["Monitor2"]["Obsolete"] = "y";
     SaveSettings(store, s);
     MemoryStore expected;
     expected.sections["General"] = {{"Strength", "3"}};

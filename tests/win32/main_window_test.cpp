@@ -19,7 +19,7 @@ class MainWindow : public ::testing::Test {
 protected:
     void Load() {
         form = std::make_unique<frmKVL>(
-            frmKVL::Services{scoped.Store(), watcher, shell, desktop, clock, L"", [this] { ++ended; }});
+            frmKVL::Services{scoped.Store(), watcher, shell, desktop, clock, L"", [this](int) { ++ended; }});
         form->Form_Load();
     }
     void TearDown() override {

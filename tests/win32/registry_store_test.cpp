@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/window_watcher.h"
 #include "monitors/settings.h"
 #include "support/wintest.h"
@@ -71,6 +73,8 @@ TEST(RegistryStore, ValuesOfOtherTypesOrSizesLoadAsDefaults) {
     std::wstring huge(1 << 19, L'x');
     RegSetValueExW(key, L"Caption", 0, REG_SZ, reinterpret_cast<const BYTE*>(huge.data()),
                    static_cast<DWORD>(huge.size() * sizeof(wchar_t)));
+    RegSetValueExW(key, L"OldOption", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                   sizeof one);
     RegCloseKey(key);
 
     Settings s;
@@ -85,6 +89,10 @@ TEST(RegistryStore, ValuesOfOtherTypesOrSizesLoadAsDefaults) {
 
     SaveSettings(store, s);
     EXPECT_EQ(store.Read("Monitor0", "Disable"), "0");
+    // The section now holds the monitor's eleven keys and nothing else.
+    const std::vector<std::string> keys = store.Keys("Monitor0");
+    EXPECT_EQ(keys.size(), 11u);
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), "OldOption"), 0);
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
+
 namespace kvl::win32 {
 
 RECT PixelRect(const TwipsRect& r) {
@@ -217,7 +220,12 @@ void FillVertical(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
          static_cast<COLOR16>(GetGValue(bottom) << 8), static_cast<COLOR16>(GetBValue(bottom) << 8),
          0}};
     GRADIENT_RECT g{0, 1};
-    GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V);
+    using GradientFillFn = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
+    static const auto fill = SystemFunction<GradientFillFn>(L"msimg32.dll", "GradientFill");
+    if (fill && fill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V)) return;
+    // Without the library the screen is still filled, in the colour halfway between.
+    UniqueBrush brush(CreateSolidBrush(Mix(top, bottom, 0.5)));
+    FillRect(dc, &r, brush.get());
 }
 
 // The screen's colours: deep teal at the top into midnight blue at the bottom.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "engine/caption_match.h"
 #include "platform/win32/unicode.h"
@@ -19,8 +20,12 @@ constexpr ULONGLONG kActivateBudgetMs = 600;
 constexpr ULONGLONG kFrontWaitMs = 60;
 constexpr ULONGLONG kSettleMs = 50;
 constexpr int kActivateAttempts = 6;
-// How long Inject waits for the target to take its keys.
-constexpr ULONGLONG kInjectWaitMs = 1000;
+// Typing waits for the target to take its keys, however many: as long as the target keeps
+// answering. One that stays silent this long has stopped taking them, and is left alone.
+constexpr ULONGLONG kStallMs = 1000;
+// Keys go out this many strokes at a time, each batch once the one before has been taken, so
+// that neither our memory nor the target's input queue grows with the length of a text.
+constexpr std::size_t kStrokesPerBatch = 256;
 // A virtual-key code with no key behind it: typed between Alt going down and up, it keeps
 // the Alt tap from opening a menu bar.
 constexpr WORD kMaskKey = 0xE8;
@@ -121,15 +126,17 @@ class InputBuilder {
 public:
     explicit InputBuilder(HKL layout) : layout_(layout) {}
 
-    void Key(WORD vk, std::uint8_t mods) {
+    // `keep`: the modifiers that stay down for the next key, which belongs to the same group.
+    void Key(WORD vk, std::uint8_t mods, std::uint8_t keep) {
         Hold(mods);
         const WORD scan = static_cast<WORD>(MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout_));
         const DWORD ext = IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0;
         out_.push_back(KeyInput(vk, scan, ext));
         out_.push_back(KeyInput(vk, scan, ext | KEYEVENTF_KEYUP));
+        Hold(held_ & keep);
     }
 
-    void Unicode(char32_t c, std::uint8_t mods) {
+    void Unicode(char32_t c, std::uint8_t mods, std::uint8_t keep) {
         Hold(mods);
         wchar_t units[2];
         int n = 1;
@@ -144,11 +151,13 @@ public:
             out_.push_back(KeyInput(0, units[k], KEYEVENTF_UNICODE));
             out_.push_back(KeyInput(0, units[k], KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
         }
+        Hold(held_ & keep);
     }
 
+    // The events so far, with every modifier let go at the end.
     std::vector<INPUT> Finish() {
         Hold(0);
-        return std::move(out_);
+        return std::exchange(out_, {});
     }
 
 private:
@@ -188,8 +197,10 @@ bool IsCasedLetter(wchar_t c) {
 
 // Keys we typed into a window of our own thread wait in our own queue: handle them here.
 // Only keyboard messages are taken, so none of our other work runs in the middle of a step.
-void ProcessOwnKeys(std::size_t events, ULONGLONG deadline) {
+// The wait lasts while keys keep coming; a stall ends it.
+void ProcessOwnKeys(std::size_t events) {
     std::size_t seen = 0;
+    ULONGLONG deadline = Now() + kStallMs;
     for (;;) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
@@ -199,6 +210,7 @@ void ProcessOwnKeys(std::size_t events, ULONGLONG deadline) {
                 case WM_SYSKEYDOWN:
                 case WM_SYSKEYUP:
                     ++seen;
+                    deadline = Now() + kStallMs;
                     break;
                 default:
                     break;
@@ -215,17 +227,43 @@ void ProcessOwnKeys(std::size_t events, ULONGLONG deadline) {
 // Another thread fetches one queued message each time round its message loop, and answers a
 // sent WM_NULL before fetching the next. So once it has answered as many times as there are
 // messages our keys make (one per event, and a character message for each key-down at
-// most), it has had them all. A thread that does not answer in time ends the wait.
-void AwaitOtherThread(HWND window, std::size_t events, ULONGLONG deadline) {
+// most), it has had them all. Each answer may take up to kStallMs: the wait follows the
+// target's pace, and only a target that stops answering ends it early. False then.
+bool AwaitOtherThread(HWND window, std::size_t events) {
     const std::size_t rounds = events + (events + 1) / 2 + 1;
     for (std::size_t k = 0; k < rounds; ++k) {
-        const ULONGLONG now = Now();
-        if (now >= deadline) return;
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
-                                 static_cast<UINT>(deadline - now), &result))
-            return;
+                                 static_cast<UINT>(kStallMs), &result))
+            return false;
     }
+    return true;
+}
+
+// Appends the events of one stroke.
+void AddStroke(InputBuilder& b, const KeyStroke& k, HKL layout, bool capsLock) {
+    if (k.virtualKey != 0) {
+        b.Key(k.virtualKey, k.modifiers, k.keepHeld);
+        return;
+    }
+    const char32_t c = k.character;
+    const SHORT scan = c < 0x10000 ? VkKeyScanExW(static_cast<wchar_t>(c), layout) : -1;
+    const BYTE shiftState = HIBYTE(scan);
+    // Only characters that Shift, Ctrl and Alt can reach are typed with their key; the
+    // rest (no key on this layout, or a dead-key or kana state) go in as Unicode.
+    if (scan == -1 || (shiftState & ~7) != 0) {
+        b.Unicode(c, k.modifiers, k.keepHeld);
+        return;
+    }
+    std::uint8_t mods = k.modifiers;
+    if (shiftState & 1) mods |= kShift;
+    if (shiftState & 2) mods |= kCtrl;
+    if (shiftState & 4) mods |= kAlt;
+    // With Caps Lock on, Shift gives the small letter: turn it round so that the
+    // character comes out as written. Not when the text adds modifiers of its own.
+    if (capsLock && k.modifiers == 0 && IsCasedLetter(static_cast<wchar_t>(c))) mods ^= kShift;
+    // What the character itself needs goes up after it; only the text's group holds on.
+    b.Key(LOBYTE(scan), mods, k.keepHeld);
 }
 
 }  // namespace
@@ -317,7 +355,9 @@ bool Win32Desktop::Activate(std::string_view title, WindowHandle preferred) {
             const DWORD frontThread = front ? GetWindowThreadProcessId(front, nullptr) : 0;
             const bool attach = frontThread && frontThread != self && Answers(front, kAnswerMs) &&
                                 AttachThreadInput(self, frontThread, TRUE);
-            BringWindowToTop(target);
+            // Asynchronous: a window that stops answering just now must not hold us.
+            SetWindowPos(target, HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
             SetForegroundWindow(target);
             if (attach) AttachThreadInput(self, frontThread, FALSE);
         } else {
@@ -338,29 +378,7 @@ bool Win32Desktop::Activate(std::string_view title, WindowHandle preferred) {
 
 std::vector<INPUT> KeyInputs(const KeySequence& keys, HKL layout, bool capsLock) {
     InputBuilder b(layout);
-    for (const KeyStroke& k : keys) {
-        if (k.virtualKey != 0) {
-            b.Key(k.virtualKey, k.modifiers);
-            continue;
-        }
-        const char32_t c = k.character;
-        const SHORT scan = c < 0x10000 ? VkKeyScanExW(static_cast<wchar_t>(c), layout) : -1;
-        const BYTE shiftState = HIBYTE(scan);
-        // Only characters that Shift, Ctrl and Alt can reach are typed with their key; the
-        // rest (no key on this layout, or a dead-key or kana state) go in as Unicode.
-        if (scan == -1 || (shiftState & ~7) != 0) {
-            b.Unicode(c, k.modifiers);
-            continue;
-        }
-        std::uint8_t mods = k.modifiers;
-        if (shiftState & 1) mods |= kShift;
-        if (shiftState & 2) mods |= kCtrl;
-        if (shiftState & 4) mods |= kAlt;
-        // With Caps Lock on, Shift gives the small letter: turn it round so that the
-        // character comes out as written. Not when the text adds modifiers of its own.
-        if (capsLock && k.modifiers == 0 && IsCasedLetter(static_cast<wchar_t>(c))) mods ^= kShift;
-        b.Key(LOBYTE(scan), mods);
-    }
+    for (const KeyStroke& k : keys) AddStroke(b, k, layout, capsLock);
     return b.Finish();
 }
 
@@ -368,24 +386,36 @@ bool Win32Desktop::Inject(const KeySequence& keys) {
     if (keys.empty()) return true;
     HWND front = GetForegroundWindow();
     const DWORD frontThread = front ? GetWindowThreadProcessId(front, nullptr) : 0;
+    const bool ownThread = front && frontThread == GetCurrentThreadId();
+    const HKL layout = GetKeyboardLayout(frontThread);
     const bool capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0;
-    std::vector<INPUT> inputs = KeyInputs(keys, GetKeyboardLayout(frontThread), capsLock);
 
-    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    if (sent != inputs.size()) {
-        // Part of the input went in: never leave a modifier held down.
-        INPUT release[] = {KeyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP),
-                           KeyInput(VK_CONTROL, 0, KEYEVENTF_KEYUP),
-                           KeyInput(VK_MENU, 0, KEYEVENTF_KEYUP)};
-        if (sent > 0) SendInput(3, release, sizeof(INPUT));
+    InputBuilder b(layout);
+    bool waiting = true;
+    for (std::size_t from = 0; from < keys.size(); from += kStrokesPerBatch) {
+        const std::size_t to = std::min(keys.size(), from + kStrokesPerBatch);
+        for (std::size_t k = from; k < to; ++k) AddStroke(b, keys[k], layout, capsLock);
+        // Every batch lets go of its modifiers, even in the middle of a group (the next
+        // batch presses them again): under Wine a modifier held while we wait is at times
+        // reset from the display's own keyboard state.
+        std::vector<INPUT> inputs = b.Finish();
+
+        const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        if (sent != inputs.size()) {
+            // Part of the input went in: never leave a modifier held down.
+            INPUT release[] = {KeyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP),
+                               KeyInput(VK_CONTROL, 0, KEYEVENTF_KEYUP),
+                               KeyInput(VK_MENU, 0, KEYEVENTF_KEYUP)};
+            if (sent > 0) SendInput(3, release, sizeof(INPUT));
+            if (ownThread) ProcessOwnKeys(sent);
+            return false;
+        }
+        // A target that stops answering still gets the whole text, as it would have had it
+        // all at once; we only stop waiting for it.
+        if (ownThread) ProcessOwnKeys(sent);
+        else if (front && waiting) waiting = AwaitOtherThread(front, sent);
     }
-
-    const ULONGLONG deadline = Now() + kInjectWaitMs;
-    if (front && frontThread == GetCurrentThreadId())
-        ProcessOwnKeys(sent, deadline);
-    else if (front)
-        AwaitOtherThread(front, sent, deadline);
-    return sent == inputs.size();
+    return true;
 }
 
 void Win32Desktop::Sleep(std::uint32_t milliseconds) {

@@ -1,7 +1,7 @@
 #pragma once
 // The desktop on Win32: show commands, WM_CLOSE, captions, activation by title and typing
-// with SendInput. Nothing here waits on another program's thread for more than about a
-// second, so a hung window cannot hang KVL.
+// with SendInput. Nothing here waits on a silent thread of another program for more than
+// about a second, so a hung window cannot hang KVL.
 
 #include <windows.h>
 
@@ -29,7 +29,7 @@ public:
 HWND FindActivationTarget(std::string_view title, HWND preferred);
 
 // The input events that type `keys` on `layout`: modifiers go down before the keys that need
-// them and up after, and stay down across consecutive keys that share them. `capsLock` says
+// them and up after, and stay down only across the keys of one group. `capsLock` says
 // whether Caps Lock is on, which turns the case of letters typed with their own keys.
 std::vector<INPUT> KeyInputs(const KeySequence& keys, HKL layout, bool capsLock);
 

@@ -71,4 +71,35 @@ bool RegistryStore::DeleteSection(std::string_view section) {
     return RegDeleteTreeW(HKEY_CURRENT_USER, SectionPath(section).c_str()) == ERROR_SUCCESS;
 }
 
+std::vector<std::string> RegistryStore::Keys(std::string_view section) {
+    std::vector<std::string> keys;
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+        ERROR_SUCCESS)
+        return keys;
+    UniqueKey hkey(raw);
+    DWORD longest = 0;
+    if (RegQueryInfoKeyW(hkey.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return keys;
+    std::vector<wchar_t> name(longest + 1);
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        const LSTATUS status = RegEnumValueW(hkey.get(), index, name.data(), &length, nullptr,
+                                             nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) break;
+        keys.push_back(Narrow(std::wstring_view(name.data(), length)));
+    }
+    return keys;
+}
+
+bool RegistryStore::DeleteKey(std::string_view section, std::string_view key) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, KEY_SET_VALUE, &raw) !=
+        ERROR_SUCCESS)
+        return false;
+    UniqueKey hkey(raw);
+    return RegDeleteValueW(hkey.get(), Widen(key).c_str()) == ERROR_SUCCESS;
+}
+
 }  // namespace kvl::win32

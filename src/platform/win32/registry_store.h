@@ -21,6 +21,8 @@ public:
     std::optional<std::string> Read(std::string_view section, std::string_view key) override;
     bool Write(std::string_view section, std::string_view key, std::string_view value) override;
     bool DeleteSection(std::string_view section) override;
+    std::vector<std::string> Keys(std::string_view section) override;
+    bool DeleteKey(std::string_view section, std::string_view key) override;
 
     std::wstring SectionPath(std::string_view section) const;
 

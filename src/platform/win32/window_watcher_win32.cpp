@@ -1,13 +1,12 @@
 #include "platform/win32/window_watcher_win32.h"
 
-#include <dwmapi.h>
-
 #include <algorithm>
 #include <cstdarg>
 #include <cwchar>
 #include <unordered_set>
 #include <utility>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl::win32 {
@@ -48,9 +47,11 @@ std::vector<HWND> TopLevelWindows() {
 bool IsTopLevel(HWND hwnd) { return GetAncestor(hwnd, GA_ROOT) == hwnd; }
 
 bool IsCloaked(HWND hwnd) {
+    using DwmGetWindowAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static const auto get =
+        SystemFunction<DwmGetWindowAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
     DWORD cloaked = 0;
-    return SUCCEEDED(DwmGetWindowAttribute(hwnd, kDwmCloaked, &cloaked, sizeof cloaked)) &&
-           cloaked != 0;
+    return get && SUCCEEDED(get(hwnd, kDwmCloaked, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
 }  // namespace

@@ -10,10 +10,12 @@
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/shell_win32.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unicode.h"
 #include "platform/win32/window_watcher_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    kvl::win32::SearchDllsInSystemFolderOnly();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
 
@@ -25,7 +27,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring arguments = kvl::win32::Widen(
         kvl::ArgumentsOf(kvl::win32::Narrow(GetCommandLineW())));
 
-    kvl::frmKVL main({store, watcher, shell, desktop, clock, arguments, [] { ExitProcess(0); }});
+    kvl::frmKVL main({store, watcher, shell, desktop, clock, arguments, [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }});
     main.Form_Load();
 
     MSG msg;

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "monitors/settings_store.h"
 
@@ -31,6 +32,20 @@ public:
     bool DeleteSection(std::string_view section) override {
         if (Fails()) return false;
         return sections.erase(std::string(section)) > 0;
+    }
+
+    std::vector<std::string> Keys(std::string_view section) override {
+        std::vector<std::string> keys;
+        auto s = sections.find(std::string(section));
+        if (s != sections.end())
+            for (const auto& [key, value] : s->second) keys.push_back(key);
+        return keys;
+    }
+
+    bool DeleteKey(std::string_view section, std::string_view key) override {
+        if (Fails()) return false;
+        auto s = sections.find(std::string(section));
+        return s != sections.end() && s->second.erase(std::string(key)) > 0;
     }
 
     std::map<std::string, Section> sections;

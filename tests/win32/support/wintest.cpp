@@ -118,6 +118,15 @@ KvlCopy::~KvlCopy() {
                    (std::wstring(win32::kSettingsRoot) + L"\\" + app_).c_str());
 }
 
+HWND AwaitShownWindow(std::wstring_view caption, DWORD processId, DWORD timeoutMs) {
+    HWND w = nullptr;
+    WaitFor([&] {
+        w = FindWindowByCaption(caption, processId);
+        return w && IsWindowVisible(w);
+    }, timeoutMs);
+    return w && IsWindowVisible(w) ? w : nullptr;
+}
+
 std::wstring CaptionOf(HWND hwnd) {
     wchar_t buffer[1024];
     const int n = InternalGetWindowText(hwnd, buffer, 1024);

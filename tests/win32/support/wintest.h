@@ -76,6 +76,8 @@ private:
 // Top-level windows with exactly this caption, optionally of one process only.
 std::vector<HWND> FindWindowsByCaption(std::wstring_view caption, DWORD processId = 0);
 HWND FindWindowByCaption(std::wstring_view caption, DWORD processId = 0);
+// Such a window of the process once it is shown, or none after timeoutMs.
+HWND AwaitShownWindow(std::wstring_view caption, DWORD processId, DWORD timeoutMs);
 std::wstring CaptionOf(HWND hwnd);
 // Text of the first edit control in a window, read without risking a hang.
 std::wstring EditText(HWND hwnd);
