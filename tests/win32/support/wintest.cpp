@@ -303,15 +303,27 @@ void TypeText(std::wstring_view text) {
     }
 }
 
-// A click at a point of the screen. With `target`, only once that window (or one of its
-// children) is what lies there: windows may still be settling into their order.
-void ClickAt(POINT screen, bool right, HWND target) {
+namespace {
+
+INPUT PointerAt(POINT screen) {
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT move{};
     move.type = INPUT_MOUSE;
     move.mi.dx = static_cast<LONG>(screen.x * 65535.0 / (w - 1) + 0.5);
     move.mi.dy = static_cast<LONG>(screen.y * 65535.0 / (h - 1) + 0.5);
     move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return move;
+}
+
+}  // namespace
+
+void MovePointer(POINT screen) {
+    INPUT move = PointerAt(screen);
+    SendInput(1, &move, sizeof move);
+}
+
+void ClickAt(POINT screen, bool right, HWND target) {
+    INPUT move = PointerAt(screen);
     SendInput(1, &move, sizeof move);
     // The button goes down only once the pointer is there, over the window meant.
     WaitFor(
@@ -347,16 +359,6 @@ bool ClickUntil(const std::function<void()>& click, const std::function<bool()>&
         if (WaitFor(done, 2000)) return true;
     }
     return false;
-}
-
-void MovePointer(POINT screen) {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = static_cast<LONG>(screen.x * 65535.0 / (w - 1) + 0.5);
-    move.mi.dy = static_cast<LONG>(screen.y * 65535.0 / (h - 1) + 0.5);
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &move, sizeof move);
 }
 
 std::optional<POINT> FindTrayIcon(const std::function<bool()>& heardOf) {
