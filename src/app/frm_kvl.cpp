@@ -1,6 +1,8 @@
 #include "app/frm_kvl.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
 
 #include "app/startup.h"
 #include "cmdline/command_line.h"
@@ -102,6 +104,8 @@ void frmKVL::CreateControls() {
     lstItems.Create(form, idLstItems, {390, 510, 4485, 2400});
     SetWindowSubclass(lstItems.Handle(), ListSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
     chkDisable.Create(form, idChkDisable, L"Disable All Monitoring", {390, 3150, 1815, 255});
+    // A themed check box draws its caption in the theme's colour, whatever the form says.
+    win32::UseClassicLook(chkDisable.Handle());
     cmdOK.Create(form, idCmdOK, L"OK", {2250, 3060, 2625, 480});
     cmdOK256.Create(form, idCmdOK256, L"OK", {2940, 2880, 1245, 525});
     cmdOK256.SetVisible(false);
@@ -127,7 +131,7 @@ void frmKVL::Form_Load() {
     const int screenH = GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel;
     const TwipsPoint at = MainWindowPosition(screenW, screenH, outer.cx * kTwipsPerPixel,
                                              outer.cy * kTwipsPerPixel);
-    Create({kClassName, image2_.get()},
+    Create({kClassName, image2_.get(), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, true},
            {kCaption, kStyle, kExStyle,
             {TwipsToPixels(at.left), TwipsToPixels(at.top), outer.cx, outer.cy}, nullptr,
             menuBar_});
@@ -136,6 +140,7 @@ void frmKVL::Form_Load() {
     tmrIconChange_.Attach(Handle());
     timer2_.Attach(Handle());
     CreateControls();
+    SetDefaultButton(idCmdOK);
     services_.watcher.OnWindowOpen(
         [this](int watchId, WindowHandle window) { PaneWatcher1_WindowOpen(watchId, window); });
 
@@ -143,9 +148,10 @@ void frmKVL::Form_Load() {
     InitApp();
     helpCommand_ = L"write.exe kvlhelp.doc";
 
-    if (services_.commandLine.empty()) {
+    if (!CommandLineMode()) {
         ShowWindow(Handle(), SW_SHOW);
         UpdateWindow(Handle());
+        FocusControl(lstItems.Handle());
     }
 }
 
@@ -155,7 +161,10 @@ void frmKVL::InitApp() {
     tray1_->SetTip(kTrayTip);
     LoadSettings(services_.store, settings_, services_.watcher);
     cboStrength.SetListIndex(settings_.Strength);
-    if (!services_.commandLine.empty()) {
+    if (CommandLineMode()) {
+        // The one-shot run neither shows the window nor changes the monitoring.
+        EnableMenuItem(mnuPopUp_, mnuEditMon, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(mnuPopUp_, mnuDisable, MF_BYCOMMAND | MF_GRAYED);
         const CommandLineOutcome outcome = RunCommandLine(
             win32::Narrow(services_.commandLine), services_.shell, services_.watcher, timer2_);
         if (outcome != CommandLineOutcome::Waiting)
@@ -170,6 +179,7 @@ void frmKVL::LowColorMode() {
     CandyScreen1.SetVisible(false);
     cmdOK.SetVisible(false);
     cmdOK256.SetVisible(true);
+    SetDefaultButton(idCmdOK256);
     lstItems.Move({100, 400, 4485, 2400});
     const TwipsRect box = chkDisable.Position();
     chkDisable.Move({100, 2880, box.width, box.height});
@@ -194,16 +204,48 @@ void frmKVL::RefreshMe() {
     FillList();
 }
 
-void frmKVL::RegisterWatches() {
+void frmKVL::RegisterWatchesAtLevel(bool paused) {
     settings_.Strength = cboStrength.ListIndex();
-    kvl::RegisterWatches(services_.store, settings_, services_.watcher, monitoringDisabled_);
+    kvl::RegisterWatches(services_.store, settings_, services_.watcher, paused);
 }
+
+// The editor's Apply and OK: monitoring comes back unless the switch holds it off.
+void frmKVL::RegisterWatches() { RegisterWatchesAtLevel(monitoringDisabled_); }
+
+void frmKVL::RegisterOwnWatches() { RegisterWatchesAtLevel(monitoringDisabled_ || EditorOpen()); }
 
 void frmKVL::PauseWatching() { services_.watcher.MonitorStrength(0); }
 
+// The editor's closing.
 void frmKVL::ResumeWatching() {
     services_.watcher.MonitorStrength(monitoringDisabled_ ? 0
                                                           : SelectedStrengthLevel(settings_.Strength));
+}
+
+void frmKVL::ApplyMonitoringLevel() {
+    if (EditorOpen()) PauseWatching();
+    else ResumeWatching();
+}
+
+void frmKVL::ModalLoop(const std::function<void()>& run) {
+    BeginHold();
+    run();
+    EndHold();
+}
+
+void frmKVL::EndHold() {
+    if (--holdDepth_ == 0 && !held_.empty()) PostMessageW(Handle(), kReleaseHeldReports, 0, 0);
+}
+
+void frmKVL::ReleaseHeldReports() {
+    if (holdDepth_ > 0) return;  // another loop began; its end releases them
+    std::vector<HeldReport> batch;
+    batch.swap(held_);
+    for (const HeldReport& r : batch) PaneWatcher1_WindowOpen(r.watchId, r.window);
+}
+
+void frmKVL::ShowOwnedMessage(const std::wstring& text) {
+    ModalLoop([&] { MessageBoxW(Handle(), text.c_str(), L"KVL", MB_OK); });
 }
 
 void frmKVL::EndProgram(int exitCode) {
@@ -213,7 +255,7 @@ void frmKVL::EndProgram(int exitCode) {
 
 bool frmKVL::Form_QueryUnload() {
     if (IsVisible()) {
-        RegisterWatches();
+        RegisterOwnWatches();
         SetVisible(false);
         return false;
     }
@@ -221,14 +263,14 @@ bool frmKVL::Form_QueryUnload() {
 }
 
 void frmKVL::cmdOK_Click() {
-    RegisterWatches();
+    RegisterOwnWatches();
     SetVisible(false);
 }
 
 void frmKVL::chkDisable_Click() {
     monitoringDisabled_ = chkDisable.Value();
     CheckMenuItem(mnuPopUp_, mnuDisable, monitoringDisabled_ ? MF_CHECKED : MF_UNCHECKED);
-    ResumeWatching();
+    ApplyMonitoringLevel();
 }
 
 void frmKVL::SetMonitoringSwitch(bool ticked) {
@@ -239,6 +281,7 @@ void frmKVL::SetMonitoringSwitch(bool ticked) {
 }
 
 void frmKVL::mnuDisable_Click() {
+    if (CommandLineMode()) return;
     const bool checked = (GetMenuState(mnuPopUp_, mnuDisable, MF_BYCOMMAND) & MF_CHECKED) == 0;
     CheckMenuItem(mnuPopUp_, mnuDisable, checked ? MF_CHECKED : MF_UNCHECKED);
     SetMonitoringSwitch(checked);
@@ -265,7 +308,7 @@ void frmKVL::mnuDelete_Click() {
     }
     RefreshMe();
     // The watcher must number its watches like the table again at once.
-    RegisterWatches();
+    RegisterOwnWatches();
 }
 
 void frmKVL::mnuHelp_Click() {
@@ -298,13 +341,20 @@ void frmKVL::mnuExit_Click() {
 
 void frmKVL::mnuClose_Click() { timer1_.Enable(true); }
 
-void frmKVL::mnuCommnadHelp_Click() { services_.shell.MessageBox(CommandLineReference(), "KVL"); }
+// Owned by the main window, which may be topmost: the box must open above it.
+void frmKVL::mnuCommnadHelp_Click() { ShowOwnedMessage(win32::Widen(CommandLineReference())); }
 
 // The command line's wait ran out: end quietly, saving nothing; the exit code tells.
 void frmKVL::Timer2_Timer() { EndProgram(kExitTimedOut); }
 
 void frmKVL::Timer1_Timer() {
     timer1_.Enable(false);
+    // The one-shot mode never writes the store, however it ends; ended by hand before its
+    // window came, it tells a script what a wait that ran out tells it.
+    if (CommandLineMode()) {
+        EndProgram(kExitTimedOut);
+        return;
+    }
     SaveSettings(services_.store, settings_);
     EndProgram();
 }
@@ -314,13 +364,11 @@ std::wstring frmKVL::LastTriggerText() const {
                                      : std::wstring();
 }
 
-void frmKVL::ShowPopupAtPointer(HMENU menu) {
-    POINT p{};
-    GetCursorPos(&p);
+void frmKVL::ShowPopupAt(HMENU menu, POINT at) {
     // The menu must belong to the foreground window, or it will not close when clicked away.
     SetForegroundWindow(Handle());
-    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_LEFTBUTTON | TPM_RIGHTBUTTON, p.x, p.y, 0, Handle(),
-                   nullptr);
+    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_LEFTBUTTON | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                   Handle(), nullptr);
     PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 
@@ -328,16 +376,58 @@ void frmKVL::Tray1_MouseDown(int button) {
     if (button == 1) {
         const std::wstring caption = L"Last triggered: " + LastTriggerText();
         ModifyMenuW(mnuStats_, mnuLast, MF_BYCOMMAND | MF_STRING, mnuLast, caption.c_str());
-        ShowPopupAtPointer(mnuStats_);
+        ShowPopupAt(mnuStats_, trayPoint_);
     } else if (button == 2) {
-        ShowPopupAtPointer(mnuPopUp_);
+        ShowPopupAt(mnuPopUp_, trayPoint_);
+    }
+}
+
+// How the shell's events become the icon's two: a click is a MouseDown only once the
+// double-click time has passed without a second click, so a double-click never opens the
+// menu whose loop would swallow its second click. The keyboard selects like a double-click.
+void frmKVL::OnTrayEvent(UINT event, POINT at) {
+    const ULONGLONG now = GetTickCount64();
+    switch (event) {
+        case NIN_SELECT:
+            // The release that ends a double-click selects too; that selection is its own.
+            if (trayDoubleClickAt_ && now - trayDoubleClickAt_ < GetDoubleClickTime()) {
+                trayDoubleClickAt_ = 0;
+                break;
+            }
+            trayPoint_ = at;
+            SetTimer(Handle(), idTrayClick, GetDoubleClickTime(), nullptr);
+            break;
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+            KillTimer(Handle(), idTrayClick);
+            trayDoubleClickAt_ = now;
+            Tray1_MouseDblClick();
+            break;
+        case NIN_KEYSELECT:
+            if (now - trayKeySelectAt_ < GetDoubleClickTime()) break;
+            trayKeySelectAt_ = now;
+            Tray1_MouseDblClick();
+            break;
+        case WM_CONTEXTMENU:
+            KillTimer(Handle(), idTrayClick);
+            trayPoint_ = at;
+            Tray1_MouseDown(2);
+            break;
+        default:
+            break;
     }
 }
 
 void frmKVL::Tray1_MouseDblClick() {
+    // The one-shot mode never shows the window: its OK would save and re-register.
+    if (CommandLineMode()) return;
     FillList();
     SetVisible(!IsVisible());
-    if (IsVisible()) win32::SetTopmost(Handle(), true);
+    if (!IsVisible()) return;
+    win32::SetTopmost(Handle(), true);
+    // Reached from the keyboard too: the window takes the keys, the list first.
+    SetForegroundWindow(Handle());
+    FocusControl(lstItems.Handle());
 }
 
 void frmKVL::tmrIconChange_Timer() {
@@ -349,7 +439,15 @@ void frmKVL::tmrIconChange_Timer() {
 
 void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
     if (window == reinterpret_cast<WindowHandle>(Handle())) return;
-    if (!services_.commandLine.empty()) {
+    // Acted on inside a menu's or a message box's loop, its keys would land there.
+    if (holdDepth_ > 0) {
+        held_.push_back({watchId, window});
+        return;
+    }
+    if (CommandLineMode()) {
+        if (awaitedWindowHandled_) return;
+        awaitedWindowHandled_ = true;
+        services_.watcher.MonitorStrength(0);
         EndProgram(CommandLineWindowOpen(win32::Narrow(services_.commandLine), window,
                                          services_.desktop, services_.shell));
         return;
@@ -360,7 +458,10 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
 }
 
 void frmKVL::lstItems_MouseDown(int button) {
-    if (button == 2) ShowPopupAtPointer(mnuEditTop_);
+    if (button != 2) return;
+    POINT p{};
+    GetCursorPos(&p);
+    ShowPopupAt(mnuEditTop_, p);
 }
 
 LRESULT CALLBACK frmKVL::ListSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
@@ -406,8 +507,20 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             RemoveWindowSubclass(lstItems.Handle(), ListSubclass, 1);
             PostQuitMessage(0);
             return 0;
+        case WM_ENTERMENULOOP:
+            BeginHold();
+            return 0;
+        case WM_EXITMENULOOP:
+            EndHold();
+            return 0;
+        case kReleaseHeldReports:
+            ReleaseHeldReports();
+            return 0;
         case WM_TIMER:
-            if (wp == idTimer1) Timer1_Timer();
+            if (wp == idTrayClick) {
+                KillTimer(Handle(), idTrayClick);
+                Tray1_MouseDown(1);
+            } else if (wp == idTimer1) Timer1_Timer();
             else if (wp == idTmrIconChange) tmrIconChange_Timer();
             else if (wp == idTimer2) Timer2_Timer();
             return 0;
@@ -424,13 +537,7 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return FALSE;
         }
         case kTrayMessage:
-            switch (LOWORD(lp)) {
-                case WM_LBUTTONDOWN: Tray1_MouseDown(1); break;
-                case WM_RBUTTONDOWN: Tray1_MouseDown(2); break;
-                case WM_LBUTTONDBLCLK:
-                case WM_RBUTTONDBLCLK: Tray1_MouseDblClick(); break;
-                default: break;
-            }
+            OnTrayEvent(LOWORD(lp), {GET_X_LPARAM(wp), GET_Y_LPARAM(wp)});
             return 0;
         case WM_COMMAND: {
             const int id = LOWORD(wp), code = HIWORD(wp);
@@ -444,6 +551,10 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             if (id == idLstItems) {
                 if (code == LBN_DBLCLK) lstItems_DblClick();
+                return 0;
+            }
+            if (id == IDCANCEL) {  // Escape, as the dialog manager hands it on
+                SendMessageW(Handle(), WM_CLOSE, 0, 0);
                 return 0;
             }
             switch (id) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/icon_animation.h"
 #include "editor/editor_host.h"
@@ -55,6 +56,7 @@ public:
     void PauseWatching() override;
     void ResumeWatching() override;
     void EditorClosed() override { editor_.reset(); }
+    void ModalLoop(const std::function<void()>& run) override;
     frmAction* Editor() { return editor_.get(); }
     void FillList();
     void LowColorMode();
@@ -71,6 +73,8 @@ public:
     std::wstring LastTriggerText() const;
 
     static constexpr UINT kTrayMessage = WM_APP + 10;
+    // Acts on the watcher's reports that waited for one of our modal loops to end.
+    static constexpr UINT kReleaseHeldReports = WM_APP + 11;
 
     // Menu command identifiers.
     enum Command : UINT {
@@ -97,7 +101,8 @@ public:
         idLabel3,
         idCmdOK256,
     };
-    enum TimerId : UINT_PTR { idTimer1 = 1, idTimer2, idTmrIconChange };
+    // idTrayClick: a single click on the icon waits to see whether a second one follows.
+    enum TimerId : UINT_PTR { idTimer1 = 1, idTimer2, idTmrIconChange, idTrayClick };
 
     // Handlers, public so that the tray and the tests can drive them as the user would.
     void cmdOK_Click();
@@ -126,7 +131,18 @@ private:
     void SetMonitoringSwitch(bool ticked);
     void Timer1_Timer();
     void Timer2_Timer();
-    void ShowPopupAtPointer(HMENU menu);
+    void ShowPopupAt(HMENU menu, POINT at);
+    void OnTrayEvent(UINT event, POINT at);
+    bool CommandLineMode() const { return !services_.commandLine.empty(); }
+    bool EditorOpen() const { return editor_ && editor_->Loaded(); }
+    // The main window's own re-registration: the level stays 0 while the editor is open.
+    void RegisterOwnWatches();
+    void RegisterWatchesAtLevel(bool paused);
+    void ApplyMonitoringLevel();
+    void BeginHold() { ++holdDepth_; }
+    void EndHold();
+    void ReleaseHeldReports();
+    void ShowOwnedMessage(const std::wstring& text);
     void lstItems_MouseDown(int button);
     LRESULT OnControlColour(UINT msg, HDC dc, HWND control);
     static LRESULT CALLBACK ListSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
@@ -139,6 +155,19 @@ private:
     IconAnimation animation_;
     std::wstring helpCommand_;
     bool monitoringDisabled_ = false;
+    bool awaitedWindowHandled_ = false;  // command-line mode: the one job is done
+
+    // Reports that came while one of our menus or message boxes ran its own loop.
+    struct HeldReport {
+        int watchId;
+        WindowHandle window;
+    };
+    int holdDepth_ = 0;
+    std::vector<HeldReport> held_;
+
+    POINT trayPoint_{};               // where the icon's last event happened
+    ULONGLONG trayDoubleClickAt_ = 0;  // the last double-click whose selection is still to come
+    ULONGLONG trayKeySelectAt_ = 0;    // one key press may be announced twice
 
     win32::UniqueIcon image1_, image2_;            // 32 x 32: flash frame, resting icon
     win32::UniqueIcon trayImage1_, trayImage2_;    // the same pictures at tray size

@@ -216,15 +216,16 @@ CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
         return CommandLineOutcome::Error;
     };
 
+    // The whole line is read and found right before anything is done: an error message must
+    // never have a live watch behind it.
+    std::optional<std::string> program, caption;
     if (Contains(lowered, "/run")) {
-        const auto program = BracketValue(lowered, "/run");
-        if (!program || !shell.Launch(*program)) return problem();
+        program = BracketValue(lowered, "/run");
+        if (!program) return problem();
     }
     if (Contains(lowered, "/caption")) {
-        const auto caption = BracketValue(lowered, "/caption");
+        caption = BracketValue(lowered, "/caption");
         if (!caption) return problem();
-        watcher.AddWatch(*caption, false);
-        watcher.MonitorStrength(kCommandLineStrength);
     }
     int minutes = kDefaultWaitMinutes;
     if (Contains(lowered, "/wait")) {
@@ -232,6 +233,11 @@ CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
         const auto parsed = value ? WaitMinutes(*value) : std::nullopt;
         if (!parsed) return problem();
         minutes = *parsed;
+    }
+    if (program && !shell.Launch(*program)) return problem();
+    if (caption) {
+        watcher.AddWatch(*caption, false);
+        watcher.MonitorStrength(kCommandLineStrength);
     }
     // Set even for the default: the port promises no starting interval.
     timer.SetInterval(minutes);

@@ -1,6 +1,8 @@
 #pragma once
 // What the monitor editor needs of the main window that opened it.
 
+#include <functional>
+
 #include "monitors/settings.h"
 
 namespace kvl {
@@ -20,6 +22,9 @@ public:
     virtual void ResumeWatching() = 0;
     // The editor's window is gone; the host may drop it now.
     virtual void EditorClosed() = 0;
+    // Runs one of the program's own modal loops (a message box): what the watcher reports
+    // meanwhile is acted on once it returns.
+    virtual void ModalLoop(const std::function<void()>& run) = 0;
 };
 
 }  // namespace kvl

@@ -47,7 +47,6 @@ struct KeystrokeRow {
     const wchar_t* pauseText;
     TwipsRect pauseLabel;
     TwipsRect pause;
-    int sendKeysTab, pauseTab, addInTab;
 };
 constexpr std::array<KeystrokeRow, kKeystrokeSteps> kRows{{
     {L"Keystroke 1",
@@ -56,32 +55,24 @@ constexpr std::array<KeystrokeRow, kKeystrokeSteps> kRows{{
      {660, 690, 3195, 285},
      L"Pause ",
      {3930, 420, 615, 195},
-     {3900, 690, 795, 315},
-     4,
-     5,
-     21},
+     {3900, 690, 795, 315}},
     {L"Keystroke 2",
      {1260, 1080, 945, 195},
      {120, 1320, 465, 315},
      {660, 1350, 3195, 285},
      L"Pause ",
      {3930, 1080, 585, 195},
-     {3900, 1350, 795, 315},
-     6,
-     7,
-     22},
+     {3900, 1350, 795, 315}},
     {L"Keystroke 3",
      {1290, 1740, 945, 225},
      {120, 1950, 465, 315},
      {660, 1980, 3195, 285},
      L"Pause",
      {3960, 1740, 585, 195},
-     {3900, 1980, 795, 315},
-     8,
-     9,
-     23},
+     {3900, 1980, 795, 315}},
 }};
 
+constexpr TwipsRect kFrame4At{1080, 4560, 4815, 1215};
 constexpr TwipsRect kOKAt{2190, 6120, 1185, 495};
 constexpr TwipsRect kCancelAt{3420, 6120, 1185, 495};
 constexpr TwipsRect kApplyAt{4650, 6120, 1185, 495};
@@ -146,7 +137,7 @@ void frmAction::Form_Load() {
     const double screenH = GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel;
     const double left = screenW / 2 - outer.cx * kTwipsPerPixel / 2.0;
     const double top = screenH / 2 - outer.cy * kTwipsPerPixel / 2.0;
-    if (!Create({kClassName, nullptr, TealBrush()},
+    if (!Create({kClassName, nullptr, TealBrush(), 0, true},
                 {kCaption,
                  kStyle,
                  kExStyle,
@@ -177,8 +168,6 @@ void frmAction::Form_Load() {
 
 void frmAction::CreateControls() {
     const HWND form = Handle();
-    tabOrder_.clear();
-    lastFocus_ = nullptr;
     int id = 100;
 
     // The background: every control of the form lies over it.
@@ -199,12 +188,16 @@ void frmAction::CreateControls() {
         cboWindowState.AddItem(win32::Widen(choice));
     lblWindowState.Create(Frame3.Handle(), id++, L"Set Window State", {1800, 450, 1305, 195});
 
-    Frame4.Create(form, id++, L"Send Keystrokes To Application ", {1080, 4560, 4815, 1215});
+    Frame4.Create(form, id++, L"Send Keystrokes To Application ", kFrame4At);
     for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
         const KeystrokeRow& row = kRows[k];
         const HWND frame = Frame4.Handle();
         lblKeystroke[k].Create(frame, id++, row.keystrokeText, row.keystrokeLabel);
-        cmdAddIn[k].Create(frame, id++, L"Spec", row.addIn);
+        // On the form, over the frame: the dialog manager walks a container's controls
+        // together, and these buttons come last in the keyboard order, after Apply.
+        cmdAddIn[k].Create(form, id++, L"Spec",
+                           {kFrame4At.left + row.addIn.left, kFrame4At.top + row.addIn.top,
+                            row.addIn.width, row.addIn.height});
         txtSendKeys[k].Create(frame, id++, row.sendKeys);
         lblPause[k].Create(frame, id++, row.pauseText, row.pauseLabel);
         cboSendKeysPause[k].Create(frame, id++, row.pause, false, 160);
@@ -244,29 +237,16 @@ void frmAction::CreateControls() {
     SetWindowPos(CandyScreen1.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    // Keyboard travel follows the form's tab order, not the order of creation.
-    AddTabStop(0, txtCaption.Handle());
-    AddTabStop(1, chkExact.Handle());
-    AddTabStop(2, txtName.Handle());
-    AddTabStop(3, cboWindowState.Handle());
-    for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
-        AddTabStop(kRows[k].sendKeysTab, txtSendKeys[k].Handle());
-        AddTabStop(kRows[k].pauseTab, cboSendKeysPause[k].Handle());
-        AddTabStop(kRows[k].addInTab, cmdAddIn[k].Handle());
-    }
-    AddTabStop(10, chkDisable.Handle());
-    AddTabStop(11, cmdOK[0].Handle());
-    AddTabStop(12, cmdCancel[0].Handle());
-    AddTabStop(13, cmdApply[0].Handle());
-    AddTabStop(14, cmdOK[1].Handle());
-    AddTabStop(15, cmdApply[1].Handle());
-    AddTabStop(16, cmdCancel[1].Handle());
-    std::sort(tabOrder_.begin(), tabOrder_.end(),
-              [](const TabStop& a, const TabStop& b) { return a.tabIndex < b.tabIndex; });
-    // The edit fields inside the combo boxes get the keys, so they ask the form too.
-    for (auto* box : {&txtCaption, &cboWindowState, &cboSendKeysPause[0], &cboSendKeysPause[1],
-                      &cboSendKeysPause[2]})
-        if (HWND edit = box->EditHandle()) Subclass(edit);
+    // Keyboard order is stacking order, the top first, and goes round: the "Spec" buttons on
+    // top come right after Apply, and the caption right after them.
+    for (auto& button : cmdAddIn)
+        SetWindowPos(button.Handle(), HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetDefaultButton(cmdOK[0].Id());
+    // Leaving the caption names the monitor; a right click in a keystroke field opens the
+    // picker.
+    if (HWND edit = txtCaption.EditHandle()) Subclass(edit);
+    for (auto& field : txtSendKeys) Subclass(field.Handle());
 
     toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -284,32 +264,8 @@ void frmAction::CreateControls() {
     }
 }
 
-void frmAction::AddTabStop(int tabIndex, HWND control) {
-    tabOrder_.push_back({tabIndex, control});
-    Subclass(control);
-}
-
 void frmAction::Subclass(HWND control) {
     SetWindowSubclass(control, ControlProc, 1, reinterpret_cast<DWORD_PTR>(this));
-}
-
-void frmAction::MoveFocus(HWND from, bool backwards) {
-    const auto n = static_cast<int>(tabOrder_.size());
-    int at = -1;
-    for (int i = 0; i < n; ++i) {
-        const HWND c = tabOrder_[static_cast<std::size_t>(i)].control;
-        if (c == from || IsChild(c, from)) at = i;
-    }
-    if (at < 0) return;
-    for (int step = 1; step < n; ++step) {
-        const int i = ((backwards ? at - step : at + step) % n + n) % n;
-        const HWND c = tabOrder_[static_cast<std::size_t>(i)].control;
-        // Visible on screen: hidden containers hide what they hold.
-        if (IsWindowVisible(c) && IsWindowEnabled(c)) {
-            ::SetFocus(c);
-            return;
-        }
-    }
 }
 
 LRESULT CALLBACK frmAction::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
@@ -326,15 +282,6 @@ LRESULT CALLBACK frmAction::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 
 LRESULT frmAction::OnControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     switch (msg) {
-        case WM_KEYDOWN:
-            if (wp == VK_TAB) {
-                handled = true;
-                MoveFocus(hwnd, GetKeyState(VK_SHIFT) < 0);
-            }
-            return 0;
-        case WM_CHAR:
-            handled = wp == L'\t';  // no beep for the tab that moved the focus
-            return 0;
         case WM_KILLFOCUS: {
             // Leaving the caption for another control of the dialog, not for another window.
             const HWND to = reinterpret_cast<HWND>(wp);
@@ -442,7 +389,8 @@ bool frmAction::ApplyProc() {
 }
 
 void frmAction::ShowMessage(std::string_view text) {
-    MessageBoxW(Handle(), win32::Widen(text).c_str(), L"KVL", MB_OK);
+    const std::wstring wide = win32::Widen(text);
+    host_.ModalLoop([&] { MessageBoxW(Handle(), wide.c_str(), L"KVL", MB_OK); });
 }
 
 void frmAction::LowColorMode() {
@@ -456,6 +404,7 @@ void frmAction::LowColorMode() {
     cmdOK[1].SetVisible(true);
     cmdCancel[1].SetVisible(true);
     cmdApply[1].SetVisible(true);
+    SetDefaultButton(cmdOK[1].Id());
     RECT r{};
     GetWindowRect(Handle(), &r);
     const int height = TwipsToPixels((r.bottom - r.top) * kTwipsPerPixel - kLowColourHeightCut);
@@ -482,9 +431,10 @@ void frmAction::cmdCancel_Click(int) {
 void frmAction::cmdAddIn_Click(int index) {
     RECT editor{};
     GetWindowRect(Handle(), &editor);
+    // The button's place in its keystroke frame, as the picker has always been placed.
     const TwipsRect button = cmdAddIn[static_cast<std::size_t>(index)].Position();
-    const POINT at{button.left + editor.left * kTwipsPerPixel + 600,
-                   button.top + editor.top * kTwipsPerPixel + 4000};
+    const POINT at{button.left - kFrame4At.left + editor.left * kTwipsPerPixel + 600,
+                   button.top - kFrame4At.top + editor.top * kTwipsPerPixel + 4000};
     if (!picker_)
         picker_ = std::make_unique<frmAddIn>(
             [this](int field, const std::wstring& entry) { AppendToSendKeys(field, entry); });
@@ -533,7 +483,8 @@ void frmAction::OnDestroyed() {
     if (!quiet_) host_.EditorClosed();  // may delete this object: nothing may follow
 }
 
-void frmAction::OnCommand(HWND from, int code) {
+void frmAction::OnCommand(int id, HWND from, int code) {
+    if (id == IDCANCEL && !from) return cmdCancel_Click(0);  // Escape
     if (!from) return;
     for (int i = 0; i < 2 && code == BN_CLICKED; ++i) {
         const auto n = static_cast<std::size_t>(i);
@@ -577,7 +528,7 @@ void frmAction::OnDrawItem(const DRAWITEMSTRUCT& item) {
 LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
-            OnCommand(reinterpret_cast<HWND>(lp), HIWORD(wp));
+            OnCommand(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp));
             return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
@@ -587,19 +538,11 @@ LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DRAWITEM:
             OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
             return TRUE;
-        case WM_ACTIVATE:
-            // Like a dialog: the focus leaves with the window and comes back where it was.
-            if (LOWORD(wp) == WA_INACTIVE) {
-                const HWND focus = GetFocus();
-                if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
-                return 0;
-            }
-            if (lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_) &&
-                IsWindowVisible(lastFocus_)) {
-                ::SetFocus(lastFocus_);
-                return 0;
-            }
-            return Default(msg, wp, lp);
+        case WM_CTLCOLORDLG:
+            return reinterpret_cast<LRESULT>(TealBrush());
+        case WM_CLOSE:
+            DestroyWindow(Handle());  // may delete this object: nothing may follow
+            return 0;
         case WM_DESTROY:
             Form_Unload();
             return 0;

@@ -104,19 +104,13 @@ class frmAction final : public win32::Window {
     void chk_Click(win32::CheckBox& box);
     void AppendToSendKeys(int index, const std::wstring& entry);
 
-    void OnCommand(HWND from, int code);
+    void OnCommand(int id, HWND from, int code);
     LRESULT OnControlColour(HDC dc, HWND control);
     void OnDrawItem(const DRAWITEMSTRUCT& item);
     void ShowMessage(std::string_view text);
 
-    // Keyboard travel between the controls in the form's tab order; the program's message
-    // loop knows nothing of dialogs, so the controls ask the form.
-    struct TabStop {
-        int tabIndex;
-        HWND control;
-    };
-    void AddTabStop(int tabIndex, HWND control);
-    void MoveFocus(HWND from, bool backwards);
+    // Field behaviour the dialog manager does not give: the caption's leaving, the right
+    // button in a keystroke field.
     static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                         DWORD_PTR self);
     LRESULT OnControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled);
@@ -126,9 +120,7 @@ class frmAction final : public win32::Window {
     int recIndex_ = -1;
     bool lowColour_ = false;
     std::unique_ptr<frmAddIn> picker_;
-    std::vector<TabStop> tabOrder_;
     HWND toolTips_ = nullptr;   // owned by the window, goes with it
-    HWND lastFocus_ = nullptr;  // where the focus was when the window was last active
     bool quiet_ = false;        // going with the program: the host hears nothing
     win32::UniqueFont label3Font_;
 };

@@ -154,6 +154,13 @@ TEST_F(PlantedFolder, ItsDllsAreNeverLoadedAndKvlWorksWithTheSystemsOwn) {
     EXPECT_TRUE(kvl.Running());
 }
 
+// Named, with CALLBACK: a lambda has the wrong calling convention on i686.
+BOOL CALLBACK FindGuideWindow(HWND h, LPARAM lp) {
+    if (wintest::CaptionOf(h).find(L"kvlhelp") == std::wstring::npos) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = h;
+    return FALSE;
+}
+
 TEST_F(PlantedFolder, HelpStartsTheSystemsWordProcessorOnTheGuideBesideKvl) {
     HWND main = StartKvl();
     ASSERT_TRUE(main);
@@ -168,17 +175,9 @@ TEST_F(PlantedFolder, HelpStartsTheSystemsWordProcessorOnTheGuideBesideKvl) {
     // The word processor shows the document's name in its caption.
     HWND guide = nullptr;
     EXPECT_TRUE(WaitFor([&] {
-        struct Find {
-            HWND found = nullptr;
-        } find;
-        EnumWindows(
-            [](HWND h, LPARAM lp) -> BOOL {
-                if (wintest::CaptionOf(h).find(L"kvlhelp") == std::wstring::npos) return TRUE;
-                reinterpret_cast<Find*>(lp)->found = h;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&find));
-        return (guide = find.found) != nullptr;
+        HWND found = nullptr;
+        EnumWindows(FindGuideWindow, reinterpret_cast<LPARAM>(&found));
+        return (guide = found) != nullptr;
     }, 20000));
     if (guide) wintest::KillProcessOf(guide);
     EXPECT_FALSE(Noted(L"write.exe", L".started"));

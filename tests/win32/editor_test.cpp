@@ -25,6 +25,11 @@ namespace kvl {
 namespace {
 
 using wintest::ChildProcess;
+using wintest::Click;
+using wintest::ClickAt;
+using wintest::ClickUntil;
+using wintest::PressKey;
+using wintest::TypeText;
 using wintest::FindWindowByCaption;
 using wintest::ScopedStore;
 using wintest::TestWindow;
@@ -59,6 +64,7 @@ class TestHost final : public EditorHost {
         ++closed;
         if (onClosed) onClosed();
     }
+    void ModalLoop(const std::function<void()>& run) override { run(); }
 
     // The main window's delete command.
     void Delete(int slot, frmAction* editor) {
@@ -81,81 +87,6 @@ class TestHost final : public EditorHost {
   private:
     SettingsStore& store_;
 };
-
-// ---- input as the user gives it -----------------------------------------------------------
-
-void SendKey(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-
-void PressKey(WORD vk, bool shift = false) {
-    if (shift) SendKey(VK_SHIFT, false);
-    SendKey(vk, false);
-    SendKey(vk, true);
-    if (shift) SendKey(VK_SHIFT, true);
-}
-
-void TypeText(std::wstring_view text) {
-    for (wchar_t c : text) {
-        INPUT in[2]{};
-        for (int i = 0; i < 2; ++i) {
-            in[i].type = INPUT_KEYBOARD;
-            in[i].ki.wScan = c;
-            in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
-        }
-        SendInput(2, in, sizeof in[0]);
-    }
-}
-
-// A click at a point of the screen. With `target`, only once that window (or one of its
-// children) is what lies there: windows may still be settling into their order.
-void ClickAt(POINT screen, bool right = false, HWND target = nullptr) {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = static_cast<LONG>(screen.x * 65535.0 / (w - 1) + 0.5);
-    move.mi.dy = static_cast<LONG>(screen.y * 65535.0 / (h - 1) + 0.5);
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &move, sizeof move);
-    // The button goes down only once the pointer is there, over the window meant.
-    WaitFor(
-        [&] {
-            POINT p{};
-            GetCursorPos(&p);
-            const HWND there = WindowFromPoint(screen);
-            return p.x == screen.x && p.y == screen.y &&
-                   (!target || there == target || IsChild(target, there));
-        },
-        5000);
-    // The press and the release carry the place too: a pointer motion that X reports late
-    // may have moved the pointer back in the meantime.
-    INPUT click[2]{move, move};
-    click[0].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof click[0]);
-}
-
-// A click in the middle of a window.
-void Click(HWND hwnd, bool right = false) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, right, hwnd);
-}
-
-// Clicks until `done` holds, three times at most. Under Wine on a bare X display a click now
-// and then goes missing: a focus event that X delivers late cancels the mouse capture of the
-// control between the button's press and its release. Each click here may safely repeat.
-bool ClickUntil(const std::function<void()>& click, const std::function<bool()>& done) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        click();
-        if (WaitFor(done, 2000)) return true;
-    }
-    return false;
-}
 
 std::wstring TextOf(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -367,17 +298,17 @@ TEST_F(EditorTest, EveryControlSitsInItsContainerWithItsTextAndTip) {
         {&ed.lblWindowState, f3, {1800, 450, 1305, 195}, L"Set Window State", true},
         {&ed.Frame4, form, {1080, 4560, 4815, 1215}, L"Send Keystrokes To Application ", true},
         {&ed.lblKeystroke[0], f4, {1260, 420, 915, 195}, L"Keystroke 1", true},
-        {&ed.cmdAddIn[0], f4, {120, 660, 465, 315}, L"Spec", true},
+        {&ed.cmdAddIn[0], form, {1200, 5220, 465, 315}, L"Spec", true},
         {&ed.txtSendKeys[0], f4, {660, 690, 3195, 285}, nullptr, true},
         {&ed.lblPause[0], f4, {3930, 420, 615, 195}, L"Pause ", true},
         {&ed.cboSendKeysPause[0], f4, {3900, 690, 795, 315}, nullptr, true},
         {&ed.lblKeystroke[1], f4, {1260, 1080, 945, 195}, L"Keystroke 2", false},
-        {&ed.cmdAddIn[1], f4, {120, 1320, 465, 315}, L"Spec", false},
+        {&ed.cmdAddIn[1], form, {1200, 5880, 465, 315}, L"Spec", false},
         {&ed.txtSendKeys[1], f4, {660, 1350, 3195, 285}, nullptr, false},
         {&ed.lblPause[1], f4, {3930, 1080, 585, 195}, L"Pause ", false},
         {&ed.cboSendKeysPause[1], f4, {3900, 1350, 795, 315}, nullptr, false},
         {&ed.lblKeystroke[2], f4, {1290, 1740, 945, 225}, L"Keystroke 3", false},
-        {&ed.cmdAddIn[2], f4, {120, 1950, 465, 315}, L"Spec", false},
+        {&ed.cmdAddIn[2], form, {1200, 6510, 465, 315}, L"Spec", false},
         {&ed.txtSendKeys[2], f4, {660, 1980, 3195, 285}, nullptr, false},
         {&ed.lblPause[2], f4, {3960, 1740, 585, 195}, L"Pause", false},
         {&ed.cboSendKeysPause[2], f4, {3900, 1980, 795, 315}, nullptr, false},
@@ -506,6 +437,24 @@ TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
 }
 
 // ---- storing ------------------------------------------------------------------------------
+
+TEST_F(EditorTest, EnterIsOkAndEscapeIsCancel) {
+    Open();
+    BringForward();
+    TypeText(L"By Enter");  // the name has the focus, all of it selected
+    ASSERT_TRUE(WaitFor([&] { return editor->txtName.Text() == L"By Enter"; }));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(EditorGone());
+    EXPECT_EQ(Stored(0, "Description"), "By Enter");
+
+    Open();
+    BringForward();
+    TypeText(L"By Escape");
+    ASSERT_TRUE(WaitFor([&] { return editor->txtName.Text() == L"By Escape"; }));
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(EditorGone());
+    EXPECT_EQ(MonitorCount(host.settings.Monitors), 1);
+}
 
 TEST_F(EditorTest, CreatesAMonitorFromTypingAndListPicks) {
     StoreMonitors({Make("first", "First")});

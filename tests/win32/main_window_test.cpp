@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <algorithm>
+
 #include "app/frm_kvl.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_watcher.h"
@@ -13,15 +20,82 @@
 namespace kvl {
 namespace {
 
+using wintest::Click;
+using wintest::PressAltKey;
+using wintest::PressKey;
 using wintest::WaitFor;
+
+// Runs `act` from inside the next modal loop of this thread (a menu or a message box), which
+// the test cannot wait in itself: a thread timer fires there as anywhere.
+std::function<bool()> g_inLoop;
+void CALLBACK RunInLoop(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!g_inLoop || g_inLoop()) {
+        KillTimer(nullptr, id);
+        g_inLoop = nullptr;
+    }
+}
+void WhenInLoop(std::function<bool()> act) {
+    g_inLoop = std::move(act);
+    SetTimer(nullptr, 0, 20, RunInLoop);
+}
+bool InMenu() {
+    GUITHREADINFO info{sizeof info};
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    return info.flags & GUI_INMENUMODE;
+}
+// Menus that should not open are closed again, so that the test goes on to fail; until the
+// next WhenInLoop takes over.
+void CloseAnyMenu() {
+    WhenInLoop([] {
+        if (InMenu()) PressKey(VK_ESCAPE);
+        return false;
+    });
+}
+HWND OpenMessageBox() {
+    struct Query {
+        HWND found = nullptr;
+    } q;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            wchar_t cls[16] = L"";
+            GetClassNameW(h, cls, 16);
+            if (IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0)
+                reinterpret_cast<Query*>(lp)->found = h;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&q));
+    return q.found;
+}
 
 class MainWindow : public ::testing::Test {
 protected:
-    void Load() {
-        form = std::make_unique<frmKVL>(
-            frmKVL::Services{scoped.Store(), watcher, shell, desktop, clock, L"", [this](int) { ++ended; }});
+    void Load(std::wstring commandLine = L"") {
+        form = std::make_unique<frmKVL>(frmKVL::Services{scoped.Store(), watcher, shell, desktop,
+                                                         clock, commandLine, [this](int) { ++ended; }});
         form->Form_Load();
+        SetWindowSubclass(form->Handle(), Listen, 1, reinterpret_cast<DWORD_PTR>(this));
     }
+    // What the window hears: the tray icon's events and the starts of menu loops.
+    static LRESULT CALLBACK Listen(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+        auto* t = reinterpret_cast<MainWindow*>(self);
+        if (msg == frmKVL::kTrayMessage) t->trayEvents.push_back(LOWORD(lp));
+        if (msg == WM_ENTERMENULOOP) ++t->menuLoops;
+        if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, Listen, 1);
+        return DefSubclassProc(h, msg, wp, lp);
+    }
+    POINT TrayIcon() {
+        const auto at = wintest::FindTrayIcon([&] {
+            return std::find(trayEvents.begin(), trayEvents.end(), WM_MOUSEMOVE) != trayEvents.end();
+        });
+        EXPECT_TRUE(at.has_value()) << "the icon is not on the taskbar";
+        return at.value_or(POINT{});
+    }
+    void DoubleClickAt(POINT at) {
+        wintest::ClickAt(at);
+        wintest::ClickAt(at);
+    }
+    bool Focused(int id) const { return GetFocus() == Item(id); }
     void TearDown() override {
         if (form && form->Handle()) DestroyWindow(form->Handle());
         form.reset();
@@ -73,6 +147,8 @@ protected:
     win32::Win32Clock clock;
     std::unique_ptr<frmKVL> form;
     int ended = 0;
+    std::vector<UINT> trayEvents;
+    int menuLoops = 0;
 };
 
 TEST_F(MainWindow, ListsEveryMonitorWithItsDisabledMarkUpToTheFirstEmptyDescription) {
@@ -212,40 +288,6 @@ TEST_F(MainWindow, MenusCarryTheirCaptions) {
     EXPECT_EQ(MenuText(popUp, 3), L"E&xit");
 }
 
-TEST_F(MainWindow, CommandLineReferenceIsShownTitledKvl) {
-    Load();
-    Command(frmKVL::mnuCommnadHelp);
-    ASSERT_EQ(shell.boxes.size(), 1u);
-    EXPECT_EQ(shell.boxes[0].title, "KVL");
-    EXPECT_EQ(shell.boxes[0].text.rfind("Command line reference:\n\r", 0), 0u);
-    EXPECT_EQ(form->HelpCommand(), L"write.exe kvlhelp.doc");
-}
-
-// A pop-up menu runs its own loop; this reads it from inside and closes it.
-std::wstring g_seenCaption;
-void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    GUITHREADINFO info{sizeof info};
-    GetGUIThreadInfo(GetCurrentThreadId(), &info);
-    g_seenCaption = (info.flags & GUI_INMENUMODE) ? L"in menu" : L"no menu";
-    EndMenu();
-}
-
-TEST_F(MainWindow, LeftClickOnTheTrayShowsTheLastTriggerTime) {
-    Load();
-    g_seenCaption.clear();
-    SetTimer(nullptr, 0, 100, ReadAndCloseMenu);
-    form->Tray1_MouseDown(1);
-    EXPECT_EQ(g_seenCaption, L"in menu");
-    wchar_t text[128] = L"";
-    GetMenuStringW(form->StatsMenu(), frmKVL::mnuLast, text, 128, MF_BYCOMMAND);
-    EXPECT_STREQ(text, L"Last triggered: ");
-
-    SetTimer(nullptr, 0, 100, ReadAndCloseMenu);
-    form->Tray1_MouseDown(2);
-    EXPECT_EQ(g_seenCaption, L"in menu");
-}
-
 TEST_F(MainWindow, TrayDoubleClickTogglesTheWindowTopmostWithAFreshList) {
     AddMonitor(0, "A");
     Load();
@@ -305,6 +347,184 @@ TEST_F(MainWindow, LowColourLayoutUsesPlainControls) {
     EXPECT_EQ(r.bottom - r.top, 279);  // 4180 twips
     Command(frmKVL::idCmdOK256);
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+// The icon, clicked as the user clicks it: a double-click toggles the window and opens no
+// menu; a single click shows "Stats" once no second click came.
+TEST_F(MainWindow, TrayDoubleClickTogglesTheWindowAndAClickShowsStatsAfterward) {
+    Load();
+    const POINT icon = TrayIcon();
+    ASSERT_TRUE(IsWindowVisible(form->Handle()));
+    CloseAnyMenu();
+    DoubleClickAt(icon);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form->Handle()); }, 3000));
+    DoubleClickAt(icon);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form->Handle()) != FALSE; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return Focused(frmKVL::idLstItems); }));
+    ASSERT_EQ(menuLoops, 0);
+
+    std::wstring seen;
+    WhenInLoop([&] {
+        if (!InMenu()) return false;
+        wchar_t text[128] = L"";
+        GetMenuStringW(form->StatsMenu(), frmKVL::mnuLast, text, 128, MF_BYCOMMAND);
+        seen = text;
+        PressKey(VK_ESCAPE);
+        return true;
+    });
+    wintest::ClickAt(icon);
+    EXPECT_TRUE(WaitFor([&] { return !seen.empty(); }, 3000));
+    EXPECT_EQ(seen, L"Last triggered: ");
+    EXPECT_EQ(menuLoops, 1);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+// The one-shot run never shows the window and never saves; its awaited window is handled
+// once, however many reports follow.
+TEST_F(MainWindow, CommandLineModeKeepsTheWindowHiddenTheStoreUntouchedAndActsOnce) {
+    Load(L"/caption[kvl awaited]");
+    ASSERT_EQ(watcher.watches.size(), 1u);
+    const POINT icon = TrayIcon();
+    CloseAnyMenu();
+    DoubleClickAt(icon);
+    bool greyed = false, hidden = false;
+    WhenInLoop([&] {
+        if (!InMenu()) return false;
+        hidden = !IsWindowVisible(form->Handle());
+        greyed = (GetMenuState(form->PopUpMenu(), frmKVL::mnuEditMon, MF_BYCOMMAND) & MF_GRAYED) &&
+                 (GetMenuState(form->PopUpMenu(), frmKVL::mnuDisable, MF_BYCOMMAND) & MF_GRAYED);
+        PressKey('X');  // "E&xit"
+        return true;
+    });
+    wintest::ClickAt(icon, true);
+    ASSERT_TRUE(WaitFor([&] { return ended == 1; }, 3000));
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(greyed);
+    EXPECT_FALSE(scoped.SectionExists("General"));
+
+    wintest::TestWindow first(L"kvl awaited 1"), second(L"kvl awaited 2");
+    watcher.Open(0, reinterpret_cast<WindowHandle>(first.Handle()));
+    watcher.Open(0, reinterpret_cast<WindowHandle>(second.Handle()));
+    EXPECT_EQ(shell.boxes.size(), 1u);  // "nothing meaningful", once
+    EXPECT_EQ(watcher.level, 0);
+}
+
+// A report that comes while one of our menus or message boxes is open waits for its end.
+TEST_F(MainWindow, ReportsWaitForTheMenuAndTheMessageBoxToClose) {
+    AddMonitor(0, "Hider");
+    scoped.Store().Write("Monitor0", "WindowState", "hide");
+    Load();
+    wintest::TestWindow inMenu(L"caption of Hider 1"), inBox(L"caption of Hider 2");
+    auto shown = [](const wintest::TestWindow& w) { return IsWindowVisible(w.Handle()) != FALSE; };
+
+    bool shownInLoop = false;
+    WhenInLoop([&] {
+        if (!InMenu()) return false;
+        watcher.Open(0, reinterpret_cast<WindowHandle>(inMenu.Handle()));
+        shownInLoop = shown(inMenu);
+        PressKey(VK_ESCAPE);
+        return true;
+    });
+    Click(Item(frmKVL::idLstItems), true);
+    ASSERT_TRUE(WaitFor([&] { return menuLoops == 1; }, 3000));
+    EXPECT_TRUE(shownInLoop);
+    EXPECT_TRUE(WaitFor([&] { return !shown(inMenu); }));
+
+    // The command-line reference, from the keyboard, above the main window that owns it.
+    bool owned = false;
+    shownInLoop = false;
+    WhenInLoop([&] {
+        const HWND box = OpenMessageBox();
+        if (!box) return false;
+        owned = GetWindow(box, GW_OWNER) == form->Handle();
+        watcher.Open(0, reinterpret_cast<WindowHandle>(inBox.Handle()));
+        shownInLoop = shown(inBox);
+        PressKey(VK_RETURN);
+        return true;
+    });
+    SetForegroundWindow(form->Handle());
+    PressAltKey('H');
+    PressKey('C');
+    EXPECT_TRUE(WaitFor([&] { return !shown(inBox); }, 5000));
+    EXPECT_TRUE(owned);
+    EXPECT_TRUE(shownInLoop);
+    EXPECT_EQ(OpenMessageBox(), nullptr);
+}
+
+// The window works like a dialog: Tab, Space, Enter and Escape; the list first. The switch's
+// caption is drawn in the colour the form gives it, on its teal.
+TEST_F(MainWindow, WorksFromTheKeyboardLikeADialog) {
+    AddMonitor(0, "A");
+    Load();
+    ASSERT_TRUE(WaitFor([&] { return Focused(frmKVL::idLstItems); }));
+    PressKey(VK_TAB);
+    ASSERT_TRUE(WaitFor([&] { return Focused(frmKVL::idChkDisable); }));
+    PressKey(VK_SPACE);
+    EXPECT_TRUE(WaitFor([&] { return BoxTicked(); }));
+    EXPECT_EQ(watcher.level, 0);
+    const int ok = win32::IsRichColourDisplay() ? frmKVL::idCmdOK : frmKVL::idCmdOK256;
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return Focused(ok); }));
+    PressKey(VK_TAB, true);
+    EXPECT_TRUE(WaitFor([&] { return Focused(frmKVL::idChkDisable); }));
+    PressKey(VK_SPACE);
+    EXPECT_TRUE(WaitFor([&] { return !BoxTicked(); }));
+
+    // White letters on teal: a themed box would draw them dark.
+    RECT box{};
+    GetWindowRect(Item(frmKVL::idChkDisable), &box);
+    auto whiteInCaption = [&] {
+        HDC screen = GetDC(nullptr);
+        int white = 0;
+        for (LONG x = box.left + 16; x < box.right; ++x)
+            for (LONG y = box.top; y < box.bottom; ++y) {
+                const COLORREF c = GetPixel(screen, x, y);
+                if (GetRValue(c) > 220 && GetGValue(c) > 220 && GetBValue(c) > 220) ++white;
+            }
+        ReleaseDC(nullptr, screen);
+        return white > 20;
+    };
+    EXPECT_TRUE(WaitFor(whiteInCaption));
+
+    const int clears = watcher.clears;
+    PressKey(VK_RETURN);  // OK
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form->Handle()); }));
+    EXPECT_EQ(watcher.clears, clears + 1);
+    form->Tray1_MouseDblClick();
+    EXPECT_TRUE(WaitFor([&] { return Focused(frmKVL::idLstItems); }));
+    PressKey(VK_ESCAPE);  // the close box
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form->Handle()); }));
+    EXPECT_EQ(watcher.clears, clears + 2);
+    EXPECT_EQ(ended, 0);
+}
+
+// Nothing the main window does while the editor is open turns monitoring back on.
+TEST_F(MainWindow, WhileTheEditorIsOpenTheLevelStaysZero) {
+    AddMonitor(0, "A");
+    AddMonitor(1, "B");
+    Load();
+    ASSERT_TRUE(WaitFor([&] { return Focused(frmKVL::idLstItems); }));
+    PressAltKey('M');
+    PressKey('N');
+    ASSERT_TRUE(WaitFor([&] { return form->Editor() != nullptr; }));
+    EXPECT_EQ(watcher.level, 0);
+
+    ASSERT_TRUE(wintest::ClickUntil([&] { Click(Item(frmKVL::idLstItems)); },
+                                    [&] { return Focused(frmKVL::idLstItems); }));
+    SendMessageW(Item(frmKVL::idLstItems), LB_SETCURSEL, 1, 0);
+    PressAltKey('M');
+    PressKey('D');
+    ASSERT_TRUE(WaitFor([&] { return Lines().size() == 1; }));
+    EXPECT_EQ(watcher.level, 0);
+    PressKey(VK_RETURN);  // OK
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form->Handle()); }));
+    EXPECT_EQ(watcher.level, 0);
+
+    SetForegroundWindow(form->Editor()->Handle());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == form->Editor()->Handle(); }));
+    PressKey(VK_ESCAPE);  // the editor's Cancel
+    ASSERT_TRUE(WaitFor([&] { return form->Editor() == nullptr; }));
+    EXPECT_EQ(watcher.level, 4);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -234,6 +235,31 @@ constexpr COLORREF kCandyBottom = RGB(10, 24, 72);
 
 }  // namespace
 
+bool StyledButton::Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
+    if (!Button::Create(parent, id, text, at, BS_OWNERDRAW)) return false;
+    SetWindowSubclass(hwnd_, Proc, 1, 0);
+    return true;
+}
+
+// To the dialog manager a drawn button is no push button, so Enter on it would press the
+// default one: it says it is the default while it has the focus, as a push button becomes.
+// The dialog manager's style changes would make it a plain button; its look is its own.
+LRESULT CALLBACK StyledButton::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                    DWORD_PTR) {
+    switch (msg) {
+        case WM_GETDLGCODE:
+            return DLGC_BUTTON | (GetFocus() == hwnd ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+        case BM_SETSTYLE:
+            return 0;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, Proc, 1);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
 void StyledButton::Draw(const DRAWITEMSTRUCT& item, HBRUSH background) {
     HDC dc = item.hDC;
     RECT r = item.rcItem;
@@ -336,6 +362,22 @@ LRESULT CALLBACK CandyScreen::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 1;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void UseClassicLook(HWND control) {
+    // The styles library is loaded at run time, and only from the system folder.
+    using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    static const SetWindowThemeFn setWindowTheme = []() -> SetWindowThemeFn {
+        wchar_t path[MAX_PATH];
+        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+        if (n == 0 || n + 13 >= MAX_PATH) return nullptr;
+        wcscat(path, L"\\uxtheme.dll");
+        HMODULE lib = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        return lib ? reinterpret_cast<SetWindowThemeFn>(
+                         reinterpret_cast<void*>(GetProcAddress(lib, "SetWindowTheme")))
+                   : nullptr;
+    }();
+    if (setWindowTheme) setWindowTheme(control, L"", L"");
 }
 
 HFONT DialogFont() {

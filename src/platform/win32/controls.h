@@ -64,12 +64,14 @@ public:
 // accessibility behaviour stay the system's.
 class StyledButton : public Button {
 public:
-    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
-        return Button::Create(parent, id, text, at, BS_OWNERDRAW);
-    }
+    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at);
     // `background` fills the corners the rounded face leaves, so it should match what lies
     // behind the button.
     static void Draw(const DRAWITEMSTRUCT& item, HBRUSH background);
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                 DWORD_PTR data);
 };
 
 class CheckBox : public Control {
@@ -155,6 +157,10 @@ private:
     HBITMAP bitmap_ = nullptr;
     HBRUSH brush_ = nullptr;
 };
+
+// Takes a control out of the visual styles, so that it draws with the colours its parent
+// hands it. Nothing changes where the system has no styles.
+void UseClassicLook(HWND control);
 
 // The classic dialog font, or the system's nearest.
 HFONT DialogFont();

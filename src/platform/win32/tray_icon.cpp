@@ -6,13 +6,21 @@
 
 namespace kvl::win32 {
 
+namespace {
+#ifndef NIF_SHOWTIP
+constexpr UINT NIF_SHOWTIP = 0x80;
+#endif
+}  // namespace
+
 TrayIcon::TrayIcon(HWND owner, UINT callbackMessage)
     : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
     data_.cbSize = sizeof data_;
     data_.hWnd = owner;
     data_.uID = 1;
-    data_.uFlags = NIF_MESSAGE | NIF_TIP;
+    // The tip is the shell's own only when asked for, under the event scheme set below.
+    data_.uFlags = NIF_MESSAGE | NIF_TIP | NIF_SHOWTIP;
     data_.uCallbackMessage = callbackMessage;
+    data_.uVersion = NOTIFYICON_VERSION_4;
     Publish();
 }
 
@@ -31,6 +39,8 @@ void TrayIcon::SetTip(const std::wstring& tip) {
 void TrayIcon::Publish() {
     if (added_ && Shell_NotifyIconW(NIM_MODIFY, &data_)) return;
     added_ = Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+    // Selection and context-menu events, from the mouse and from the keyboard alike.
+    if (added_) Shell_NotifyIconW(NIM_SETVERSION, &data_);
 }
 
 void TrayIcon::Remove() {

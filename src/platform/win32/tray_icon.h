@@ -11,7 +11,8 @@ namespace kvl::win32 {
 
 class TrayIcon {
 public:
-    // Mouse activity arrives at `owner` as `callbackMessage`, lParam the mouse message.
+    // Activity arrives at `owner` as `callbackMessage`: LOWORD(lParam) the mouse message,
+    // NIN_SELECT, NIN_KEYSELECT or WM_CONTEXTMENU; wParam the screen point it concerns.
     TrayIcon(HWND owner, UINT callbackMessage);
     ~TrayIcon() { Remove(); }
     TrayIcon(const TrayIcon&) = delete;

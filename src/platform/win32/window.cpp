@@ -1,8 +1,28 @@
 #include "platform/win32/window.h"
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 namespace kvl::win32 {
+
+namespace {
+
+// Every window of ours that wants the dialog manager; all live on the one UI thread.
+std::vector<HWND>& DialogWindows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+}  // namespace
+
+bool IsOurDialogMessage(MSG& msg) {
+    if (!msg.hwnd) return false;
+    const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    const auto& dialogs = DialogWindows();
+    if (std::find(dialogs.begin(), dialogs.end(), root) == dialogs.end()) return false;
+    return IsDialogMessageW(root, &msg) != FALSE;
+}
 
 Window::~Window() {
     if (hwnd_) {
@@ -23,12 +43,15 @@ bool Window::Create(const Class& windowClass, const Frame& frame) {
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = windowClass.background;
         wc.lpszClassName = windowClass.name;
+        if (windowClass.dialog) wc.cbWndExtra = DLGWINDOWEXTRA;
         if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
         registered.insert(windowClass.name);
     }
     const RECT& r = frame.outer;
+    dialog_ = windowClass.dialog;
     hwnd_ = CreateWindowExW(frame.exStyle, windowClass.name, frame.title, frame.style, r.left,
                             r.top, r.right, r.bottom, frame.parent, frame.menu, instance, this);
+    if (hwnd_ && dialog_) DialogWindows().push_back(hwnd_);
     return hwnd_ != nullptr;
 }
 
@@ -43,6 +66,7 @@ LRESULT CALLBACK Window::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
+        std::erase(DialogWindows(), hwnd);
         const LRESULT result = self->OnMessage(msg, wp, lp);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;

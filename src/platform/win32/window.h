@@ -1,5 +1,7 @@
 #pragma once
 // Base of every KVL window: owns its HWND and routes messages to a virtual handler.
+// A window made as a dialog gets the system's dialog manager: keyboard travel between its
+// controls, Enter for the default button, Escape for IDCANCEL, focus kept across activation.
 
 #include <windows.h>
 
@@ -24,6 +26,8 @@ protected:
         HICON icon = nullptr;
         HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         UINT style = 0;
+        // Left to the system's dialog procedure, with the room it keeps in the window.
+        bool dialog = false;
     };
     struct Frame {
         const wchar_t* title = L"";
@@ -39,13 +43,26 @@ protected:
     // Runs last of all, when the window is gone and this object no longer refers to it:
     // whoever owns the object may delete it from here.
     virtual void OnDestroyed() {}
-    LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
+    LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) {
+        return dialog_ ? DefDlgProcW(hwnd_, msg, wp, lp) : DefWindowProcW(hwnd_, msg, wp, lp);
+    }
+    // The button Enter presses.
+    void SetDefaultButton(int id) { SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(id), 0); }
+    // Focus to a control the way the dialog manager moves it (an edit field's text selected).
+    void FocusControl(HWND control) {
+        SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    }
 
 private:
     static LRESULT CALLBACK Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     HWND hwnd_ = nullptr;
+    bool dialog_ = false;
 };
+
+// For the message loop, before translating and dispatching: true when one of the program's
+// dialog windows took `msg` as keyboard navigation.
+bool IsOurDialogMessage(MSG& msg);
 
 // Outer size of a window whose client area is clientWidth x clientHeight pixels.
 SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,

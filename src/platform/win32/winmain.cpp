@@ -12,6 +12,7 @@
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unicode.h"
+#include "platform/win32/window.h"
 #include "platform/win32/window_watcher_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -32,6 +33,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (kvl::win32::IsOurDialogMessage(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/win32/unicode.h"
+#include "platform/win32/window.h"
 
 namespace kvl::wintest {
 
@@ -15,6 +16,8 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) continue;
+            // As the program's own loop does: its dialogs see their keys first.
+            if (win32::IsOurDialogMessage(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -280,6 +283,109 @@ TestWindow::TestWindow(std::wstring_view caption, bool visible) {
 
 TestWindow::~TestWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void SendKey(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+void PressKey(WORD vk, bool shift) {
+    if (shift) SendKey(VK_SHIFT, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    if (shift) SendKey(VK_SHIFT, true);
+}
+
+void PressAltKey(WORD vk) {
+    SendKey(VK_MENU, false);
+    PressKey(vk);
+    SendKey(VK_MENU, true);
+}
+
+void TypeText(std::wstring_view text) {
+    for (wchar_t c : text) {
+        INPUT in[2]{};
+        for (int i = 0; i < 2; ++i) {
+            in[i].type = INPUT_KEYBOARD;
+            in[i].ki.wScan = c;
+            in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, in, sizeof in[0]);
+    }
+}
+
+namespace {
+
+INPUT PointerAt(POINT screen) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = static_cast<LONG>(screen.x * 65535.0 / (w - 1) + 0.5);
+    move.mi.dy = static_cast<LONG>(screen.y * 65535.0 / (h - 1) + 0.5);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return move;
+}
+
+}  // namespace
+
+void MovePointer(POINT screen) {
+    INPUT move = PointerAt(screen);
+    SendInput(1, &move, sizeof move);
+}
+
+void ClickAt(POINT screen, bool right, HWND target) {
+    INPUT move = PointerAt(screen);
+    SendInput(1, &move, sizeof move);
+    // The button goes down only once the pointer is there, over the window meant.
+    WaitFor(
+        [&] {
+            POINT p{};
+            GetCursorPos(&p);
+            const HWND there = WindowFromPoint(screen);
+            return p.x == screen.x && p.y == screen.y &&
+                   (!target || there == target || IsChild(target, there));
+        },
+        5000);
+    // The press and the release carry the place too: a pointer motion that X reports late
+    // may have moved the pointer back in the meantime.
+    INPUT click[2]{move, move};
+    click[0].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof click[0]);
+}
+
+// A click in the middle of a window.
+void Click(HWND hwnd, bool right) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, right, hwnd);
+}
+
+// Clicks until `done` holds, three times at most. Under Wine on a bare X display a click now
+// and then goes missing: a focus event that X delivers late cancels the mouse capture of the
+// control between the button's press and its release. Each click here may safely repeat.
+bool ClickUntil(const std::function<void()>& click, const std::function<bool()>& done) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        click();
+        if (WaitFor(done, 2000)) return true;
+    }
+    return false;
+}
+
+std::optional<POINT> FindTrayIcon(const std::function<bool()>& heardOf) {
+    const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    RECT r{};
+    if (!taskbar || !GetWindowRect(taskbar, &r)) return std::nullopt;
+    const LONG y = (r.top + r.bottom) / 2;
+    for (LONG x = r.right - 2; x > r.right - 400 && x > r.left; x -= 4) {
+        MovePointer({x, y});
+        if (WaitFor(heardOf, 60)) return POINT{x, y};
+    }
+    return std::nullopt;
 }
 
 }  // namespace kvl::wintest

@@ -102,6 +102,24 @@ bool ShellHasIcon(HWND owner);
 // Takes that icon away, as a restarted shell would have forgotten it.
 bool RemoveShellIcon(HWND owner);
 
+// Input as the user gives it, through the system's input queue.
+void SendKey(WORD vk, bool up);
+void PressKey(WORD vk, bool shift = false);
+void PressAltKey(WORD vk);
+void TypeText(std::wstring_view text);
+void MovePointer(POINT screen);
+// A click at a point of the screen. With `target`, only once that window (or one of its
+// children) is what lies there: windows may still be settling into their order.
+void ClickAt(POINT screen, bool right = false, HWND target = nullptr);
+// A click in the middle of a window.
+void Click(HWND hwnd, bool right = false);
+// Clicks until `done` holds, three times at most (see the definition for why).
+bool ClickUntil(const std::function<void()>& click, const std::function<bool()>& done);
+
+// Where an icon sits in the taskbar's notification area: the pointer moves along it until
+// `heardOf` says the icon's owner was told of the pointer.
+std::optional<POINT> FindTrayIcon(const std::function<bool()>& heardOf);
+
 // A top-level window of this thread's own, destroyed with the object.
 class TestWindow {
 public:
