@@ -51,21 +51,17 @@ void CloseAnyMenu() {
         return false;
     });
 }
+// Named, with CALLBACK: a lambda has the wrong calling convention on i686.
+BOOL CALLBACK FindMessageBox(HWND h, LPARAM found) {
+    wchar_t cls[16] = L"";
+    GetClassNameW(h, cls, 16);
+    if (IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0) *reinterpret_cast<HWND*>(found) = h;
+    return TRUE;
+}
 HWND OpenMessageBox() {
-    struct Query {
-        HWND found = nullptr;
-    } q;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM lp) -> BOOL {
-            wchar_t cls[16] = L"";
-            GetClassNameW(h, cls, 16);
-            if (IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0)
-                reinterpret_cast<Query*>(lp)->found = h;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&q));
-    return q.found;
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 class MainWindow : public ::testing::Test {
