@@ -64,8 +64,12 @@ private:
     bool Sequence(std::uint8_t mods, bool inGroup) {
         while (!AtEnd()) {
             if (text_[pos_] == ')') return inGroup;
+            const std::size_t before = out_.size();
             if (!Item(mods)) return false;
-            if (!AtEnd() && text_[pos_] != ')' && !out_.empty()) out_.back().keepHeld = mods;
+            // An empty group types nothing: the stroke before it may belong to an outer
+            // group, whose modifiers are not this one's.
+            if (out_.size() == before) continue;
+            if (!AtEnd() && text_[pos_] != ')') out_.back().keepHeld = mods;
         }
         return !inGroup;
     }

@@ -67,6 +67,8 @@ TEST(KeyText, AModifierHoldsForAWholeGroupOnlyAndGroupsNest) {
     EXPECT_EQ(Parse("^(a())b"), (KeySequence{Ch('a', kCtrl), Ch('b')}));
     EXPECT_EQ(Parse("(ab)"), (KeySequence{Ch('a'), Ch('b')}));
     EXPECT_EQ(Parse("+()x"), (KeySequence{Ch('x')}));
+    // An empty group inside a group must not make the stroke before the outer one hold Ctrl.
+    EXPECT_EQ(Parse("g^((()){TAB})"), (KeySequence{Ch('g'), Vk(vk::kTab, kCtrl)}));
 }
 
 TEST(KeyText, PathologicalTextsNeitherCrashNorHang) {
