@@ -109,6 +109,13 @@ start_wine() {
         wineserver -w
         touch "$state/prefix/.kvl-ready"
     fi
+    # Wine's own fonts (fonts-wine) are not found where Debian puts them unless they lie in
+    # the prefix's font folder; without them the dialog font falls back to a much wider one
+    # and the forms' texts are cut off.
+    local fonts=$state/prefix/drive_c/windows/Fonts
+    if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] && [ ! -e "$fonts/tahoma.ttf" ]; then
+        cp -n /usr/share/wine/fonts/* "$fonts/" 2>/dev/null || true
+    fi
     # A persistent server spares every test process the server's start-up.
     # Everything started here outlives this call, so none of it may hold the caller's
     # output open (CTest waits for its pipes to close) or the lock.

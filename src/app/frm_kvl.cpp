@@ -100,7 +100,7 @@ void frmKVL::CreateControls() {
         cboStrength.AddItem(win32::Widen(kStrengthTable[k].name), kStrengthTable[k].level);
 
     Label2.Create(form, idLabel2, L"Windows being monitored", {150, 90, 2205, 225});
-    Label1.Create(form, idLabel1, L"** = Disabled", {2730, 120, 1005, 195});
+    Label1.Create(form, idLabel1, L"** = Disabled", {2730, 120, 1005, 195}, SS_LEFTNOWORDWRAP);
     lstItems.Create(form, idLstItems, {390, 510, 4485, 2400});
     SetWindowSubclass(lstItems.Handle(), ListSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
     chkDisable.Create(form, idChkDisable, L"Disable All Monitoring", {390, 3150, 1815, 255});

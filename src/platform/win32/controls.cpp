@@ -385,7 +385,7 @@ HFONT DialogFont() {
         // 8.25 points at 96 dots per inch is 11 pixels.
         HFONT f = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+                              DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
         return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }();
     return font;
