@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/window_watcher.h"
 
 namespace kvl {
 
@@ -92,9 +91,8 @@ std::optional<std::int16_t> ParseStoredInteger(std::string_view text) {
     return static_cast<std::int16_t>(value);
 }
 
-void LoadSettings(SettingsStore& store, Settings& settings, WindowWatcher& watcher) {
+void LoadSettings(SettingsStore& store, Settings& settings) {
     settings.DebugMode = ReadInteger(store, kGeneral, "DebugMode", 0);
-    watcher.DebugLevel(settings.DebugMode);
 
     const int strength = ReadInteger(store, kGeneral, "Strength", kDefaultStrength);
     settings.Strength = strength >= 0 && strength < static_cast<int>(kStrengthTable.size())

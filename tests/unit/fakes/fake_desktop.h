@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "engine/caption_match.h"
-#include "engine/utf8.h"
 #include "platform/desktop.h"
+#include "platform/utf8.h"
 
 namespace kvl::fakes {
 
