@@ -8,6 +8,7 @@
 #include "engine/caption_match.h"
 #include "engine/keystroke_step.h"
 #include "engine/window_actions.h"
+#include "platform/blanks.h"
 #include "platform/shell.h"
 #include "platform/timer.h"
 #include "platform/utf8.h"
@@ -26,17 +27,8 @@ constexpr int kDefaultWaitMinutes = 3;
 // and should catch it as soon as it shows.
 constexpr std::int16_t kCommandLineStrength = 1;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -89,8 +81,8 @@ std::string ArgumentsOf(std::string_view commandLine) {
         const auto close = commandLine.find('"', 1);
         i = close == std::string_view::npos ? commandLine.size() : close + 1;
     }
-    while (i < commandLine.size() && commandLine[i] != ' ' && commandLine[i] != '\t') ++i;
-    while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
+    while (i < commandLine.size() && !IsBlank(commandLine[i])) ++i;
+    while (i < commandLine.size() && IsBlank(commandLine[i])) ++i;
     return std::string(commandLine.substr(i));
 }
 

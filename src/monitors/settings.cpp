@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/blanks.h"
 
 namespace kvl {
 
@@ -71,9 +72,7 @@ bool WriteMonitorExactly(SettingsStore& store, const std::string& section, const
 std::string MonitorSection(int slot) { return "Monitor" + std::to_string(slot); }
 
 std::optional<std::int16_t> ParseStoredInteger(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    text = TrimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';
