@@ -313,7 +313,8 @@ HWND FindActivationTarget(std::string_view title, HWND preferred) {
         title, reinterpret_cast<WindowHandle>(preferred), preferredCaption, [&] {
             std::vector<ShownWindow> shown;
             for (HWND h : TopLevelHwnds())
-                if (IsWindowVisible(h)) shown.push_back({reinterpret_cast<WindowHandle>(h), caption(h)});
+                if (IsWindowVisible(h))
+                    shown.push_back({reinterpret_cast<WindowHandle>(h), caption(h)});
             return shown;
         });
     return ToHwnd(chosen);
