@@ -22,6 +22,8 @@ elseif(KVL_TESTS)
     target_compile_options(kvl_unit_tests PRIVATE ${KVL_WARNINGS} ${KVL_SANITIZE})
     target_link_libraries(kvl_unit_tests PRIVATE kvl_core GTest::gtest_main)
     add_test(NAME unit COMMAND kvl_unit_tests)
+    # No file of src/ includes a folder above its own layer.
+    add_test(NAME layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
 
     include(cmake/fuzz_host.cmake)
 endif()

@@ -7,13 +7,13 @@
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "engine/dispatch.h"
-#include "engine/window_watcher.h"
-#include "platform/win32/clock_win32.h"
 #include "platform/clock.h"
 #include "platform/shell.h"
+#include "platform/win32/clock_win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/resources/resource.h"
 #include "platform/win32/unicode.h"
+#include "platform/window_watcher.h"
 
 namespace kvl {
 
@@ -159,7 +159,8 @@ void frmKVL::InitApp() {
     tray1_ = std::make_unique<win32::TrayIcon>(Handle(), kTrayMessage);
     tray1_->SetIcon(trayImage2_.get());
     tray1_->SetTip(kTrayTip);
-    LoadSettings(services_.store, settings_, services_.watcher);
+    LoadSettings(services_.store, settings_);
+    services_.watcher.DebugLevel(settings_.DebugMode);
     cboStrength.SetListIndex(settings_.Strength);
     if (CommandLineMode()) {
         // The one-shot run neither shows the window nor changes the monitoring.
@@ -199,7 +200,7 @@ void frmKVL::FillList() {
 void frmKVL::RefreshMe() {
     SaveSettings(services_.store, settings_);
     ClearTable(settings_.Monitors);
-    LoadSettings(services_.store, settings_, services_.watcher);
+    LoadSettings(services_.store, settings_);
     cboStrength.SetListIndex(settings_.Strength);
     FillList();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Start-up decisions of the main window that need no platform.
 
-#include "app/twips.h"
+#include "platform/twips.h"
 
 namespace kvl {
 

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
+#include <utility>
 
 #include "engine/caption_match.h"
-#include "engine/utf8.h"
-#include "engine/window_watcher.h"
+#include "engine/keystroke_step.h"
+#include "engine/window_actions.h"
+#include "platform/blanks.h"
 #include "platform/shell.h"
 #include "platform/timer.h"
+#include "platform/utf8.h"
+#include "platform/window_watcher.h"
 
 namespace kvl {
 
@@ -22,17 +27,8 @@ constexpr int kDefaultWaitMinutes = 3;
 // and should catch it as soon as it shows.
 constexpr std::int16_t kCommandLineStrength = 1;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -85,8 +81,8 @@ std::string ArgumentsOf(std::string_view commandLine) {
         const auto close = commandLine.find('"', 1);
         i = close == std::string_view::npos ? commandLine.size() : close + 1;
     }
-    while (i < commandLine.size() && commandLine[i] != ' ' && commandLine[i] != '\t') ++i;
-    while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
+    while (i < commandLine.size() && !IsBlank(commandLine[i])) ++i;
+    while (i < commandLine.size() && IsBlank(commandLine[i])) ++i;
     return std::string(commandLine.substr(i));
 }
 
@@ -243,6 +239,41 @@ CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
     timer.SetInterval(minutes);
     timer.Enable(true);
     return CommandLineOutcome::Waiting;
+}
+
+int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
+                          Shell& shell) {
+    // Switches are matched as written, in small letters; the first present in this order wins.
+    static constexpr std::pair<std::string_view, std::string_view> kActions[] = {
+        {"/close", "close"}, {"/hide", "hide"}, {"/min", "minimize"},
+        {"/max", "maximize"}, {"/restore", "restore"}};
+    const auto* action = std::find_if(std::begin(kActions), std::end(kActions), [&](const auto& a) {
+        return commandLine.find(a.first) != std::string_view::npos;
+    });
+    bool nothingDone = action == std::end(kActions);
+    if (!nothingDone) SetWindowState(desktop, window, action->second);
+
+    const auto at = commandLine.find("/sendkeys");
+    if (at != std::string_view::npos) {
+        // Only a text in brackets is typed: without "[" or "]" there is nothing to cut, and
+        // typing a piece of the command line itself into the window would be wrong.
+        std::string keys;
+        const auto open = commandLine.find('[', at);
+        if (open != std::string_view::npos) {
+            const auto close = commandLine.find(']', open + 1);
+            if (close != std::string_view::npos)
+                keys = std::string(commandLine.substr(open + 1, close - open - 1));
+        }
+        RunKeystrokeStep(desktop, WindowCaption(desktop, window), keys, 0, window);
+        nothingDone = false;
+    }
+
+    if (!nothingDone) return kExitActed;
+    shell.MessageBox(
+        "I found your window but you didn't instruct me to do anything meaningful once I "
+        "found it. " + CommandLineReference(),
+        kTitle);
+    return kExitNothingAsked;
 }
 
 }  // namespace kvl

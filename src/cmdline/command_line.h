@@ -6,8 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/window_handle.h"
+
 namespace kvl {
 
+class Desktop;
 class Shell;
 class WindowWatcher;
 class MinuteTimer;
@@ -50,5 +53,11 @@ enum class CommandLineOutcome {
 // What was done before a failure stays done: a launched program keeps running.
 CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
                                   WindowWatcher& watcher, MinuteTimer& timer);
+
+// The one-shot mode's action on the window it waited for: the first window-state switch of
+// the command line, then "/sendkeys". The caller ends the program afterwards, with the exit
+// code returned: kExitActed, or kExitNothingAsked after the message that says so.
+int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
+                          Shell& shell);
 
 }  // namespace kvl

@@ -1,5 +1,7 @@
 #include "editor/editor_fields.h"
 
+#include "platform/blanks.h"
+
 namespace kvl {
 
 std::string NumberedDescription(int slot) {
@@ -7,9 +9,7 @@ std::string NumberedDescription(int slot) {
 }
 
 std::optional<std::int16_t> ParsePauseSeconds(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    text = TrimBlanks(text);
 
     const std::size_t point = text.find('.');
     std::string_view whole = text.substr(0, point);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/twips.h"
 #include "engine/window_actions.h"
+#include "platform/twips.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/unicode.h"

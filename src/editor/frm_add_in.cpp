@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/twips.h"
 #include "editor/special_keys.h"
+#include "platform/twips.h"
 #include "platform/win32/display.h"
 #include "platform/win32/unicode.h"
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/utf8.h"
+#include "platform/utf8.h"
 
 namespace kvl {
 

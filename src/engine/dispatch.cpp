@@ -1,13 +1,9 @@
 #include "engine/dispatch.h"
 
-#include <algorithm>
 #include <string>
-#include <utility>
 
-#include "cmdline/command_line.h"
 #include "engine/keystroke_step.h"
 #include "engine/window_actions.h"
-#include "platform/shell.h"
 
 namespace kvl {
 
@@ -44,41 +40,6 @@ bool MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record, int wat
     RecordTrigger(record, window, now);
     ApplyMonitor(monitor, window, desktop);
     return true;
-}
-
-int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
-                          Shell& shell) {
-    // Switches are matched as written, in small letters; the first present in this order wins.
-    static constexpr std::pair<std::string_view, std::string_view> kActions[] = {
-        {"/close", "close"}, {"/hide", "hide"}, {"/min", "minimize"},
-        {"/max", "maximize"}, {"/restore", "restore"}};
-    const auto* action = std::find_if(std::begin(kActions), std::end(kActions), [&](const auto& a) {
-        return commandLine.find(a.first) != std::string_view::npos;
-    });
-    bool nothingDone = action == std::end(kActions);
-    if (!nothingDone) SetWindowState(desktop, window, action->second);
-
-    const auto at = commandLine.find("/sendkeys");
-    if (at != std::string_view::npos) {
-        // Only a text in brackets is typed: without "[" or "]" there is nothing to cut, and
-        // typing a piece of the command line itself into the window would be wrong.
-        std::string keys;
-        const auto open = commandLine.find('[', at);
-        if (open != std::string_view::npos) {
-            const auto close = commandLine.find(']', open + 1);
-            if (close != std::string_view::npos)
-                keys = std::string(commandLine.substr(open + 1, close - open - 1));
-        }
-        RunKeystrokeStep(desktop, WindowCaption(desktop, window), keys, 0, window);
-        nothingDone = false;
-    }
-
-    if (!nothingDone) return kExitActed;
-    shell.MessageBox(
-        "I found your window but you didn't instruct me to do anything meaningful once I "
-        "found it. " + CommandLineReference(),
-        "KVL");
-    return kExitNothingAsked;
 }
 
 }  // namespace kvl

@@ -2,16 +2,13 @@
 // Joins the window watcher to the monitor table: registration of the watches, and what
 // happens when a watched window opens.
 
-#include <string_view>
-
 #include "engine/trigger_guard.h"
-#include "engine/window_watcher.h"
 #include "monitors/settings.h"
+#include "platform/window_watcher.h"
 
 namespace kvl {
 
 class Desktop;
-class Shell;
 
 // Saves, then hands the watcher one watch per monitor in table order, so that a watch
 // identifier is a table slot. While "Disable All Monitoring" is ticked the level stays 0.
@@ -27,11 +24,5 @@ void ApplyMonitor(const Monitor& monitor, WindowHandle window, Desktop& desktop)
 // table and a repeat report are ignored.
 bool MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record, int watchId,
                        WindowHandle window, const LocalTime& now, Desktop& desktop);
-
-// The one-shot mode's action on the window it waited for: the first window-state switch of
-// the command line, then "/sendkeys". The caller ends the program afterwards, with the exit
-// code returned: kExitActed, or kExitNothingAsked after the message that says so.
-int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
-                          Shell& shell);
 
 }  // namespace kvl

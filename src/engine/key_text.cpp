@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "engine/utf8.h"
+#include "platform/utf8.h"
 
 namespace kvl {
 

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "engine/key_text.h"
-#include "engine/utf8.h"
+#include "platform/utf8.h"
 
 namespace kvl {
 

@@ -5,8 +5,8 @@
 #include <array>
 #include <optional>
 
-#include "engine/window_watcher.h"
 #include "platform/clock.h"
+#include "platform/window_watcher.h"
 
 namespace kvl {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/caption_match.h"
-#include "engine/window_watcher.h"
+#include "platform/window_watcher.h"
 
 namespace kvl {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/window_watcher.h"
+#include "platform/blanks.h"
 
 namespace kvl {
 
@@ -72,9 +72,7 @@ bool WriteMonitorExactly(SettingsStore& store, const std::string& section, const
 std::string MonitorSection(int slot) { return "Monitor" + std::to_string(slot); }
 
 std::optional<std::int16_t> ParseStoredInteger(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    text = TrimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';
@@ -92,9 +90,8 @@ std::optional<std::int16_t> ParseStoredInteger(std::string_view text) {
     return static_cast<std::int16_t>(value);
 }
 
-void LoadSettings(SettingsStore& store, Settings& settings, WindowWatcher& watcher) {
+void LoadSettings(SettingsStore& store, Settings& settings) {
     settings.DebugMode = ReadInteger(store, kGeneral, "DebugMode", 0);
-    watcher.DebugLevel(settings.DebugMode);
 
     const int strength = ReadInteger(store, kGeneral, "Strength", kDefaultStrength);
     settings.Strength = strength >= 0 && strength < static_cast<int>(kStrengthTable.size())

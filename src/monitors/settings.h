@@ -7,12 +7,10 @@
 #include <string_view>
 
 #include "monitors/monitor.h"
-#include "monitors/settings_store.h"
 #include "monitors/strength.h"
+#include "platform/settings_store.h"
 
 namespace kvl {
-
-class WindowWatcher;
 
 struct Settings {
     MonitorTable Monitors;
@@ -25,9 +23,9 @@ std::string MonitorSection(int slot);
 // A stored integer: decimal text in the 16-bit range, blanks around it allowed.
 std::optional<std::int16_t> ParseStoredInteger(std::string_view text);
 
-// Reads the options and the monitors; the debug level goes to the watcher. Values that
-// cannot be read fall back to the key's default.
-void LoadSettings(SettingsStore& store, Settings& settings, WindowWatcher& watcher);
+// Reads the options and the monitors. Values that cannot be read fall back to the key's
+// default.
+void LoadSettings(SettingsStore& store, Settings& settings);
 
 // Writes "Strength" and the kept monitors as Monitor0 onwards without gaps. Failing steps
 // are skipped, and the writes are ordered so that no monitor stored before the save is

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/key_text.h"
-#include "engine/window_watcher.h"
+#include "platform/key_sequence.h"
+#include "platform/window_handle.h"
 
 namespace kvl {
 

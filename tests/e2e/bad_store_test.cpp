@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_watcher.h"
 #include "monitors/settings.h"
 #include "platform/win32/unicode.h"
 #include "support/wintest.h"
@@ -65,8 +64,7 @@ DWORD TypeOf(const win32::RegistryStore& store, std::string_view section, const 
 
 std::vector<std::string> StoredDescriptions(win32::RegistryStore& store) {
     Settings s;
-    fakes::FakeWatcher watcher;
-    LoadSettings(store, s, watcher);
+    LoadSettings(store, s);
     std::vector<std::string> out;
     for (int i = 0; i < MonitorCount(s.Monitors); ++i)
         out.push_back(s.Monitors[static_cast<std::size_t>(i)].Description);

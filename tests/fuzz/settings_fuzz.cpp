@@ -26,7 +26,6 @@
 #include <utility>
 #include <vector>
 
-#include "fakes/fake_watcher.h"
 #include "fakes/memory_store.h"
 #include "monitors/settings.h"
 
@@ -208,10 +207,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryStore& store = plan.store;
 
     Settings settings;
-    fakes::FakeWatcher watcher;
-    LoadSettings(store, settings, watcher);
+    LoadSettings(store, settings);
     CHECK(settings.Strength >= 0 && settings.Strength <= 5);
-    CHECK(watcher.debug == settings.DebugMode);
     const int count = MonitorCount(settings.Monitors);
     const int loadedStrength = settings.Strength;
 
@@ -244,8 +241,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     Settings reloaded;
-    fakes::FakeWatcher watcher2;
-    LoadSettings(store, reloaded, watcher2);
+    LoadSettings(store, reloaded);
     const int reloadedCount = MonitorCount(reloaded.Monitors);
     const auto reloadedEnd = reloaded.Monitors.begin() + reloadedCount;
     CHECK(reloaded.DebugMode == settings.DebugMode);

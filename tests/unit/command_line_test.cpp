@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fake_desktop.h"
 #include "fakes/fake_minute_timer.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_watcher.h"
@@ -283,6 +284,65 @@ TEST_F(RunCommandLineTest, SwitchesInsideOtherValuesAreFoundByPlainSearch) {
     EXPECT_EQ(Run("/caption[report /wait[2] done]"), CommandLineOutcome::Waiting);
     EXPECT_EQ(watcher.watches, (std::vector<fakes::FakeWatcher::Watch>{{"report /wait[2", false}}));
     EXPECT_EQ(timer.intervals, std::vector<int>{2});
+}
+
+using fakes::FakeDesktop;
+using Op = FakeDesktop::Op;
+
+class CommandLineBranch : public ::testing::Test {
+protected:
+    void SetUp() override { window = desktop.AddWindow("Untitled - Notepad"); }
+    void Run(std::string_view commandLine) {
+        CommandLineWindowOpen(commandLine, window, desktop, shell);
+    }
+    std::vector<int> ShowCommands() const {
+        std::vector<int> out;
+        for (const auto& c : desktop.CallsOf(Op::Show)) out.push_back(c.command);
+        return out;
+    }
+
+    FakeDesktop desktop;
+    fakes::FakeShell shell;
+    WindowHandle window = 0;
+};
+
+TEST_F(CommandLineBranch, OnlyTheFirstSwitchInItsOrderActs) {
+    Run("/caption[notepad] /max /min");
+    EXPECT_EQ(ShowCommands(), std::vector<int>{2});
+    EXPECT_TRUE(shell.boxes.empty());
+}
+
+TEST_F(CommandLineBranch, ASwitchInsideAValueCountsButCapitalsDoNot) {
+    Run("/caption[/hide me]");
+    EXPECT_EQ(ShowCommands(), std::vector<int>{0});
+
+    desktop.calls.clear();
+    Run("/caption[notepad] /MAX");
+    EXPECT_TRUE(desktop.calls.empty());
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0].title, "KVL");
+    EXPECT_EQ(shell.boxes[0].text,
+              "I found your window but you didn't instruct me to do anything meaningful once I "
+              "found it. " + CommandLineReference());
+}
+
+TEST_F(CommandLineBranch, SendKeysTypesTheBracketedTextIntoTheWindowByItsOwnCaption) {
+    Run("/caption[notepad] /sendkeys[Hi~]");
+    const auto activations = desktop.CallsOf(Op::Activate);
+    ASSERT_EQ(activations.size(), 1u);
+    EXPECT_EQ(activations[0].title, "Untitled - Notepad");
+    const KeySequence expected = {{0, U'H', 0}, {0, U'i', 0}, {vk::kReturn, 0, 0}};
+    EXPECT_EQ(desktop.Typed(), std::vector<KeySequence>{expected});
+    EXPECT_TRUE(shell.boxes.empty());
+}
+
+TEST_F(CommandLineBranch, SendKeysWithoutBracketsTypesNothingAndSaysNothing) {
+    for (std::string_view line : {"/caption[notepad] /sendkeys", "/caption[x] /sendkeys[abc"}) {
+        desktop.calls.clear();
+        Run(line);
+        for (const auto& keys : desktop.Typed()) EXPECT_TRUE(keys.empty()) << line;
+        EXPECT_TRUE(shell.boxes.empty()) << line;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "cmdline/command_line.h"
 #include "engine/dispatch.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_shell.h"
@@ -97,62 +96,6 @@ TEST_F(Dispatch, PausesBelongToTheirStep) {
     ASSERT_TRUE(Open(0, w));
     EXPECT_EQ(desktop.nowMs, 6000u);  // a, 2 s, b, 2 s, 2 s; then c at once
     EXPECT_EQ(desktop.Typed().size(), 3u);
-}
-
-class CommandLineBranch : public ::testing::Test {
-protected:
-    void SetUp() override { window = desktop.AddWindow("Untitled - Notepad"); }
-    void Run(std::string_view commandLine) {
-        CommandLineWindowOpen(commandLine, window, desktop, shell);
-    }
-    std::vector<int> ShowCommands() const {
-        std::vector<int> out;
-        for (const auto& c : desktop.CallsOf(Op::Show)) out.push_back(c.command);
-        return out;
-    }
-
-    FakeDesktop desktop;
-    fakes::FakeShell shell;
-    WindowHandle window = 0;
-};
-
-TEST_F(CommandLineBranch, OnlyTheFirstSwitchInItsOrderActs) {
-    Run("/caption[notepad] /max /min");
-    EXPECT_EQ(ShowCommands(), std::vector<int>{2});
-    EXPECT_TRUE(shell.boxes.empty());
-}
-
-TEST_F(CommandLineBranch, ASwitchInsideAValueCountsButCapitalsDoNot) {
-    Run("/caption[/hide me]");
-    EXPECT_EQ(ShowCommands(), std::vector<int>{0});
-
-    desktop.calls.clear();
-    Run("/caption[notepad] /MAX");
-    EXPECT_TRUE(desktop.calls.empty());
-    ASSERT_EQ(shell.boxes.size(), 1u);
-    EXPECT_EQ(shell.boxes[0].title, "KVL");
-    EXPECT_EQ(shell.boxes[0].text,
-              "I found your window but you didn't instruct me to do anything meaningful once I "
-              "found it. " + CommandLineReference());
-}
-
-TEST_F(CommandLineBranch, SendKeysTypesTheBracketedTextIntoTheWindowByItsOwnCaption) {
-    Run("/caption[notepad] /sendkeys[Hi~]");
-    const auto activations = desktop.CallsOf(Op::Activate);
-    ASSERT_EQ(activations.size(), 1u);
-    EXPECT_EQ(activations[0].title, "Untitled - Notepad");
-    const KeySequence expected = {{0, U'H', 0}, {0, U'i', 0}, {vk::kReturn, 0, 0}};
-    EXPECT_EQ(desktop.Typed(), std::vector<KeySequence>{expected});
-    EXPECT_TRUE(shell.boxes.empty());
-}
-
-TEST_F(CommandLineBranch, SendKeysWithoutBracketsTypesNothingAndSaysNothing) {
-    for (std::string_view line : {"/caption[notepad] /sendkeys", "/caption[x] /sendkeys[abc"}) {
-        desktop.calls.clear();
-        Run(line);
-        for (const auto& keys : desktop.Typed()) EXPECT_TRUE(keys.empty()) << line;
-        EXPECT_TRUE(shell.boxes.empty()) << line;
-    }
 }
 
 }  // namespace

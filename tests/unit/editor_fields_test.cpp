@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_watcher.h"
 #include "fakes/memory_store.h"
 #include "monitors/settings.h"
 
@@ -192,7 +191,6 @@ TEST(SlotAfterDeletion, FollowsTheMonitorWhenTheTableClosesUp) {
 // still hold the monitor it was showing.
 TEST(SlotAfterDeletion, AgreesWithTheSaveAndReloadOfTheTable) {
     fakes::MemoryStore store;
-    fakes::FakeWatcher watcher;
     for (int deleted = 0; deleted < 4; ++deleted) {
         for (int edited = 0; edited < 4; ++edited) {
             store.sections.clear();
@@ -204,7 +202,7 @@ TEST(SlotAfterDeletion, AgreesWithTheSaveAndReloadOfTheTable) {
             s.Monitors[deleted].Deleted = -1;
             SaveSettings(store, s);
             ClearTable(s.Monitors);
-            LoadSettings(store, s, watcher);
+            LoadSettings(store, s);
 
             const int slot = SlotAfterDeletion(edited, deleted);
             if (edited == deleted) {

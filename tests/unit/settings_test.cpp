@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "fakes/fake_watcher.h"
 #include "fakes/memory_store.h"
 #include "monitors/settings.h"
 
 namespace kvl {
 namespace {
 
-using fakes::FakeWatcher;
 using fakes::MemoryStore;
 
 Monitor Make(std::string description, std::string caption = "cap") {
@@ -37,8 +35,7 @@ MemoryStore::Section Stored(const Monitor& m) {
 
 Settings Load(MemoryStore& store) {
     Settings s;
-    FakeWatcher watcher;
-    LoadSettings(store, s, watcher);
+    LoadSettings(store, s);
     return s;
 }
 
@@ -46,11 +43,10 @@ TEST(LoadSettings, EmptyStoreGivesEmptyTableDefaultStrengthAndDebugLevel) {
     MemoryStore store;
     Settings s;
     s.Strength = 0;
-    FakeWatcher watcher;
-    LoadSettings(store, s, watcher);
+    LoadSettings(store, s);
     EXPECT_EQ(MonitorCount(s.Monitors), 0);
     EXPECT_EQ(s.Strength, 3);
-    EXPECT_EQ(watcher.debug, 0);
+    EXPECT_EQ(s.DebugMode, 0);
 
     SaveSettings(store, s);
     ASSERT_EQ(store.sections.size(), 1u);
@@ -63,8 +59,7 @@ TEST(LoadSettings, DefaultsApplyOnlyToMissingKeys) {
     store.sections["Monitor1"] = {{"Description", "   "}, {"WindowState", ""}, {"Disable", "1"}};
     store.sections["General"] = {{"DebugMode", "2"}, {"Strength", "4"}};
     Settings s;
-    FakeWatcher watcher;
-    LoadSettings(store, s, watcher);
+    LoadSettings(store, s);
     ASSERT_EQ(MonitorCount(s.Monitors), 2);  // blanks are a real description
     EXPECT_EQ(s.Monitors[0].WindowState, "Restore");
     EXPECT_EQ(s.Monitors[0].Disable, 0);
@@ -72,7 +67,7 @@ TEST(LoadSettings, DefaultsApplyOnlyToMissingKeys) {
     EXPECT_EQ(s.Monitors[1].WindowState, "");
     EXPECT_EQ(s.Monitors[1].Disable, 1);
     EXPECT_EQ(s.Strength, 4);
-    EXPECT_EQ(watcher.debug, 2);
+    EXPECT_EQ(s.DebugMode, 2);
 }
 
 TEST(LoadSettings, UnreadableNumbersFallBackToTheKeysDefault) {
@@ -82,10 +77,9 @@ TEST(LoadSettings, UnreadableNumbersFallBackToTheKeysDefault) {
                                   {"ExactMatch", "40000"},     {"SendKeysPause0", "2.5"},
                                   {"SendKeysPause1", " -7 "},  {"SendKeysPause2", "-32768"}};
     Settings s;
-    FakeWatcher watcher;
-    LoadSettings(store, s, watcher);
+    LoadSettings(store, s);
     EXPECT_EQ(s.Strength, 3);
-    EXPECT_EQ(watcher.debug, 0);
+    EXPECT_EQ(s.DebugMode, 0);
     EXPECT_EQ(s.Monitors[0].Disable, 0);
     EXPECT_EQ(s.Monitors[0].ExactMatch, 0);
     EXPECT_EQ(s.Monitors[0].SendKeysPause, (std::array<std::int16_t, 3>{0, -7, -32768}));
@@ -114,8 +108,7 @@ TEST(LoadSettings, StopsAtTheFirstMissingSectionAndLeavesLaterSlotsAlone) {
     Settings s;
     s.Monitors[2] = Make("left over");
     s.Monitors[1].Caption = "kept";
-    FakeWatcher watcher;
-    LoadSettings(store, s, watcher);
+    LoadSettings(store, s);
     EXPECT_EQ(s.Monitors[0], Make("A"));
     EXPECT_EQ(s.Monitors[1].Description, "");
     EXPECT_EQ(s.Monitors[1].Caption, "kept");  // the end marker's other fields stay
@@ -143,8 +136,7 @@ TEST(SaveSettings, ClosesTheGapOfADeletedMonitor) {
 
     // The refresh cycle: clear and load closes the gap in memory too.
     ClearTable(s.Monitors);
-    FakeWatcher watcher;
-    LoadSettings(store, s, watcher);
+    LoadSettings(store, s);
     EXPECT_EQ(MonitorCount(s.Monitors), 2);
     EXPECT_EQ(s.Monitors[1], Make("C"));
 }

@@ -75,7 +75,7 @@ TEST(TwipsToPixels, RoundsHalfToEven) {
 }  // namespace
 }  // namespace kvl
 
-#include "app/colour_depth.h"
+#include "platform/colour_depth.h"
 
 namespace kvl {
 namespace {

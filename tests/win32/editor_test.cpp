@@ -50,7 +50,7 @@ class TestHost final : public EditorHost {
         ++refreshes;
         SaveSettings(store_, settings);
         ClearTable(settings.Monitors);
-        LoadSettings(store_, settings, watcher);
+        LoadSettings(store_, settings);
     }
     void RegisterWatches() override {
         ++registrations;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/window_watcher.h"
 #include "monitors/settings.h"
 #include "support/wintest.h"
 
@@ -11,15 +10,6 @@ namespace {
 
 using wintest::ScopedStore;
 using wintest::UniqueName;
-
-struct NullWatcher final : WindowWatcher {
-    void ClearWatches() override {}
-    void AddWatch(std::string_view, bool) override {}
-    void MonitorStrength(std::int16_t) override {}
-    void DebugLevel(std::int16_t l) override { debug = l; }
-    void OnWindowOpen(WindowOpenHandler) override {}
-    std::int16_t debug = -1;
-};
 
 TEST(RegistryStore, KeepsTextsPerApplicationSectionAndKey) {
     ScopedStore scoped(UniqueName(L"KVLStore"));
@@ -78,14 +68,13 @@ TEST(RegistryStore, ValuesOfOtherTypesOrSizesLoadAsDefaults) {
     RegCloseKey(key);
 
     Settings s;
-    NullWatcher watcher;
-    LoadSettings(store, s, watcher);
+    LoadSettings(store, s);
     ASSERT_EQ(MonitorCount(s.Monitors), 1);
     EXPECT_EQ(s.Monitors[0].Disable, 0);
     EXPECT_EQ(s.Monitors[0].WindowState, "Restore");
     EXPECT_EQ(s.Monitors[0].Caption.size(), huge.size());
     EXPECT_EQ(s.Strength, 1);
-    EXPECT_EQ(watcher.debug, 0);
+    EXPECT_EQ(s.DebugMode, 0);
 
     SaveSettings(store, s);
     EXPECT_EQ(store.Read("Monitor0", "Disable"), "0");

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/twips.h"
+#include "platform/twips.h"
 
 namespace kvl::win32 {
 

@@ -1,11 +1,12 @@
 #include "platform/win32/desktop_win32.h"
 
 #include <algorithm>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 
-#include "engine/caption_match.h"
+#include "engine/activation_target.h"
+#include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl::win32 {
@@ -79,11 +80,6 @@ bool AwaitFront(HWND target, ULONGLONG deadline) {
         if (front && !IsInFront(target)) return false;
     }
     return true;
-}
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows) {
-    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
-    return TRUE;
 }
 
 INPUT KeyInput(WORD vk, WORD scan, DWORD flags) {
@@ -286,8 +282,7 @@ std::string Win32Desktop::Caption(WindowHandle window, std::size_t maxUnits) {
 }
 
 std::vector<WindowHandle> Win32Desktop::TopLevelWindows() {
-    std::vector<HWND> all;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    const std::vector<HWND> all = TopLevelHwnds();
     std::vector<WindowHandle> windows;
     windows.reserve(all.size());
     for (HWND h : all) windows.push_back(reinterpret_cast<WindowHandle>(h));
@@ -310,27 +305,19 @@ void Win32Desktop::PostClose(WindowHandle window) {
 }
 
 HWND FindActivationTarget(std::string_view title, HWND preferred) {
-    const std::u32string wanted = FoldCase(title);
-    auto folded = [](HWND h) { return FoldCase(Narrow(TitleOf(h, 4096))); };
-    if (preferred && IsWindow(preferred) && IsWindowVisible(preferred) &&
-        folded(preferred).find(wanted) != std::u32string::npos)
-        return preferred;
-    // An empty title would name every window.
-    if (wanted.empty()) return nullptr;
-
-    std::vector<HWND> all;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
-    std::vector<HWND> shown;
-    std::copy_if(all.begin(), all.end(), std::back_inserter(shown),
-                 [](HWND h) { return IsWindowVisible(h) != FALSE; });
-    std::vector<std::u32string> captions;
-    captions.reserve(shown.size());
-    for (HWND h : shown) captions.push_back(folded(h));
-    for (std::size_t k = 0; k < shown.size(); ++k)
-        if (captions[k] == wanted) return shown[k];
-    for (std::size_t k = 0; k < shown.size(); ++k)
-        if (captions[k].find(wanted) != std::u32string::npos) return shown[k];
-    return nullptr;
+    auto caption = [](HWND h) { return Narrow(TitleOf(h, 4096)); };
+    std::optional<std::string> preferredCaption;
+    if (preferred && IsWindow(preferred) && IsWindowVisible(preferred))
+        preferredCaption = caption(preferred);
+    const WindowHandle chosen = ActivationTarget(
+        title, reinterpret_cast<WindowHandle>(preferred), preferredCaption, [&] {
+            std::vector<ShownWindow> shown;
+            for (HWND h : TopLevelHwnds())
+                if (IsWindowVisible(h))
+                    shown.push_back({reinterpret_cast<WindowHandle>(h), caption(h)});
+            return shown;
+        });
+    return ToHwnd(chosen);
 }
 
 bool Win32Desktop::Activate(std::string_view title, WindowHandle preferred) {

@@ -1,7 +1,7 @@
 #include "platform/win32/display.h"
 
-#include "app/colour_depth.h"
-#include "app/twips.h"
+#include "platform/colour_depth.h"
+#include "platform/twips.h"
 #include "platform/win32/handles.h"
 
 namespace kvl::win32 {

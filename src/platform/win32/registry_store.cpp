@@ -5,20 +5,13 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl::win32 {
 
 std::wstring RegistryStore::AppNameOfThisProgram() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = ThisProgramPath();
     const auto slash = path.find_last_of(L"\\/");
     std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
     const auto dot = name.find_last_of(L'.');

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "monitors/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace kvl::win32 {
 

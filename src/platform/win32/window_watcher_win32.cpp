@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/win32/system_library.h"
+#include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl::win32 {
@@ -31,17 +32,6 @@ constexpr DWORD kDwmCloaked = 14;
 std::vector<std::pair<HWINEVENTHOOK, Win32WindowWatcher*>>& HookOwners() {
     static std::vector<std::pair<HWINEVENTHOOK, Win32WindowWatcher*>> owners;
     return owners;
-}
-
-BOOL CALLBACK CollectWindow(HWND h, LPARAM lp) {
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-    return TRUE;
-}
-
-std::vector<HWND> TopLevelWindows() {
-    std::vector<HWND> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
 }
 
 bool IsTopLevel(HWND hwnd) { return GetAncestor(hwnd, GA_ROOT) == hwnd; }
@@ -189,7 +179,7 @@ LRESULT CALLBACK Win32WindowWatcher::SinkProc(HWND hwnd, UINT msg, WPARAM wp, LP
 
 void Win32WindowWatcher::EnsureBaseline() {
     if (!tracker_.NeedsBaseline() || level_ <= 0) return;
-    const std::vector<HWND> windows = TopLevelWindows();
+    const std::vector<HWND> windows = TopLevelHwnds();
     std::vector<WindowSnapshot> snaps;
     snaps.reserve(windows.size());
     std::vector<WindowView> views;
@@ -260,7 +250,7 @@ void Win32WindowWatcher::ProcessRechecks() {
 void Win32WindowWatcher::Poll() {
     if (level_ <= 0) return;
     EnsureBaseline();
-    const std::vector<HWND> windows = TopLevelWindows();
+    const std::vector<HWND> windows = TopLevelHwnds();
     std::unordered_set<WindowHandle> alive;
     alive.reserve(windows.size());
     for (HWND h : windows) alive.insert(reinterpret_cast<WindowHandle>(h));

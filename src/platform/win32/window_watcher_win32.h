@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/watch_tracker.h"
-#include "engine/window_watcher.h"
 #include "platform/win32/handles.h"
+#include "platform/window_watcher.h"
 
 namespace kvl::win32 {
 

@@ -6,13 +6,14 @@
 #include <cstdint>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "engine/caption_match.h"
-#include "engine/utf8.h"
+#include "engine/activation_target.h"
 #include "platform/desktop.h"
+#include "platform/utf8.h"
 
 namespace kvl::fakes {
 
@@ -129,17 +130,15 @@ public:
 
 private:
     WindowHandle Choose(std::string_view title, WindowHandle preferred) const {
-        const std::u32string folded = FoldCase(title);
-        auto caption = [&](WindowHandle w) { return FoldCase(windows.at(w).caption); };
-        if (windows.count(preferred) && windows.at(preferred).visible &&
-            caption(preferred).find(folded) != std::u32string::npos)
-            return preferred;
-        if (folded.empty()) return 0;
-        for (WindowHandle w : zOrder)
-            if (windows.at(w).visible && caption(w) == folded) return w;
-        for (WindowHandle w : zOrder)
-            if (windows.at(w).visible && caption(w).find(folded) != std::u32string::npos) return w;
-        return 0;
+        std::optional<std::string> preferredCaption;
+        if (windows.count(preferred) && windows.at(preferred).visible)
+            preferredCaption = windows.at(preferred).caption;
+        return ActivationTarget(title, preferred, preferredCaption, [&] {
+            std::vector<ShownWindow> shown;
+            for (WindowHandle w : zOrder)
+                if (windows.at(w).visible) shown.push_back({w, windows.at(w).caption});
+            return shown;
+        });
     }
 
     WindowHandle nextHandle_ = 0x1000;

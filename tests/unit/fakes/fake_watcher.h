@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/window_watcher.h"
+#include "platform/window_watcher.h"
 
 namespace kvl::fakes {
 

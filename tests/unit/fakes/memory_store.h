@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "monitors/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace kvl::fakes {
 

@@ -1,4 +1,4 @@
-#include "monitors/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace kvl {
 

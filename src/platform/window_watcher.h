@@ -6,10 +6,9 @@
 #include <functional>
 #include <string_view>
 
-namespace kvl {
+#include "platform/window_handle.h"
 
-// A top-level window handle as a number; 0 is no window.
-using WindowHandle = std::uintptr_t;
+namespace kvl {
 
 class WindowWatcher {
 public:
