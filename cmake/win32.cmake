@@ -67,7 +67,9 @@ if(KVL_TESTS)
     endfunction()
 
     file(GLOB KVL_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
-    kvl_wine_test(kvl_win32_tests ${KVL_WIN32_TEST_SOURCES})
+    # The forms load their menus, texts and icons from the program's resources.
+    kvl_wine_test(kvl_win32_tests ${KVL_WIN32_TEST_SOURCES}
+                  ${CMAKE_SOURCE_DIR}/src/platform/win32/resources/forms.rc)
     add_dependencies(kvl_win32_tests kvl_target)  # the shell tests launch it
 
     # The forms once more on displays of other depths, each with an Xvfb and a prefix of its

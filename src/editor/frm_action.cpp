@@ -8,6 +8,8 @@
 #include "engine/window_actions.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/display.h"
+#include "platform/win32/resource_text.h"
+#include "platform/win32/resources/resource.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl {
@@ -15,7 +17,6 @@ namespace kvl {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KVL.frmAction";
-constexpr wchar_t kCaption[] = L"Monitor Editor";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 constexpr int kClientWidthTwips = 6450;
@@ -79,8 +80,8 @@ constexpr TwipsRect kApplyAt{4650, 6120, 1185, 495};
 
 // Shared by every editor window for the life of the program, as the class background.
 HBRUSH TealBrush() {
-    static const HBRUSH brush = CreateSolidBrush(kTeal);
-    return brush;
+    static const win32::UniqueBrush brush(CreateSolidBrush(kTeal));
+    return brush.get();
 }
 
 // A combo box's own height follows its selection field, whose height it takes in item
@@ -138,7 +139,7 @@ void frmAction::Form_Load() {
     const double left = screenW / 2 - outer.cx * kTwipsPerPixel / 2.0;
     const double top = screenH / 2 - outer.cy * kTwipsPerPixel / 2.0;
     if (!Create({kClassName, nullptr, TealBrush(), 0, true},
-                {kCaption,
+                {win32::Widen(kEditorCaption).c_str(),
                  kStyle,
                  kExStyle,
                  {TwipsToPixels(left), TwipsToPixels(top), outer.cx, outer.cy}})) {
@@ -293,17 +294,11 @@ LRESULT frmAction::OnControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, b
             }
             return 0;
         }
-        case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
             for (int k = 0; k < kKeystrokeSteps; ++k) {
                 if (hwnd != txtSendKeys[static_cast<std::size_t>(k)].Handle()) continue;
-                const int button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4;
-                const int shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
-                                  (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-                const float x = static_cast<float>(static_cast<short>(LOWORD(lp))) * kTwipsPerPixel;
-                const float y = static_cast<float>(static_cast<short>(HIWORD(lp))) * kTwipsPerPixel;
-                txtSendKeys_MouseDown(k, button, shift, x, y);
+                txtSendKeys_MouseDown(k, {static_cast<short>(LOWORD(lp)) * kTwipsPerPixel,
+                                          static_cast<short>(HIWORD(lp)) * kTwipsPerPixel});
             }
             return 0;
         case WM_CONTEXTMENU:
@@ -390,7 +385,7 @@ bool frmAction::ApplyProc() {
 
 void frmAction::ShowMessage(std::string_view text) {
     const std::wstring wide = win32::Widen(text);
-    host_.ModalLoop([&] { MessageBoxW(Handle(), wide.c_str(), L"KVL", MB_OK); });
+    host_.ModalLoop([&] { MessageBoxW(Handle(), wide.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK); });
 }
 
 void frmAction::LowColorMode() {
@@ -412,7 +407,7 @@ void frmAction::LowColorMode() {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void frmAction::cmdOK_Click(int) {
+void frmAction::cmdOK_Click() {
     if (!ApplyProc()) return;
     // The watches follow at once: left to the next registration, the watcher would go on
     // firing this monitor's new actions on windows with its old caption.
@@ -420,11 +415,11 @@ void frmAction::cmdOK_Click(int) {
     DestroyWindow(Handle());  // may delete this object: nothing may follow
 }
 
-void frmAction::cmdApply_Click(int) {
+void frmAction::cmdApply_Click() {
     if (ApplyProc()) host_.RegisterWatches();
 }
 
-void frmAction::cmdCancel_Click(int) {
+void frmAction::cmdCancel_Click() {
     DestroyWindow(Handle());  // may delete this object: nothing may follow
 }
 
@@ -433,22 +428,18 @@ void frmAction::cmdAddIn_Click(int index) {
     GetWindowRect(Handle(), &editor);
     // The button's place in its keystroke frame, as the picker has always been placed.
     const TwipsRect button = cmdAddIn[static_cast<std::size_t>(index)].Position();
-    const POINT at{button.left - kFrame4At.left + editor.left * kTwipsPerPixel + 600,
-                   button.top - kFrame4At.top + editor.top * kTwipsPerPixel + 4000};
-    if (!picker_)
-        picker_ = std::make_unique<frmAddIn>(
-            [this](int field, const std::wstring& entry) { AppendToSendKeys(field, entry); });
-    picker_->ShowFor(index, Handle(), at);
+    ShowPicker(index, {button.left - kFrame4At.left + editor.left * kTwipsPerPixel + 600,
+                       button.top - kFrame4At.top + editor.top * kTwipsPerPixel + 4000});
 }
 
-void frmAction::txtSendKeys_MouseDown(int index, int button, int, float x, float y) {
-    if (button != 2) return;
-    // The pointer's place inside the field serves as the picker's place on the screen.
-    const POINT at{static_cast<LONG>(x), static_cast<LONG>(y)};
+// The pointer's place inside the field serves as the picker's place on the screen.
+void frmAction::txtSendKeys_MouseDown(int index, POINT inField) { ShowPicker(index, inField); }
+
+void frmAction::ShowPicker(int field, POINT at) {
     if (!picker_)
         picker_ = std::make_unique<frmAddIn>(
-            [this](int field, const std::wstring& entry) { AppendToSendKeys(field, entry); });
-    picker_->ShowFor(index, Handle(), at);
+            [this](int target, const std::wstring& entry) { AppendToSendKeys(target, entry); });
+    picker_->ShowFor(field, Handle(), at);
 }
 
 void frmAction::AppendToSendKeys(int index, const std::wstring& entry) {
@@ -484,13 +475,13 @@ void frmAction::OnDestroyed() {
 }
 
 void frmAction::OnCommand(int id, HWND from, int code) {
-    if (id == IDCANCEL && !from) return cmdCancel_Click(0);  // Escape
+    if (id == IDCANCEL && !from) return cmdCancel_Click();  // Escape
     if (!from) return;
     for (int i = 0; i < 2 && code == BN_CLICKED; ++i) {
         const auto n = static_cast<std::size_t>(i);
-        if (from == cmdOK[n].Handle()) return cmdOK_Click(i);
-        if (from == cmdCancel[n].Handle()) return cmdCancel_Click(i);
-        if (from == cmdApply[n].Handle()) return cmdApply_Click(i);
+        if (from == cmdOK[n].Handle()) return cmdOK_Click();
+        if (from == cmdCancel[n].Handle()) return cmdCancel_Click();
+        if (from == cmdApply[n].Handle()) return cmdApply_Click();
     }
     for (int k = 0; k < kKeystrokeSteps; ++k) {
         const auto n = static_cast<std::size_t>(k);
@@ -500,7 +491,6 @@ void frmAction::OnCommand(int id, HWND from, int code) {
     if (from == chkExact.Handle() && code == BN_CLICKED) return chk_Click(chkExact);
     if (from == chkDisable.Handle() && code == BN_CLICKED) return chk_Click(chkDisable);
     if (from == txtName.Handle() && code == EN_SETFOCUS) return txtName_GotFocus();
-    if (from == txtCaption.Handle() && code == CBN_EDITCHANGE) return txtCaption_Change();
 }
 
 LRESULT frmAction::OnControlColour(HDC dc, HWND control) {

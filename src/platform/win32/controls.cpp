@@ -168,9 +168,9 @@ LRESULT CALLBACK Frame::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT fills everything
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, 0)));
+            PaintDC paint(hwnd);
+            const HDC dc = paint.get();
+            Selection font(dc, reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, 0)));
             // Colours come from the parent, as for a static control.
             auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
                 GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -196,8 +196,6 @@ LRESULT CALLBACK Frame::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 SetBkMode(dc, TRANSPARENT);
                 DrawTextW(dc, text, n, &caption, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
             }
-            SelectObject(dc, oldFont);
-            EndPaint(hwnd, &ps);
             return 0;
         }
         default:
@@ -273,28 +271,28 @@ void StyledButton::Draw(const DRAWITEMSTRUCT& item, HBRUSH background) {
 
     // Paint the corners like the background, then a rounded glossy face on top.
     FillRect(dc, &r, background ? background : GetSysColorBrush(COLOR_BTNFACE));
-    HRGN face = CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, 10, 10);
-    SelectClipRgn(dc, face);
-    FillVertical(dc, r, top, bottom);
-    RECT gloss = r;
-    gloss.bottom = r.top + (r.bottom - r.top) / 2;
-    FillVertical(dc, gloss, Mix(top, RGB(255, 255, 255), 0.35), top);
-    SelectClipRgn(dc, nullptr);
-    HBRUSH edge = CreateSolidBrush(RGB(8, 30, 70));
-    FrameRgn(dc, face, edge, 1, 1);
-    DeleteObject(edge);
-    DeleteObject(face);
+    const UniqueRegion face(CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, 10, 10));
+    {
+        ClipTo clip(dc, face.get());
+        FillVertical(dc, r, top, bottom);
+        RECT gloss = r;
+        gloss.bottom = r.top + (r.bottom - r.top) / 2;
+        FillVertical(dc, gloss, Mix(top, RGB(255, 255, 255), 0.35), top);
+    }
+    const UniqueBrush edge(CreateSolidBrush(RGB(8, 30, 70)));
+    FrameRgn(dc, face.get(), edge.get(), 1, 1);
 
     wchar_t text[128] = L"";
     GetWindowTextW(item.hwndItem, text, 128);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, disabled ? RGB(200, 200, 200) : RGB(255, 255, 255));
-    HGDIOBJ old = SelectObject(dc, DialogFont());
     if (pressed) OffsetRect(&r, 1, 1);
     const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE |
                         ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0);
-    DrawTextW(dc, text, -1, &r, format);
-    SelectObject(dc, old);
+    {
+        Selection font(dc, DialogFont());
+        DrawTextW(dc, text, -1, &r, format);
+    }
     if (focused) {
         RECT f = item.rcItem;
         InflateRect(&f, -4, -4);
@@ -321,33 +319,25 @@ bool CandyScreen::Create(HWND parent, int id, const TwipsRect& at) {
     return true;
 }
 
-CandyScreen::~CandyScreen() {
-    if (brush_) DeleteObject(brush_);
-    if (bitmap_) DeleteObject(bitmap_);
-}
-
 void CandyScreen::Render() {
     // A form loaded again creates its screen again.
-    if (brush_) DeleteObject(brush_);
-    if (bitmap_) DeleteObject(bitmap_);
     RECT r{};
     GetClientRect(hwnd_, &r);
-    HDC screen = GetDC(hwnd_);
-    HDC dc = CreateCompatibleDC(screen);
-    bitmap_ = CreateCompatibleBitmap(screen, r.right, r.bottom);
-    HGDIOBJ old = SelectObject(dc, bitmap_);
-    FillVertical(dc, r, kCandyTop, kCandyBottom);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ReleaseDC(hwnd_, screen);
-    brush_ = CreatePatternBrush(bitmap_);
+    const WindowDC screen(hwnd_);
+    const UniqueDC dc(CreateCompatibleDC(screen.get()));
+    bitmap_.reset(CreateCompatibleBitmap(screen.get(), r.right, r.bottom));
+    {
+        Selection canvas(dc.get(), bitmap_.get());
+        FillVertical(dc.get(), r, kCandyTop, kCandyBottom);
+    }
+    brush_.reset(CreatePatternBrush(bitmap_.get()));
 }
 
 HBRUSH CandyScreen::BrushFor(HDC dc, HWND control) const {
     POINT origin{0, 0};
     MapWindowPoints(control, hwnd_, &origin, 1);
     SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
-    return brush_;
+    return brush_.get();
 }
 
 LRESULT CALLBACK CandyScreen::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -358,7 +348,7 @@ LRESULT CALLBACK CandyScreen::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         RECT r{};
         GetClientRect(hwnd, &r);
         SetBrushOrgEx(reinterpret_cast<HDC>(wp), 0, 0, nullptr);
-        FillRect(reinterpret_cast<HDC>(wp), &r, self->brush_);
+        FillRect(reinterpret_cast<HDC>(wp), &r, self->brush_.get());
         return 1;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/twips.h"
+#include "platform/win32/handles.h"
 
 namespace kvl::win32 {
 
@@ -148,14 +149,13 @@ public:
     bool Create(HWND parent, int id, const TwipsRect& at);
     // A brush of the gradient aligned for `control`, for WM_CTLCOLOR* replies.
     HBRUSH BrushFor(HDC dc, HWND control) const;
-    ~CandyScreen() override;
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void Render();
 
-    HBITMAP bitmap_ = nullptr;
-    HBRUSH brush_ = nullptr;
+    UniqueBitmap bitmap_;
+    UniqueBrush brush_;
 };
 
 // Takes a control out of the visual styles, so that it draws with the colours its parent
