@@ -12,8 +12,8 @@ target_compile_definitions(kvl_core PUBLIC ${KVL_WIN_DEFINES})
 
 file(GLOB KVL_WIN_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp
-    ${CMAKE_SOURCE_DIR}/src/app/frm_*.cpp
-    ${CMAKE_SOURCE_DIR}/src/editor/frm_*.cpp)
+    ${CMAKE_SOURCE_DIR}/src/app/win32/*.cpp
+    ${CMAKE_SOURCE_DIR}/src/editor/win32/*.cpp)
 list(FILTER KVL_WIN_SOURCES EXCLUDE REGEX "/winmain\\.cpp$")
 
 add_library(kvl_win32 STATIC ${KVL_WIN_SOURCES})
@@ -21,7 +21,7 @@ target_include_directories(kvl_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(kvl_win32 PRIVATE ${KVL_WARNINGS})
 target_link_libraries(kvl_win32 PUBLIC kvl_core ${KVL_WIN_LIBS})
 
-add_executable(KVL WIN32 src/platform/win32/winmain.cpp src/platform/win32/resources/kvl.rc)
+add_executable(KVL WIN32 src/app/win32/winmain.cpp src/platform/win32/resources/kvl.rc)
 target_compile_options(KVL PRIVATE ${KVL_WARNINGS})
 target_link_options(KVL PRIVATE ${KVL_WIN_LINK} -municode -s)
 target_link_libraries(KVL PRIVATE kvl_win32)

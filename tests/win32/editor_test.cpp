@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "app/main_window_policy.h"
-#include "editor/frm_action.h"
+#include "editor/win32/frm_action.h"
 #include "engine/dispatch.h"
 #include "monitors/settings.h"
 #include "platform/win32/display.h"

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "app/frm_kvl.h"
+#include "app/win32/frm_kvl.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_watcher.h"
 #include "platform/win32/clock_win32.h"

@@ -12,7 +12,7 @@
 
 #include "app/icon_animation.h"
 #include "app/main_window_policy.h"
-#include "editor/frm_action.h"
+#include "editor/win32/frm_action.h"
 #include "engine/trigger_guard.h"
 #include "monitors/settings.h"
 #include "platform/win32/controls.h"

@@ -21,7 +21,7 @@
 
 #include "editor/editor_fields.h"
 #include "editor/editor_host.h"
-#include "editor/frm_add_in.h"
+#include "editor/win32/frm_add_in.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"

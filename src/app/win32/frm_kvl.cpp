@@ -1,4 +1,4 @@
-#include "app/frm_kvl.h"
+#include "app/win32/frm_kvl.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

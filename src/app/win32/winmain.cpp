@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "app/frm_kvl.h"
+#include "app/win32/frm_kvl.h"
 #include "cmdline/command_line.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/desktop_win32.h"

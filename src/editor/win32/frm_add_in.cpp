@@ -1,4 +1,4 @@
-#include "editor/frm_add_in.h"
+#include "editor/win32/frm_add_in.h"
 
 #include <commctrl.h>
 

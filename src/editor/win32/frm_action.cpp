@@ -1,4 +1,4 @@
-#include "editor/frm_action.h"
+#include "editor/win32/frm_action.h"
 
 #include <commctrl.h>
 
