@@ -28,6 +28,18 @@ bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass,
     return hwnd_ != nullptr;
 }
 
+bool Control::CreateOwnControl(MessageTarget& target, HWND parent, int id,
+                               const WindowClass& windowClass, std::wstring_view text, DWORD style,
+                               const TwipsRect& at) {
+    const RECT r = PixelRect(at);
+    hwnd_ = CreateRoutedWindow(target, windowClass, WS_EX_CONTROLPARENT, std::wstring(text).c_str(),
+                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | style,
+                               {r.left, r.top, r.right - r.left, r.bottom - r.top}, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+    if (hwnd_) SetFont(DialogFont());
+    return hwnd_ != nullptr;
+}
+
 void Control::Move(const TwipsRect& at) {
     const RECT r = PixelRect(at);
     MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
@@ -134,32 +146,20 @@ bool ForwardChildNotification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LR
 }
 
 bool Frame::Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{sizeof wc};
-        wc.lpfnWndProc = Proc;
-        wc.cbWndExtra = sizeof(HFONT);
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = L"KVL.Frame";
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
-    if (!CreateControl(parent, id, L"KVL.Frame", text, WS_CLIPCHILDREN, at)) return false;
-    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE,
-                      GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-    return true;
+    static const WindowClass frameClass(L"KVL.Frame");
+    return CreateOwnControl(*this, parent, id, frameClass, text, 0, at);
 }
 
-LRESULT CALLBACK Frame::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Frame::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT forwarded = 0;
     if (ForwardChildNotification(hwnd, msg, wp, lp, forwarded)) return forwarded;
     switch (msg) {
         case WM_SETFONT:
-            SetWindowLongPtrW(hwnd, 0, static_cast<LONG_PTR>(wp));
+            font_ = reinterpret_cast<HFONT>(wp);
             if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
         case WM_GETFONT:
-            return GetWindowLongPtrW(hwnd, 0);
+            return reinterpret_cast<LRESULT>(font_);
         case WM_SETTEXT: {
             const LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
             InvalidateRect(hwnd, nullptr, TRUE);
@@ -170,7 +170,7 @@ LRESULT CALLBACK Frame::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_PAINT: {
             PaintDC paint(hwnd);
             const HDC dc = paint.get();
-            Selection font(dc, reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, 0)));
+            Selection font(dc, font_);
             // Colours come from the parent, as for a static control.
             auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
                 GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -302,19 +302,8 @@ void StyledButton::Draw(const DRAWITEMSTRUCT& item, HBRUSH background) {
 }
 
 bool CandyScreen::Create(HWND parent, int id, const TwipsRect& at) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{sizeof wc};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = L"KVL.CandyScreen";
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
-    if (!CreateControl(parent, id, L"KVL.CandyScreen", L"", WS_CLIPCHILDREN, at)) return false;
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE,
-                      GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    static const WindowClass screenClass(L"KVL.CandyScreen");
+    if (!CreateOwnControl(*this, parent, id, screenClass, L"", 0, at)) return false;
     Render();
     return true;
 }
@@ -340,15 +329,14 @@ HBRUSH CandyScreen::BrushFor(HDC dc, HWND control) const {
     return brush_.get();
 }
 
-LRESULT CALLBACK CandyScreen::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<CandyScreen*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+LRESULT CandyScreen::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT forwarded = 0;
     if (ForwardChildNotification(hwnd, msg, wp, lp, forwarded)) return forwarded;
-    if (msg == WM_ERASEBKGND && self && self->brush_) {
+    if (msg == WM_ERASEBKGND && brush_) {
         RECT r{};
         GetClientRect(hwnd, &r);
         SetBrushOrgEx(reinterpret_cast<HDC>(wp), 0, 0, nullptr);
-        FillRect(reinterpret_cast<HDC>(wp), &r, self->brush_.get());
+        FillRect(reinterpret_cast<HDC>(wp), &r, brush_.get());
         return 1;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

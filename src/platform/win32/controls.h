@@ -9,6 +9,7 @@
 
 #include "app/twips.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/window.h"
 
 namespace kvl::win32 {
 
@@ -41,6 +42,9 @@ public:
 protected:
     bool CreateControl(HWND parent, int id, const wchar_t* windowClass, std::wstring_view text,
                        DWORD style, const TwipsRect& at, DWORD exStyle = 0);
+    // A control of one of our own classes, its messages going to `target`.
+    bool CreateOwnControl(MessageTarget& target, HWND parent, int id, const WindowClass& windowClass,
+                          std::wstring_view text, DWORD style, const TwipsRect& at);
 
     HWND hwnd_ = nullptr;
 };
@@ -131,12 +135,14 @@ public:
 
 // A captioned frame that holds other controls. It passes its children's notifications on
 // to its own parent, and asks that parent for its colours as a static control would.
-class Frame : public Control {
+class Frame : public Control, private MessageTarget {
 public:
     bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at);
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+
+    HFONT font_ = nullptr;
 };
 
 // Containers pass what their children tell them on to the form that owns them all.
@@ -144,14 +150,14 @@ bool ForwardChildNotification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LR
 
 // A gradient background that holds other controls: hiding it hides what it holds. Controls
 // of the form drawn over it paint their background with Brush(), so they look transparent.
-class CandyScreen : public Control {
+class CandyScreen : public Control, private MessageTarget {
 public:
     bool Create(HWND parent, int id, const TwipsRect& at);
     // A brush of the gradient aligned for `control`, for WM_CTLCOLOR* replies.
     HBRUSH BrushFor(HDC dc, HWND control) const;
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
     void Render();
 
     UniqueBitmap bitmap_;
