@@ -76,6 +76,30 @@ bool frmKVL::LoadMenus() {
     return mnuEditTop_ && mnuStats_ && mnuPopUp_;
 }
 
+void frmKVL::BindEvents() {
+    cmdOK.onClick = [this] { cmdOK_Click(); };
+    cmdOK256.onClick = [this] { cmdOK_Click(); };
+    cmdOK.background = [this](HDC dc) { return CandyScreen1.BrushFor(dc, cmdOK.Handle()); };
+    chkDisable.onClick = [this] { chkDisable_Click(); };
+    lstItems.onDblClick = [this] { lstItems_DblClick(); };
+}
+
+void frmKVL::OnMenuCommand(UINT id) {
+    static constexpr std::pair<UINT, void (frmKVL::*)()> kHandlers[] = {
+        {mnuExit, &frmKVL::mnuExit_Click},
+        {mnuNew, &frmKVL::mnuNew_Click},
+        {mnuEdit, &frmKVL::mnuEdit_Click},
+        {mnuDelete, &frmKVL::mnuDelete_Click},
+        {mnuHelp, &frmKVL::mnuHelp_Click},
+        {mnuCommnadHelp, &frmKVL::mnuCommnadHelp_Click},
+        {mnuEditMon, &frmKVL::Tray1_MouseDblClick},
+        {mnuDisable, &frmKVL::mnuDisable_Click},
+        {mnuClose, &frmKVL::mnuClose_Click},
+    };
+    for (const auto& [command, handler] : kHandlers)
+        if (command == id) return (this->*handler)();
+}
+
 bool frmKVL::CreateControls() {
     HWND form = Handle();
     bool made = CandyScreen1.Create(form, idCandyScreen1, {0, 0, 5325, 3855});
@@ -88,6 +112,7 @@ bool frmKVL::CreateControls() {
     made = cmdOK.Create(form, idCmdOK, L"OK", {2250, 3060, 2625, 480}) && made;
     made = cmdOK256.Create(form, idCmdOK256, L"OK", {2940, 2880, 1245, 525}) && made;
     if (!made) return false;
+    BindEvents();
     SetWindowSubclass(lstItems.Handle(), ListSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
     // A themed check box draws its caption in the theme's colour, whatever the form says.
     win32::UseClassicLook(chkDisable.Handle());
@@ -469,49 +494,19 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORLISTBOX:
             return OnControlColour(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-        case WM_DRAWITEM: {
-            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-            if (item->CtlID == static_cast<UINT>(idCmdOK)) {
-                win32::StyledButton::Draw(*item, CandyScreen1.BrushFor(item->hDC, item->hwndItem));
-                return TRUE;
-            }
-            return FALSE;
-        }
+        case WM_DRAWITEM:
+            return win32::RouteToControl(msg, wp, lp);
         case kTrayMessage:
             OnTrayEvent(LOWORD(lp), {GET_X_LPARAM(wp), GET_Y_LPARAM(wp)});
             return 0;
-        case WM_COMMAND: {
-            const int id = LOWORD(wp), code = HIWORD(wp);
-            if (id == idCmdOK || id == idCmdOK256) {
-                if (code == BN_CLICKED) cmdOK_Click();
-                return 0;
-            }
-            if (id == idChkDisable) {
-                if (code == BN_CLICKED) chkDisable_Click();
-                return 0;
-            }
-            if (id == idLstItems) {
-                if (code == LBN_DBLCLK) lstItems_DblClick();
-                return 0;
-            }
-            if (id == IDCANCEL) {  // Escape, as the dialog manager hands it on
+        case WM_COMMAND:
+            if (win32::RouteToControl(msg, wp, win32::CommandSender(Handle(), wp, lp))) return 0;
+            if (LOWORD(wp) == IDCANCEL) {  // Escape, as the dialog manager hands it on
                 SendMessageW(Handle(), WM_CLOSE, 0, 0);
                 return 0;
             }
-            switch (id) {
-                case mnuExit: mnuExit_Click(); break;
-                case mnuNew: mnuNew_Click(); break;
-                case mnuEdit: mnuEdit_Click(); break;
-                case mnuDelete: mnuDelete_Click(); break;
-                case mnuHelp: mnuHelp_Click(); break;
-                case mnuCommnadHelp: mnuCommnadHelp_Click(); break;
-                case mnuEditMon: Tray1_MouseDblClick(); break;
-                case mnuDisable: mnuDisable_Click(); break;
-                case mnuClose: mnuClose_Click(); break;
-                default: break;
-            }
+            if (lp == 0) OnMenuCommand(LOWORD(wp));
             return 0;
-        }
         default:
             return Default(msg, wp, lp);
     }

@@ -121,6 +121,8 @@ private:
     void EndProgram(int exitCode = 0);
     bool LoadMenus();
     bool CreateControls();
+    void BindEvents();
+    void OnMenuCommand(UINT id);
     void SetMonitoringSwitch(bool ticked);
     void ModalLoop(const std::function<void()>& run);
     void Timer1_Timer();

@@ -243,6 +243,7 @@ void frmAction::CreateControls() {
     for (auto& button : cmdAddIn)
         SetWindowPos(button.Handle(), HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    BindEvents();
     SetDefaultButton(cmdOK[0].Id());
     // Leaving the caption names the monitor; a right click in a keystroke field opens the
     // picker.
@@ -474,23 +475,31 @@ void frmAction::OnDestroyed() {
     if (!quiet_) host_.EditorClosed();  // may delete this object: nothing may follow
 }
 
-void frmAction::OnCommand(int id, HWND from, int code) {
-    if (id == IDCANCEL && !from) return cmdCancel_Click();  // Escape
-    if (!from) return;
-    for (int i = 0; i < 2 && code == BN_CLICKED; ++i) {
-        const auto n = static_cast<std::size_t>(i);
-        if (from == cmdOK[n].Handle()) return cmdOK_Click();
-        if (from == cmdCancel[n].Handle()) return cmdCancel_Click();
-        if (from == cmdApply[n].Handle()) return cmdApply_Click();
+void frmAction::BindEvents() {
+    for (std::size_t i = 0; i < 2; ++i) {
+        cmdOK[i].onClick = [this] { cmdOK_Click(); };
+        cmdCancel[i].onClick = [this] { cmdCancel_Click(); };
+        cmdApply[i].onClick = [this] { cmdApply_Click(); };
     }
     for (int k = 0; k < kKeystrokeSteps; ++k) {
         const auto n = static_cast<std::size_t>(k);
-        if (from == cmdAddIn[n].Handle() && code == BN_CLICKED) return cmdAddIn_Click(k);
-        if (from == txtSendKeys[n].Handle() && code == EN_SETFOCUS) return txtSendKeys_GotFocus(k);
+        cmdAddIn[n].onClick = [this, k] { cmdAddIn_Click(k); };
+        txtSendKeys[n].onGotFocus = [this, k] { txtSendKeys_GotFocus(k); };
     }
-    if (from == chkExact.Handle() && code == BN_CLICKED) return chk_Click(chkExact);
-    if (from == chkDisable.Handle() && code == BN_CLICKED) return chk_Click(chkDisable);
-    if (from == txtName.Handle() && code == EN_SETFOCUS) return txtName_GotFocus();
+    chkExact.onClick = [this] { chk_Click(chkExact); };
+    chkDisable.onClick = [this] { chk_Click(chkDisable); };
+    txtName.onGotFocus = [this] { txtName_GotFocus(); };
+    // The rounded faces leave corners: they show what lies behind each button.
+    auto showBehind = [this](win32::StyledButton& button) {
+        button.background = [this, &button](HDC dc) {
+            return GetParent(button.Handle()) == CandyScreen1.Handle()
+                       ? CandyScreen1.BrushFor(dc, button.Handle())
+                       : TealBrush();
+        };
+    };
+    for (auto* set : {&cmdOK, &cmdCancel, &cmdApply})
+        for (win32::StyledButton& button : *set) showBehind(button);
+    for (win32::StyledButton& button : cmdAddIn) showBehind(button);
 }
 
 LRESULT frmAction::OnControlColour(HDC dc, HWND control) {
@@ -508,17 +517,11 @@ LRESULT frmAction::OnControlColour(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(TealBrush());
 }
 
-void frmAction::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    // The rounded face leaves corners: they show what lies behind the button.
-    win32::StyledButton::Draw(item, GetParent(item.hwndItem) == CandyScreen1.Handle()
-                                        ? CandyScreen1.BrushFor(item.hDC, item.hwndItem)
-                                        : TealBrush());
-}
-
 LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
-            OnCommand(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp));
+            if (win32::RouteToControl(msg, wp, win32::CommandSender(Handle(), wp, lp))) return 0;
+            if (LOWORD(wp) == IDCANCEL && lp == 0) cmdCancel_Click();  // Escape
             return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
@@ -526,8 +529,7 @@ LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORBTN:
             return OnControlColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
         case WM_DRAWITEM:
-            OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-            return TRUE;
+            return win32::RouteToControl(msg, wp, lp);
         case WM_CTLCOLORDLG:
             return reinterpret_cast<LRESULT>(TealBrush());
         case WM_CLOSE:

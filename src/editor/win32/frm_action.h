@@ -104,9 +104,8 @@ class frmAction final : public win32::Window {
     void chk_Click(win32::CheckBox& box);
     void AppendToSendKeys(int index, const std::wstring& entry);
 
-    void OnCommand(int id, HWND from, int code);
+    void BindEvents();
     LRESULT OnControlColour(HDC dc, HWND control);
-    void OnDrawItem(const DRAWITEMSTRUCT& item);
     void ShowMessage(std::string_view text);
 
     // Field behaviour the dialog manager does not give: the caption's leaving, the right

@@ -15,6 +15,33 @@ RECT PixelRect(const TwipsRect& r) {
     return {left, top, left + TwipsToPixels(r.width), top + TwipsToPixels(r.height)};
 }
 
+namespace {
+// The window property that leads from a control's window to its wrapper.
+constexpr wchar_t kWrapperProperty[] = L"KVL.Control";
+}  // namespace
+
+Control::~Control() {
+    if (hwnd_ && IsWindow(hwnd_)) RemovePropW(hwnd_, kWrapperProperty);
+}
+
+bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND && lp) {
+        auto* control = static_cast<Control*>(GetPropW(reinterpret_cast<HWND>(lp), kWrapperProperty));
+        return control && control->Notified(HIWORD(wp));
+    }
+    if (msg == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        auto* control = static_cast<Control*>(GetPropW(item->hwndItem, kWrapperProperty));
+        return control && control->DrawItem(*item);
+    }
+    return false;
+}
+
+LPARAM CommandSender(HWND form, WPARAM wp, LPARAM lp) {
+    if (lp) return lp;
+    return reinterpret_cast<LPARAM>(GetDlgItem(form, LOWORD(wp)));
+}
+
 bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass,
                             std::wstring_view text, DWORD style, const TwipsRect& at,
                             DWORD exStyle) {
@@ -24,8 +51,10 @@ bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass,
                             r.right - r.left, r.bottom - r.top, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
-    if (hwnd_) SetFont(DialogFont());
-    return hwnd_ != nullptr;
+    if (!hwnd_) return false;
+    SetPropW(hwnd_, kWrapperProperty, this);
+    SetFont(DialogFont());
+    return true;
 }
 
 bool Control::CreateOwnControl(MessageTarget& target, HWND parent, int id,
@@ -36,8 +65,10 @@ bool Control::CreateOwnControl(MessageTarget& target, HWND parent, int id,
                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | style,
                                {r.left, r.top, r.right - r.left, r.bottom - r.top}, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
-    if (hwnd_) SetFont(DialogFont());
-    return hwnd_ != nullptr;
+    if (!hwnd_) return false;
+    SetPropW(hwnd_, kWrapperProperty, this);
+    SetFont(DialogFont());
+    return true;
 }
 
 void Control::Move(const TwipsRect& at) {

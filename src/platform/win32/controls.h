@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,7 @@ public:
     Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
-    virtual ~Control() = default;
+    virtual ~Control();
 
     HWND Handle() const { return hwnd_; }
     int Id() const { return GetDlgCtrlID(hwnd_); }
@@ -39,7 +40,20 @@ public:
     // A tip for any window, shown while the pointer rests on it.
     static void AddToolTip(HWND toolTips, HWND tool, const wchar_t* text);
 
+    // What the control told its parent (a WM_COMMAND notification code, or its WM_DRAWITEM),
+    // handed back to the wrapper that made it; true when it was the control's to handle.
+    virtual bool Notified(UINT) { return false; }
+    virtual bool DrawItem(const DRAWITEMSTRUCT&) { return false; }
+
 protected:
+    // Raises an event: a copy runs, since the handler may delete the form and this with it.
+    static bool Raise(const std::function<void()>& event) {
+        if (!event) return false;
+        const std::function<void()> run = event;
+        run();
+        return true;
+    }
+
     bool CreateControl(HWND parent, int id, const wchar_t* windowClass, std::wstring_view text,
                        DWORD style, const TwipsRect& at, DWORD exStyle = 0);
     // A control of one of our own classes, its messages going to `target`.
@@ -57,12 +71,21 @@ public:
     }
 };
 
+// For a form's OnMessage: hands a child's WM_COMMAND or WM_DRAWITEM to the wrapper of the
+// child; true when it took it.
+bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp);
+// The sender of a WM_COMMAND to `form`: a command with none that carries a control's
+// identifier is that control's (the dialog manager presses the default button so).
+LPARAM CommandSender(HWND form, WPARAM wp, LPARAM lp);
+
 class Button : public Control {
 public:
     bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at,
                 DWORD extraStyle = BS_PUSHBUTTON) {
         return CreateControl(parent, id, L"BUTTON", text, WS_TABSTOP | extraStyle, at);
     }
+    std::function<void()> onClick;
+    bool Notified(UINT code) override { return code == BN_CLICKED && Raise(onClick); }
 };
 
 // An owner-drawn push button with a glossy face: keyboard, focus, default-button and
@@ -73,6 +96,12 @@ public:
     // `background` fills the corners the rounded face leaves, so it should match what lies
     // behind the button.
     static void Draw(const DRAWITEMSTRUCT& item, HBRUSH background);
+    // What lies behind the button, for its corners.
+    std::function<HBRUSH(HDC)> background;
+    bool DrawItem(const DRAWITEMSTRUCT& item) override {
+        Draw(item, background ? background(item.hDC) : nullptr);
+        return true;
+    }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
@@ -91,6 +120,8 @@ public:
     // 0 unticked, 1 ticked, 2 greyed.
     int State() const { return static_cast<int>(SendMessageW(hwnd_, BM_GETCHECK, 0, 0)); }
     void SetState(int state) { SendMessageW(hwnd_, BM_SETCHECK, static_cast<WPARAM>(state), 0); }
+    std::function<void()> onClick;
+    bool Notified(UINT code) override { return code == BN_CLICKED && Raise(onClick); }
 };
 
 class ListBox : public Control {
@@ -106,6 +137,11 @@ public:
     int ListIndex() const { return static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0)); }
     void SetListIndex(int i) { SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(i), 0); }
     std::wstring List(int i) const;
+    std::function<void()> onClick;  // the selection changed, by mouse or keys
+    std::function<void()> onDblClick;
+    bool Notified(UINT code) override {
+        return (code == LBN_SELCHANGE && Raise(onClick)) || (code == LBN_DBLCLK && Raise(onDblClick));
+    }
 };
 
 class ComboBox : public Control {
@@ -131,6 +167,8 @@ public:
     bool Create(HWND parent, int id, const TwipsRect& at, DWORD extraStyle = ES_AUTOHSCROLL) {
         return CreateControl(parent, id, L"EDIT", L"", WS_TABSTOP | extraStyle, at, WS_EX_CLIENTEDGE);
     }
+    std::function<void()> onGotFocus;
+    bool Notified(UINT code) override { return code == EN_SETFOCUS && Raise(onGotFocus); }
 };
 
 // A captioned frame that holds other controls. It passes its children's notifications on
