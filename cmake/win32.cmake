@@ -12,6 +12,7 @@ target_compile_definitions(kvl_core PUBLIC ${KVL_WIN_DEFINES})
 
 file(GLOB KVL_WIN_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/controls/*.cpp
     ${CMAKE_SOURCE_DIR}/src/app/win32/*.cpp
     ${CMAKE_SOURCE_DIR}/src/editor/win32/*.cpp)
 list(FILTER KVL_WIN_SOURCES EXCLUDE REGEX "/winmain\\.cpp$")
