@@ -10,27 +10,21 @@ set(KVL_WIN_LIBS user32 gdi32 shell32 comctl32 advapi32 ole32 uuid)
 
 target_compile_definitions(kvl_core PUBLIC ${KVL_WIN_DEFINES})
 
-# The Win32 side, bottom to top; a folder that does not exist yet adds nothing.
+# The Win32 side, bottom to top.
 set(KVL_WIN_SOURCES)
-foreach(folder platform/win32 editor/win32 app/win32)
+foreach(folder platform/win32 platform/win32/controls editor/win32 app/win32)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${folder}/*.cpp)
     list(APPEND KVL_WIN_SOURCES ${sources})
 endforeach()
-list(APPEND KVL_WIN_SOURCES ${KVL_FORM_SOURCES})
 # WinMain is the program's alone; the test programs bring their own main.
 list(FILTER KVL_WIN_SOURCES EXCLUDE REGEX "/winmain\\.cpp$")
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/win32/winmain.cpp)
-    set(KVL_WINMAIN ${CMAKE_SOURCE_DIR}/src/app/win32/winmain.cpp)
-else()
-    set(KVL_WINMAIN ${CMAKE_SOURCE_DIR}/src/platform/win32/winmain.cpp)
-endif()
 
 add_library(kvl_win32 STATIC ${KVL_WIN_SOURCES})
 target_include_directories(kvl_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(kvl_win32 PRIVATE ${KVL_WARNINGS})
 target_link_libraries(kvl_win32 PUBLIC kvl_core ${KVL_WIN_LIBS})
 
-add_executable(KVL WIN32 ${KVL_WINMAIN} src/platform/win32/resources/kvl.rc)
+add_executable(KVL WIN32 src/app/win32/winmain.cpp src/platform/win32/resources/kvl.rc)
 target_compile_options(KVL PRIVATE ${KVL_WARNINGS})
 target_link_options(KVL PRIVATE ${KVL_WIN_LINK} -municode -s)
 target_link_libraries(KVL PRIVATE kvl_win32)
@@ -76,7 +70,9 @@ if(KVL_TESTS)
     endfunction()
 
     file(GLOB KVL_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
-    kvl_wine_test(kvl_win32_tests ${KVL_WIN32_TEST_SOURCES})
+    # The forms load their menus, texts and icons from the program's resources.
+    kvl_wine_test(kvl_win32_tests ${KVL_WIN32_TEST_SOURCES}
+                  ${CMAKE_SOURCE_DIR}/src/platform/win32/resources/forms.rc)
     add_dependencies(kvl_win32_tests kvl_target)  # the shell tests launch it
 
     # The forms once more on displays of other depths, each with an Xvfb and a prefix of its

@@ -5,13 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../src"
 
 layers=(platform monitors engine cmdline editor app platform/win32 editor/win32 app/win32)
-# Forms that still sit beside the core files; they belong to the Win32 side of their folder.
-declare -A placed=([app/frm_kvl]=app/win32 [editor/frm_action]=editor/win32
-                   [editor/frm_add_in]=editor/win32 [platform/win32/winmain]=app/win32)
 
 rank() {  # the layer of a file path relative to src/
     local path=${1%.*} best=-1 len=0 k
-    [[ -n ${placed[$path]:-} ]] && path=${placed[$path]}/x
     for k in "${!layers[@]}"; do
         if [[ $path == "${layers[k]}"/* && ${#layers[k]} -gt $len ]]; then
             best=$k len=${#layers[k]}

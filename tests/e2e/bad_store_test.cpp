@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "monitors/settings.h"
+#include "platform/win32/resources/resource.h"
 #include "platform/win32/unicode.h"
 #include "support/wintest.h"
 
@@ -23,7 +24,6 @@ using wintest::KvlCopy;
 using wintest::WaitFor;
 
 constexpr wchar_t kMainCaption[] = L"Korvel 3.0";
-constexpr WPARAM kExitApplication = 100, kDeleteMonitor = 103;
 
 // Sets a value of any registry type, creating the section as the program would.
 void SetRaw(const win32::RegistryStore& store, std::string_view section, const wchar_t* key,
@@ -127,13 +127,13 @@ protected:
     static LRESULT ListCount(HWND main) { return SendMessageW(ListOf(main), LB_GETCOUNT, 0, 0); }
     // "Exit Application" saves and ends at once.
     void ExitApplication(HWND main) {
-        PostMessageW(main, WM_COMMAND, kExitApplication, 0);
+        PostMessageW(main, WM_COMMAND, IDM_EXIT, 0);
         ASSERT_TRUE(kvl.Wait(20000).has_value());
     }
     // Selects the line and deletes its monitor, as the Monitors menu does.
     void DeleteLine(HWND main, int line) {
         SendMessageW(ListOf(main), LB_SETCURSEL, static_cast<WPARAM>(line), 0);
-        PostMessageW(main, WM_COMMAND, kDeleteMonitor, 0);
+        PostMessageW(main, WM_COMMAND, IDM_DELETE, 0);
     }
 
     KvlCopy copy;

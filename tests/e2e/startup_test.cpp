@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/resources/resource.h"
 #include "support/wintest.h"
 
 namespace kvl {
@@ -77,8 +78,7 @@ TEST_F(KvlRun, CloseHidesTheShownWindowAndEndsTheHiddenOneWithoutSaving) {
 }
 
 TEST_F(KvlRun, ExitCommandsSaveAndTakeTheTrayIconAlong) {
-    constexpr WPARAM kExitApplication = 100, kTrayExit = 109;
-    for (WPARAM command : {kExitApplication, kTrayExit}) {
+    for (WPARAM command : {IDM_EXIT, IDM_TRAY_EXIT}) {
         Start();
         HWND main = AwaitMainWindow();
         ASSERT_TRUE(main);

@@ -13,7 +13,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "editor/frm_action.h"
+#include "app/main_window_policy.h"
+#include "editor/win32/frm_action.h"
 #include "engine/dispatch.h"
 #include "monitors/settings.h"
 #include "platform/win32/display.h"
@@ -36,56 +37,51 @@ using wintest::TestWindow;
 using wintest::UniqueName;
 using wintest::WaitFor;
 
-// What the main window does for the editor, over a real store and a real watcher.
-class TestHost final : public EditorHost {
+// The real watcher, counting how often the watches were handed over.
+class CountingWatcher final : public WindowWatcher {
   public:
-    explicit TestHost(SettingsStore& store) : store_(store) {
-        settings.Strength = 1;  // "Strong": watcher level 2
+    void ClearWatches() override {
+        ++registrations;
+        real.ClearWatches();
+    }
+    void AddWatch(std::string_view caption, bool exact) override { real.AddWatch(caption, exact); }
+    void MonitorStrength(std::int16_t level) override { real.MonitorStrength(level); }
+    void DebugLevel(std::int16_t level) override { real.DebugLevel(level); }
+    void OnWindowOpen(WindowOpenHandler handler) override { real.OnWindowOpen(std::move(handler)); }
+    std::int16_t Level() const { return real.Level(); }
+
+    win32::Win32WindowWatcher real;
+    int registrations = 0;
+};
+
+// The main window's policy as the editor's host, over a real store and a real watcher.
+struct TestHost {
+    explicit TestHost(SettingsStore& store) : policy(store, watcher, false) {
+        policy.CurrentSettings().Strength = 1;  // "Strong": watcher level 2
         watcher.OnWindowOpen([this](int id, WindowHandle w) {
             reports.push_back({id, reinterpret_cast<HWND>(w)});
         });
+        policy.onTableChanged = [this] { ++refreshes; };
+        policy.onEditorClosed = [this] {
+            ++closed;
+            if (onClosed) onClosed();
+        };
     }
-    Settings& CurrentSettings() override { return settings; }
-    void RefreshMe() override {
-        ++refreshes;
-        SaveSettings(store_, settings);
-        ClearTable(settings.Monitors);
-        LoadSettings(store_, settings);
-    }
-    void RegisterWatches() override {
-        ++registrations;
-        kvl::RegisterWatches(store_, settings, watcher, monitoringDisabled);
-    }
-    void PauseWatching() override { watcher.MonitorStrength(0); }
-    void ResumeWatching() override {
-        watcher.MonitorStrength(monitoringDisabled ? 0 : SelectedStrengthLevel(settings.Strength));
-    }
-    void EditorClosed() override {
-        ++closed;
-        if (onClosed) onClosed();
-    }
-    void ModalLoop(const std::function<void()>& run) override { run(); }
-
     // The main window's delete command.
     void Delete(int slot, frmAction* editor) {
-        settings.Monitors[static_cast<std::size_t>(slot)].Deleted = -1;
         if (editor) editor->MonitorDeleted(slot);
-        RefreshMe();
+        policy.DeleteMonitor(slot);
     }
 
     struct Report {
         int id;
         HWND window;
     };
-    Settings settings;
-    win32::Win32WindowWatcher watcher;
+    CountingWatcher watcher;
+    MainWindowPolicy policy;
     std::vector<Report> reports;
-    bool monitoringDisabled = false;
-    int refreshes = 0, registrations = 0, closed = 0;
+    int refreshes = 0, closed = 0;
     std::function<void()> onClosed;
-
-  private:
-    SettingsStore& store_;
 };
 
 std::wstring TextOf(HWND hwnd) {
@@ -180,13 +176,13 @@ class EditorTest : public ::testing::Test {
     }
 
     void StoreMonitors(const std::vector<Monitor>& monitors) {
-        ClearTable(host.settings.Monitors);
-        for (std::size_t i = 0; i < monitors.size(); ++i) host.settings.Monitors[i] = monitors[i];
-        SaveSettings(scoped.Store(), host.settings);
+        ClearTable(host.policy.CurrentSettings().Monitors);
+        for (std::size_t i = 0; i < monitors.size(); ++i) host.policy.CurrentSettings().Monitors[i] = monitors[i];
+        SaveSettings(scoped.Store(), host.policy.CurrentSettings());
     }
 
     frmAction& Open() {
-        editor = std::make_unique<frmAction>(host);
+        editor = std::make_unique<frmAction>(host.policy);
         editor->Load();
         EXPECT_TRUE(editor->Loaded());
         return *editor;
@@ -221,7 +217,7 @@ class EditorTest : public ::testing::Test {
 
 TEST_F(EditorTest, OpensOnANewMonitorAboveEverythingWithMonitoringPaused) {
     StoreMonitors({Make("first", "First")});
-    host.RegisterWatches();
+    host.policy.RegisterWatches();
     ASSERT_EQ(host.watcher.Level(), 2);
 
     frmAction& ed = Open();
@@ -453,7 +449,7 @@ TEST_F(EditorTest, EnterIsOkAndEscapeIsCancel) {
     ASSERT_TRUE(WaitFor([&] { return editor->txtName.Text() == L"By Escape"; }));
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(EditorGone());
-    EXPECT_EQ(MonitorCount(host.settings.Monitors), 1);
+    EXPECT_EQ(MonitorCount(host.policy.CurrentSettings().Monitors), 1);
 }
 
 TEST_F(EditorTest, CreatesAMonitorFromTypingAndListPicks) {
@@ -505,10 +501,10 @@ TEST_F(EditorTest, CreatesAMonitorFromTypingAndListPicks) {
     EXPECT_EQ(Stored(1, "SendKeys1"), "");
     EXPECT_EQ(Stored(1, "SendKeysPause2"), "0");
     EXPECT_EQ(Stored(0, "Description"), "first");
-    EXPECT_EQ(MonitorCount(host.settings.Monitors), 2);
+    EXPECT_EQ(MonitorCount(host.policy.CurrentSettings().Monitors), 2);
 
     // OK hands the watcher the new caption at once, and its level comes back.
-    EXPECT_EQ(host.registrations, 1);
+    EXPECT_EQ(host.watcher.registrations, 1);
     EXPECT_EQ(host.watcher.Level(), 2);
     TestWindow target(caption);
     EXPECT_TRUE(WaitFor([&] {
@@ -567,8 +563,8 @@ TEST_F(EditorTest, EditRecShowsEveryFieldAndStoresHiddenStepsBackUnchanged) {
 
 TEST_F(EditorTest, ApplyStoresWatchesAtOnceAndStaysOpenOnTheSameSlot) {
     StoreMonitors({Make("alpha", "Alpha")});
-    host.RegisterWatches();
-    host.registrations = 0;
+    host.policy.RegisterWatches();
+    host.watcher.registrations = 0;
     const std::wstring caption = UniqueName(L"Applied ");
 
     frmAction& ed = Open();
@@ -579,7 +575,7 @@ TEST_F(EditorTest, ApplyStoresWatchesAtOnceAndStaysOpenOnTheSameSlot) {
     EXPECT_TRUE(ed.Loaded());
     EXPECT_EQ(ed.RecIndex(), 1);
     EXPECT_EQ(Stored(1, "Caption"), win32::Narrow(caption));
-    EXPECT_EQ(host.registrations, 1);
+    EXPECT_EQ(host.watcher.registrations, 1);
     EXPECT_EQ(host.watcher.Level(), 2);  // monitoring runs again while the editor is open
     {
         TestWindow target(caption);
@@ -595,14 +591,14 @@ TEST_F(EditorTest, ApplyStoresWatchesAtOnceAndStaysOpenOnTheSameSlot) {
     SendMessageW(ed.cmdApply[0].Handle(), BM_CLICK, 0, 0);
     SendMessageW(ed.cmdOK[0].Handle(), BM_CLICK, 0, 0);
     ASSERT_TRUE(EditorGone());
-    EXPECT_EQ(MonitorCount(host.settings.Monitors), 2);
+    EXPECT_EQ(MonitorCount(host.policy.CurrentSettings().Monitors), 2);
     EXPECT_EQ(Stored(1, "SendKeys0"), "again");
     EXPECT_EQ(Stored(2, "Description"), "<missing>");
-    EXPECT_EQ(host.registrations, 3);
+    EXPECT_EQ(host.watcher.registrations, 3);
     EXPECT_EQ(host.closed, 1);
 
     // With "Disable All Monitoring" ticked the editor's closing leaves the watcher at 0.
-    host.monitoringDisabled = true;
+    host.policy.SetMonitoringDisabled(true);
     Open();
     SendMessageW(editor->cmdCancel[0].Handle(), BM_CLICK, 0, 0);
     ASSERT_TRUE(EditorGone());
@@ -626,9 +622,9 @@ TEST_F(EditorTest, CancelAndTheCloseBoxStoreNothing) {
     ASSERT_TRUE(EditorGone());
 
     EXPECT_EQ(Stored(0, "Caption"), before);
-    EXPECT_EQ(host.settings.Monitors[0].Caption, "Alpha");
+    EXPECT_EQ(host.policy.CurrentSettings().Monitors[0].Caption, "Alpha");
     EXPECT_EQ(host.refreshes, 0);
-    EXPECT_EQ(host.registrations, 0);
+    EXPECT_EQ(host.watcher.registrations, 0);
     EXPECT_EQ(host.closed, 2);
 
     // The main window may drop the editor the moment it hears of the closing.
@@ -691,8 +687,8 @@ TEST_F(EditorTest, RefusesAFiftyFirstMonitor) {
     EXPECT_TRUE(ed.Loaded());
     EXPECT_EQ(ed.RecIndex(), -1);
     EXPECT_EQ(host.refreshes, 0);
-    EXPECT_EQ(host.registrations, 0);
-    EXPECT_EQ(host.settings.Monitors[50].Description, "");
+    EXPECT_EQ(host.watcher.registrations, 0);
+    EXPECT_EQ(host.policy.CurrentSettings().Monitors[50].Description, "");
     EXPECT_EQ(Stored(49, "Description"), "m49");
 
     // One deleted, the same dialog stores it.
@@ -722,13 +718,13 @@ TEST_F(EditorTest, StaysWithItsMonitorWhenTheMainWindowDeletesOthers) {
     // Its own monitor deleted, the next store makes a new one.
     host.Delete(1, &ed);
     EXPECT_EQ(ed.RecIndex(), -1);
-    ASSERT_EQ(MonitorCount(host.settings.Monitors), 1);
+    ASSERT_EQ(MonitorCount(host.policy.CurrentSettings().Monitors), 1);
     SendMessageW(ed.cmdApply[0].Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(ed.RecIndex(), 1);
     EXPECT_EQ(Stored(0, "Description"), "m1");
     EXPECT_EQ(Stored(1, "Description"), "m2");
     EXPECT_EQ(Stored(1, "Caption"), "edited");
-    EXPECT_EQ(MonitorCount(host.settings.Monitors), 2);
+    EXPECT_EQ(MonitorCount(host.policy.CurrentSettings().Monitors), 2);
 }
 
 TEST_F(EditorTest, NewWhileOpenKeepsTheWorkAndEditRecReplacesIt) {

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "app/frm_kvl.h"
+#include "app/win32/frm_kvl.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_watcher.h"
 #include "platform/win32/clock_win32.h"
@@ -69,7 +69,7 @@ protected:
     void Load(std::wstring commandLine = L"") {
         form = std::make_unique<frmKVL>(frmKVL::Services{scoped.Store(), watcher, shell, desktop,
                                                          clock, commandLine, [this](int) { ++ended; }});
-        form->Form_Load();
+        ASSERT_TRUE(form->Form_Load());
         SetWindowSubclass(form->Handle(), Listen, 1, reinterpret_cast<DWORD_PTR>(this));
     }
     // What the window hears: the tray icon's events and the starts of menu loops.
@@ -123,11 +123,6 @@ protected:
     }
     bool BoxTicked() const {
         return SendMessageW(Item(frmKVL::idChkDisable), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
-    std::wstring MenuText(HMENU menu, UINT position) const {
-        wchar_t text[128] = L"";
-        GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
-        return text;
     }
     POINT TopLeftTwips(int id) const {
         RECT r{};
@@ -261,36 +256,13 @@ TEST_F(MainWindow, NewEditAndDoubleClickOpenTheEditorWhichFollowsDeletions) {
     EXPECT_EQ(Lines(), (std::vector<std::wstring>{L"B", L"C"}));
 }
 
-TEST_F(MainWindow, MenusCarryTheirCaptions) {
-    Load();
-    HMENU bar = GetMenu(form->Handle());
-    ASSERT_EQ(GetMenuItemCount(bar), 3);
-    EXPECT_EQ(MenuText(bar, 0), L"&File");
-    EXPECT_EQ(MenuText(bar, 1), L"&Monitors");
-    EXPECT_EQ(MenuText(bar, 2), L"&Help");
-    EXPECT_EQ(MenuText(GetSubMenu(bar, 0), 0), L"E&xit Application");
-    HMENU monitors = GetSubMenu(bar, 1);
-    EXPECT_EQ(MenuText(monitors, 0), L"&New Monitor");
-    EXPECT_EQ(MenuText(monitors, 1), L"&Edit Monitor");
-    EXPECT_EQ(MenuText(monitors, 2), L"&Delete Monitor");
-    HMENU help = GetSubMenu(bar, 2);
-    EXPECT_EQ(MenuText(help, 0), L"&KVL Help");
-    EXPECT_EQ(MenuText(help, 1), L"&Command Line Reference");
-    HMENU popUp = form->PopUpMenu();
-    ASSERT_EQ(GetMenuItemCount(popUp), 4);
-    EXPECT_EQ(MenuText(popUp, 0), L"&Edit Monitors");
-    EXPECT_EQ(MenuText(popUp, 1), L"&Disable Monitoring");
-    EXPECT_TRUE(GetMenuState(popUp, 2, MF_BYPOSITION) & MF_SEPARATOR);
-    EXPECT_EQ(MenuText(popUp, 3), L"E&xit");
-}
-
 TEST_F(MainWindow, TrayDoubleClickTogglesTheWindowTopmostWithAFreshList) {
     AddMonitor(0, "A");
     Load();
     form->Tray1_MouseDblClick();
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
     AddMonitor(1, "B");
-    form->CurrentSettings().Monitors[1].Description = "B";
+    form->Policy().CurrentSettings().Monitors[1].Description = "B";
     form->Tray1_MouseDblClick();
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);

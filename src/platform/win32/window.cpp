@@ -1,7 +1,8 @@
 #include "platform/win32/window.h"
 
 #include <algorithm>
-#include <set>
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace kvl::win32 {
@@ -14,7 +15,45 @@ std::vector<HWND>& DialogWindows() {
     return windows;
 }
 
+// The one window procedure of every window of ours: the target comes with WM_NCCREATE and
+// is forgotten before WM_NCDESTROY is handed on, after which the target may be gone.
+LRESULT CALLBACK RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(
+                                                   reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    auto* target = reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!target) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return target->HandleMessage(hwnd, msg, wp, lp);
+}
+
 }  // namespace
+
+WindowClass::WindowClass(const wchar_t* name, const Look& look) : name_(name) {
+    WNDCLASSEXW wc{sizeof wc};
+    wc.style = look.style;
+    wc.lpfnWndProc = RouteMessage;
+    wc.cbWndExtra = look.extraBytes;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = look.icon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = look.background;
+    wc.lpszClassName = name_.c_str();
+    atom_ = RegisterClassExW(&wc);
+}
+
+WindowClass::~WindowClass() {
+    if (atom_) UnregisterClassW(name_.c_str(), GetModuleHandleW(nullptr));
+}
+
+HWND CreateRoutedWindow(MessageTarget& target, const WindowClass& windowClass, DWORD exStyle,
+                        const wchar_t* title, DWORD style, const RECT& outer, HWND parent,
+                        HMENU menuOrId) {
+    if (!windowClass.Registered()) return nullptr;
+    return CreateWindowExW(exStyle, windowClass.Name(), title, style, outer.left, outer.top,
+                           outer.right, outer.bottom, parent, menuOrId, GetModuleHandleW(nullptr),
+                           &target);
+}
 
 bool IsOurDialogMessage(MSG& msg) {
     if (!msg.hwnd) return false;
@@ -32,48 +71,31 @@ Window::~Window() {
 }
 
 bool Window::Create(const Class& windowClass, const Frame& frame) {
-    static std::set<std::wstring> registered;
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!registered.contains(windowClass.name)) {
-        WNDCLASSEXW wc{sizeof wc};
-        wc.style = windowClass.style;
-        wc.lpfnWndProc = Dispatch;
-        wc.hInstance = instance;
-        wc.hIcon = windowClass.icon;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = windowClass.background;
-        wc.lpszClassName = windowClass.name;
-        if (windowClass.dialog) wc.cbWndExtra = DLGWINDOWEXTRA;
-        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-        registered.insert(windowClass.name);
-    }
-    const RECT& r = frame.outer;
+    // Each form's class, registered on its first window, for the rest of the program's life.
+    static std::map<std::wstring, std::unique_ptr<WindowClass>> classes;
+    auto& registered = classes[windowClass.name];
+    if (!registered || !registered->Registered())
+        registered = std::make_unique<WindowClass>(
+            windowClass.name, WindowClass::Look{windowClass.icon, windowClass.background,
+                                                windowClass.style,
+                                                windowClass.dialog ? DLGWINDOWEXTRA : 0});
     dialog_ = windowClass.dialog;
-    hwnd_ = CreateWindowExW(frame.exStyle, windowClass.name, frame.title, frame.style, r.left,
-                            r.top, r.right, r.bottom, frame.parent, frame.menu, instance, this);
+    hwnd_ = CreateRoutedWindow(*this, *registered, frame.exStyle, frame.title, frame.style,
+                               frame.outer, frame.parent, frame.menu);
     if (hwnd_ && dialog_) DialogWindows().push_back(hwnd_);
     return hwnd_ != nullptr;
 }
 
 LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }
 
-LRESULT CALLBACK Window::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        std::erase(DialogWindows(), hwnd);
-        const LRESULT result = self->OnMessage(msg, wp, lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->OnDestroyed();
-        return result;
-    }
-    return self->OnMessage(msg, wp, lp);
+LRESULT Window::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (!hwnd_) hwnd_ = hwnd;  // from WM_NCCREATE on, before CreateWindowEx returns
+    if (msg != WM_NCDESTROY) return OnMessage(msg, wp, lp);
+    std::erase(DialogWindows(), hwnd);
+    const LRESULT result = OnMessage(msg, wp, lp);
+    hwnd_ = nullptr;
+    OnDestroyed();
+    return result;
 }
 
 SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,

@@ -9,7 +9,47 @@
 
 namespace kvl::win32 {
 
-class Window {
+// What the windows of our own classes hand their messages to.
+class MessageTarget {
+public:
+    virtual LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) = 0;
+
+protected:
+    ~MessageTarget() = default;
+};
+
+// One of the program's window classes, registered while the object lives. Every window of
+// every such class goes through the one window procedure, to the MessageTarget it was made
+// for (see CreateRoutedWindow).
+class WindowClass {
+public:
+    struct Look {
+        HICON icon = nullptr;
+        HBRUSH background = nullptr;
+        UINT style = 0;
+        int extraBytes = 0;  // DLGWINDOWEXTRA for a window the dialog procedure runs
+    };
+    explicit WindowClass(const wchar_t* name) : WindowClass(name, Look{}) {}
+    WindowClass(const wchar_t* name, const Look& look);
+    ~WindowClass();
+    WindowClass(const WindowClass&) = delete;
+    WindowClass& operator=(const WindowClass&) = delete;
+
+    const wchar_t* Name() const { return name_.c_str(); }
+    bool Registered() const { return atom_ != 0; }
+
+private:
+    std::wstring name_;
+    ATOM atom_ = 0;
+};
+
+// A window of one of our classes whose messages go to `target` from the first on.
+// `outer` is left, top, width, height; `menuOrId` a child's identifier for WS_CHILD.
+HWND CreateRoutedWindow(MessageTarget& target, const WindowClass& windowClass, DWORD exStyle,
+                        const wchar_t* title, DWORD style, const RECT& outer, HWND parent,
+                        HMENU menuOrId);
+
+class Window : private MessageTarget {
 public:
     Window() = default;
     virtual ~Window();
@@ -54,7 +94,7 @@ protected:
     }
 
 private:
-    static LRESULT CALLBACK Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
     HWND hwnd_ = nullptr;
     bool dialog_ = false;

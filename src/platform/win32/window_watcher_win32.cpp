@@ -60,16 +60,8 @@ WindowSnapshot SnapshotWindow(HWND hwnd) {
 }
 
 Win32WindowWatcher::Win32WindowWatcher() {
-    static const ATOM atom = [] {
-        WNDCLASSEXW wc{sizeof wc};
-        wc.lpfnWndProc = SinkProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kSinkClass;
-        return RegisterClassExW(&wc);
-    }();
-    (void)atom;
-    sink_ = CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), this);
+    static const WindowClass sinkClass(kSinkClass);
+    sink_ = CreateRoutedWindow(*this, sinkClass, 0, L"", 0, {}, HWND_MESSAGE, nullptr);
 }
 
 Win32WindowWatcher::~Win32WindowWatcher() {
@@ -154,25 +146,18 @@ void Win32WindowWatcher::Record(DWORD event, HWND hwnd) {
     if (!pendingPosted_) pendingPosted_ = PostMessageW(sink_, kProcessPendingMessage, 0, 0);
 }
 
-LRESULT CALLBACK Win32WindowWatcher::SinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+LRESULT Win32WindowWatcher::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kProcessPendingMessage) {
+        ProcessPending();
+        return 0;
     }
-    auto* self = reinterpret_cast<Win32WindowWatcher*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self) {
-        if (msg == kProcessPendingMessage) {
-            self->ProcessPending();
-            return 0;
-        }
-        if (msg == WM_TIMER && wp == kPollTimer) {
-            self->Poll();
-            return 0;
-        }
-        if (msg == WM_TIMER && wp == kRecheckTimer) {
-            self->ProcessRechecks();
-            return 0;
-        }
+    if (msg == WM_TIMER && wp == kPollTimer) {
+        Poll();
+        return 0;
+    }
+    if (msg == WM_TIMER && wp == kRecheckTimer) {
+        ProcessRechecks();
+        return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }

@@ -9,11 +9,12 @@
 
 #include "engine/watch_tracker.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/window.h"
 #include "platform/window_watcher.h"
 
 namespace kvl::win32 {
 
-class Win32WindowWatcher final : public WindowWatcher {
+class Win32WindowWatcher final : public WindowWatcher, private MessageTarget {
 public:
     Win32WindowWatcher();
     ~Win32WindowWatcher() override;
@@ -38,7 +39,7 @@ private:
 
     static void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG idObject,
                                     LONG idChild, DWORD thread, DWORD time);
-    static LRESULT CALLBACK SinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
     void Record(DWORD event, HWND hwnd);
     void ProcessPending();

@@ -21,7 +21,7 @@
 
 #include "editor/editor_fields.h"
 #include "editor/editor_host.h"
-#include "editor/frm_add_in.h"
+#include "editor/win32/frm_add_in.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
@@ -92,21 +92,20 @@ class frmAction final : public win32::Window {
     void ShowFields(const EditorFields& fields);
     EditorFields ReadFields() const;
 
-    void cmdOK_Click(int index);
-    void cmdApply_Click(int index);
-    void cmdCancel_Click(int index);
+    void cmdOK_Click();
+    void cmdApply_Click();
+    void cmdCancel_Click();
     void cmdAddIn_Click(int index);
     void txtCaption_LostFocus();
-    void txtCaption_Change() {}
     void txtName_GotFocus();
     void txtSendKeys_GotFocus(int index);
-    void txtSendKeys_MouseDown(int index, int button, int shift, float x, float y);
+    void txtSendKeys_MouseDown(int index, POINT inField);  // the right button, in twips
+    void ShowPicker(int field, POINT at);
     void chk_Click(win32::CheckBox& box);
     void AppendToSendKeys(int index, const std::wstring& entry);
 
-    void OnCommand(int id, HWND from, int code);
+    void BindEvents();
     LRESULT OnControlColour(HDC dc, HWND control);
-    void OnDrawItem(const DRAWITEMSTRUCT& item);
     void ShowMessage(std::string_view text);
 
     // Field behaviour the dialog manager does not give: the caption's leaving, the right

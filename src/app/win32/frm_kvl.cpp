@@ -1,17 +1,19 @@
-#include "app/frm_kvl.h"
+#include "app/win32/frm_kvl.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
 #include "app/startup.h"
+#include "editor/editor_fields.h"
 #include "cmdline/command_line.h"
 #include "engine/dispatch.h"
 #include "platform/clock.h"
 #include "platform/shell.h"
+#include "platform/win32/system_queries.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/display.h"
-#include "platform/win32/resources/resource.h"
+#include "platform/win32/resource_text.h"
 #include "platform/win32/unicode.h"
 #include "platform/window_watcher.h"
 
@@ -20,8 +22,7 @@ namespace kvl {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KVL.frmKVL";
-constexpr wchar_t kCaption[] = L"Korvel 3.0";
-constexpr wchar_t kTrayTip[] = L"Korvel! By Brannick";
+const std::wstring kCaption = win32::Widen(kMainWindowCaption);
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kClientWidthTwips = 5310;
@@ -33,10 +34,8 @@ HICON LoadIconSized(int id, int size) {
 }
 
 std::wstring ThisProgramsFolder() {
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/"));
+    const std::wstring path = win32::ThisProgramPath();
+    return path.substr(0, path.find_last_of(L"\\/"));
 }
 
 // A program of the system's own: from the system folder, else from the Windows folder. Never
@@ -55,59 +54,68 @@ std::wstring SystemProgram(const std::wstring& name) {
 
 }  // namespace
 
-frmKVL::frmKVL(Services services) : services_(std::move(services)) {}
+frmKVL::frmKVL(Services services)
+    : services_(std::move(services)),
+      policy_(services_.store, services_.watcher, !services_.commandLine.empty()) {
+    policy_.onTableChanged = [this] { FillList(); };
+    policy_.onEditorClosed = [this] { editor_.reset(); };
+    policy_.modalLoop = [this](const std::function<void()>& run) { ModalLoop(run); };
+}
 
 frmKVL::~frmKVL() { tray1_.reset(); }
 
-void frmKVL::BuildMenus() {
-    menuBar_ = CreateMenu();
-    HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, mnuExit, L"E&xit Application");
-    AppendMenuW(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    mnuEditTop_ = CreatePopupMenu();
-    AppendMenuW(mnuEditTop_, MF_STRING, mnuNew, L"&New Monitor");
-    AppendMenuW(mnuEditTop_, MF_STRING, mnuEdit, L"&Edit Monitor");
-    AppendMenuW(mnuEditTop_, MF_STRING, mnuDelete, L"&Delete Monitor");
-    AppendMenuW(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(mnuEditTop_), L"&Monitors");
-    HMENU help = CreatePopupMenu();
-    AppendMenuW(help, MF_STRING, mnuHelp, L"&KVL Help");
-    AppendMenuW(help, MF_STRING, mnuCommnadHelp, L"&Command Line Reference");
-    AppendMenuW(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
-
-    // "Stats" and "PopUp" are never in the menu bar: they are the tray icon's menus.
-    hiddenMenus_.reset(CreateMenu());
-    mnuStats_ = CreatePopupMenu();
-    AppendMenuW(mnuStats_, MF_STRING, mnuLast, L"Last");
-    AppendMenuW(hiddenMenus_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuStats_), L"Stats");
-    mnuPopUp_ = CreatePopupMenu();
-    AppendMenuW(mnuPopUp_, MF_STRING, mnuEditMon, L"&Edit Monitors");
-    AppendMenuW(mnuPopUp_, MF_STRING, mnuDisable, L"&Disable Monitoring");
-    AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(mnuPopUp_, MF_STRING, mnuClose, L"E&xit");
-    AppendMenuW(hiddenMenus_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuPopUp_), L"PopUp");
+bool frmKVL::LoadMenus() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    menuBar_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)));
+    trayMenus_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAY_MENUS)));
+    if (!menuBar_ || !trayMenus_) return false;
+    mnuEditTop_ = GetSubMenu(menuBar_.get(), 1);
+    mnuStats_ = GetSubMenu(trayMenus_.get(), 0);
+    mnuPopUp_ = GetSubMenu(trayMenus_.get(), 1);
+    return mnuEditTop_ && mnuStats_ && mnuPopUp_;
 }
 
-void frmKVL::CreateControls() {
-    HWND form = Handle();
-    CandyScreen1.Create(form, idCandyScreen1, {0, 0, 5325, 3855});
-    // The strength selector lives on the background, which it never leaves: the stored
-    // setting alone picks its entry.
-    cboStrength.Create(CandyScreen1.Handle(), idCboStrength, {660, 3780, 1275, 315}, true);
-    Label3.Create(CandyScreen1.Handle(), idLabel3, L"Monitor Strength", {690, 2850, 1275, 195});
-    cboStrength.SetVisible(false);
-    Label3.SetVisible(false);
-    for (std::size_t k = 0; k < kStrengthTable.size(); ++k)
-        cboStrength.AddItem(win32::Widen(kStrengthTable[k].name), kStrengthTable[k].level);
+void frmKVL::BindEvents() {
+    cmdOK.onClick = [this] { cmdOK_Click(); };
+    cmdOK256.onClick = [this] { cmdOK_Click(); };
+    cmdOK.background = [this](HDC dc) { return CandyScreen1.BrushFor(dc, cmdOK.Handle()); };
+    chkDisable.onClick = [this] { chkDisable_Click(); };
+    lstItems.onDblClick = [this] { lstItems_DblClick(); };
+}
 
-    Label2.Create(form, idLabel2, L"Windows being monitored", {150, 90, 2205, 225});
-    Label1.Create(form, idLabel1, L"** = Disabled", {2730, 120, 1005, 195}, SS_LEFTNOWORDWRAP);
-    lstItems.Create(form, idLstItems, {390, 510, 4485, 2400});
+void frmKVL::OnMenuCommand(UINT id) {
+    static constexpr std::pair<UINT, void (frmKVL::*)()> kHandlers[] = {
+        {mnuExit, &frmKVL::mnuExit_Click},
+        {mnuNew, &frmKVL::mnuNew_Click},
+        {mnuEdit, &frmKVL::mnuEdit_Click},
+        {mnuDelete, &frmKVL::mnuDelete_Click},
+        {mnuHelp, &frmKVL::mnuHelp_Click},
+        {mnuCommnadHelp, &frmKVL::mnuCommnadHelp_Click},
+        {mnuEditMon, &frmKVL::Tray1_MouseDblClick},
+        {mnuDisable, &frmKVL::mnuDisable_Click},
+        {mnuClose, &frmKVL::mnuClose_Click},
+    };
+    for (const auto& [command, handler] : kHandlers)
+        if (command == id) return (this->*handler)();
+}
+
+bool frmKVL::CreateControls() {
+    HWND form = Handle();
+    bool made = CandyScreen1.Create(form, idCandyScreen1, {0, 0, 5325, 3855});
+
+    made = Label2.Create(form, idLabel2, L"Windows being monitored", {150, 90, 2205, 225}) && made;
+    made = Label1.Create(form, idLabel1, L"** = Disabled", {2730, 120, 1005, 195},
+                         SS_LEFTNOWORDWRAP) && made;
+    made = lstItems.Create(form, idLstItems, {390, 510, 4485, 2400}) && made;
+    made = chkDisable.Create(form, idChkDisable, L"Disable All Monitoring",
+                             {390, 3150, 1815, 255}) && made;
+    made = cmdOK.Create(form, idCmdOK, L"OK", {2250, 3060, 2625, 480}) && made;
+    made = cmdOK256.Create(form, idCmdOK256, L"OK", {2940, 2880, 1245, 525}) && made;
+    if (!made) return false;
+    BindEvents();
     SetWindowSubclass(lstItems.Handle(), ListSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-    chkDisable.Create(form, idChkDisable, L"Disable All Monitoring", {390, 3150, 1815, 255});
     // A themed check box draws its caption in the theme's colour, whatever the form says.
     win32::UseClassicLook(chkDisable.Handle());
-    cmdOK.Create(form, idCmdOK, L"OK", {2250, 3060, 2625, 480});
-    cmdOK256.Create(form, idCmdOK256, L"OK", {2940, 2880, 1245, 525});
     cmdOK256.SetVisible(false);
 
     // The background goes under everything the form holds.
@@ -115,14 +123,15 @@ void frmKVL::CreateControls() {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     desktopBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_DESKTOP)));
     switchBrush_.reset(CreateSolidBrush(RGB(0, 128, 128)));
+    return true;
 }
 
-void frmKVL::Form_Load() {
+bool frmKVL::Form_Load() {
     image1_.reset(LoadIconSized(IDI_KVL_ALT, 32));
     image2_.reset(LoadIconSized(IDI_KVL, 32));
     trayImage1_.reset(LoadIconSized(IDI_KVL_ALT, GetSystemMetrics(SM_CXSMICON)));
     trayImage2_.reset(LoadIconSized(IDI_KVL, GetSystemMetrics(SM_CXSMICON)));
-    BuildMenus();
+    if (!LoadMenus()) return false;
 
     const SIZE outer = win32::OuterSizeForClient(TwipsToPixels(kClientWidthTwips),
                                                  TwipsToPixels(kClientHeightTwips), kStyle,
@@ -131,37 +140,40 @@ void frmKVL::Form_Load() {
     const int screenH = GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel;
     const TwipsPoint at = MainWindowPosition(screenW, screenH, outer.cx * kTwipsPerPixel,
                                              outer.cy * kTwipsPerPixel);
-    Create({kClassName, image2_.get(), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, true},
-           {kCaption, kStyle, kExStyle,
-            {TwipsToPixels(at.left), TwipsToPixels(at.top), outer.cx, outer.cy}, nullptr,
-            menuBar_});
+    if (!Create({kClassName, image2_.get(), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, true},
+                {kCaption.c_str(), kStyle, kExStyle,
+                 {TwipsToPixels(at.left), TwipsToPixels(at.top), outer.cx, outer.cy}, nullptr,
+                 menuBar_.get()}))
+        return false;
+    (void)menuBar_.release();  // the window's now: it goes with it
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(trayImage2_.get()));
     timer1_.Attach(Handle());
     tmrIconChange_.Attach(Handle());
     timer2_.Attach(Handle());
-    CreateControls();
+    if (!CreateControls()) return false;
     SetDefaultButton(idCmdOK);
     services_.watcher.OnWindowOpen(
         [this](int watchId, WindowHandle window) { PaneWatcher1_WindowOpen(watchId, window); });
 
     if (!win32::IsRichColourDisplay()) LowColorMode();
-    InitApp();
     helpCommand_ = L"write.exe kvlhelp.doc";
+    if (!InitApp()) return false;
 
     if (!CommandLineMode()) {
         ShowWindow(Handle(), SW_SHOW);
         UpdateWindow(Handle());
         FocusControl(lstItems.Handle());
     }
+    return true;
 }
 
-void frmKVL::InitApp() {
+bool frmKVL::InitApp() {
     tray1_ = std::make_unique<win32::TrayIcon>(Handle(), kTrayMessage);
     tray1_->SetIcon(trayImage2_.get());
-    tray1_->SetTip(kTrayTip);
-    LoadSettings(services_.store, settings_);
-    services_.watcher.DebugLevel(settings_.DebugMode);
-    cboStrength.SetListIndex(settings_.Strength);
+    tray1_->SetTip(win32::ResourceText(IDS_TRAY_TIP));
+    // Without its icon the program would run on where no one can reach it.
+    if (!tray1_->Added()) return false;
+    policy_.Start();
     if (CommandLineMode()) {
         // The one-shot run neither shows the window nor changes the monitoring.
         EnableMenuItem(mnuPopUp_, mnuEditMon, MF_BYCOMMAND | MF_GRAYED);
@@ -170,10 +182,10 @@ void frmKVL::InitApp() {
             win32::Narrow(services_.commandLine), services_.shell, services_.watcher, timer2_);
         if (outcome != CommandLineOutcome::Waiting)
             EndProgram(outcome == CommandLineOutcome::Help ? kExitActed : kExitError);
-        return;
+        return true;
     }
-    RegisterWatches();
     FillList();
+    return true;
 }
 
 void frmKVL::LowColorMode() {
@@ -190,42 +202,12 @@ void frmKVL::LowColorMode() {
 
 void frmKVL::FillList() {
     lstItems.Clear();
-    const int count = MonitorCount(settings_.Monitors);
+    const MonitorTable& table = policy_.CurrentSettings().Monitors;
+    const int count = MonitorCount(table);
     for (int slot = 0; slot < count; ++slot) {
-        const Monitor& m = settings_.Monitors[static_cast<std::size_t>(slot)];
+        const Monitor& m = table[static_cast<std::size_t>(slot)];
         lstItems.AddItem(win32::Widen((m.Disable == 1 ? "**" : "") + m.Description));
     }
-}
-
-void frmKVL::RefreshMe() {
-    SaveSettings(services_.store, settings_);
-    ClearTable(settings_.Monitors);
-    LoadSettings(services_.store, settings_);
-    cboStrength.SetListIndex(settings_.Strength);
-    FillList();
-}
-
-void frmKVL::RegisterWatchesAtLevel(bool paused) {
-    settings_.Strength = cboStrength.ListIndex();
-    kvl::RegisterWatches(services_.store, settings_, services_.watcher, paused);
-}
-
-// The editor's Apply and OK: monitoring comes back unless the switch holds it off.
-void frmKVL::RegisterWatches() { RegisterWatchesAtLevel(monitoringDisabled_); }
-
-void frmKVL::RegisterOwnWatches() { RegisterWatchesAtLevel(monitoringDisabled_ || EditorOpen()); }
-
-void frmKVL::PauseWatching() { services_.watcher.MonitorStrength(0); }
-
-// The editor's closing.
-void frmKVL::ResumeWatching() {
-    services_.watcher.MonitorStrength(monitoringDisabled_ ? 0
-                                                          : SelectedStrengthLevel(settings_.Strength));
-}
-
-void frmKVL::ApplyMonitoringLevel() {
-    if (EditorOpen()) PauseWatching();
-    else ResumeWatching();
 }
 
 void frmKVL::ModalLoop(const std::function<void()>& run) {
@@ -246,7 +228,7 @@ void frmKVL::ReleaseHeldReports() {
 }
 
 void frmKVL::ShowOwnedMessage(const std::wstring& text) {
-    ModalLoop([&] { MessageBoxW(Handle(), text.c_str(), L"KVL", MB_OK); });
+    ModalLoop([&] { MessageBoxW(Handle(), text.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK); });
 }
 
 void frmKVL::EndProgram(int exitCode) {
@@ -256,7 +238,7 @@ void frmKVL::EndProgram(int exitCode) {
 
 bool frmKVL::Form_QueryUnload() {
     if (IsVisible()) {
-        RegisterOwnWatches();
+        policy_.Accept();
         SetVisible(false);
         return false;
     }
@@ -264,14 +246,13 @@ bool frmKVL::Form_QueryUnload() {
 }
 
 void frmKVL::cmdOK_Click() {
-    RegisterOwnWatches();
+    policy_.Accept();
     SetVisible(false);
 }
 
 void frmKVL::chkDisable_Click() {
-    monitoringDisabled_ = chkDisable.Value();
-    CheckMenuItem(mnuPopUp_, mnuDisable, monitoringDisabled_ ? MF_CHECKED : MF_UNCHECKED);
-    ApplyMonitoringLevel();
+    policy_.SetMonitoringDisabled(chkDisable.Value());
+    CheckMenuItem(mnuPopUp_, mnuDisable, policy_.MonitoringDisabled() ? MF_CHECKED : MF_UNCHECKED);
 }
 
 void frmKVL::SetMonitoringSwitch(bool ticked) {
@@ -289,27 +270,22 @@ void frmKVL::mnuDisable_Click() {
 }
 
 void frmKVL::mnuNew_Click() {
-    if (!editor_) editor_ = std::make_unique<frmAction>(*this);
+    if (!editor_) editor_ = std::make_unique<frmAction>(policy_);
     editor_->Load();
 }
 
 void frmKVL::mnuEdit_Click() {
     const int selected = lstItems.ListIndex();
     if (selected < 0) return;
-    if (!editor_) editor_ = std::make_unique<frmAction>(*this);
+    if (!editor_) editor_ = std::make_unique<frmAction>(policy_);
     editor_->EditRec(selected);
 }
 
 void frmKVL::mnuDelete_Click() {
     const int selected = lstItems.ListIndex();
-    if (selected >= 0 && selected < kTableSlots) {
-        settings_.Monitors[static_cast<std::size_t>(selected)].Deleted = -1;
-        // An open editor keeps to its own monitor while the numbers below it close up.
-        if (editor_) editor_->MonitorDeleted(selected);
-    }
-    RefreshMe();
-    // The watcher must number its watches like the table again at once.
-    RegisterOwnWatches();
+    // An open editor keeps to its own monitor while the numbers below it close up.
+    if (editor_ && selected >= 0 && selected < kTableSlots) editor_->MonitorDeleted(selected);
+    policy_.DeleteMonitor(selected);
 }
 
 void frmKVL::mnuHelp_Click() {
@@ -335,10 +311,7 @@ void frmKVL::mnuHelp_Click() {
     }
 }
 
-void frmKVL::mnuExit_Click() {
-    SaveSettings(services_.store, settings_);
-    EndProgram();
-}
+void frmKVL::mnuExit_Click() { EndProgram(policy_.Exit()); }
 
 void frmKVL::mnuClose_Click() { timer1_.Enable(true); }
 
@@ -350,14 +323,7 @@ void frmKVL::Timer2_Timer() { EndProgram(kExitTimedOut); }
 
 void frmKVL::Timer1_Timer() {
     timer1_.Enable(false);
-    // The one-shot mode never writes the store, however it ends; ended by hand before its
-    // window came, it tells a script what a wait that ran out tells it.
-    if (CommandLineMode()) {
-        EndProgram(kExitTimedOut);
-        return;
-    }
-    SaveSettings(services_.store, settings_);
-    EndProgram();
+    EndProgram(policy_.Exit());
 }
 
 std::wstring frmKVL::LastTriggerText() const {
@@ -375,7 +341,7 @@ void frmKVL::ShowPopupAt(HMENU menu, POINT at) {
 
 void frmKVL::Tray1_MouseDown(int button) {
     if (button == 1) {
-        const std::wstring caption = L"Last triggered: " + LastTriggerText();
+        const std::wstring caption = win32::ResourceText(IDS_LAST_TRIGGERED) + LastTriggerText();
         ModifyMenuW(mnuStats_, mnuLast, MF_BYCOMMAND | MF_STRING, mnuLast, caption.c_str());
         ShowPopupAt(mnuStats_, trayPoint_);
     } else if (button == 2) {
@@ -453,13 +419,12 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
                                          services_.desktop, services_.shell));
         return;
     }
-    if (MonitorWindowOpen(settings_.Monitors, triggers_, watchId, window, services_.clock.Now(),
+    if (MonitorWindowOpen(policy_.CurrentSettings().Monitors, triggers_, watchId, window, services_.clock.Now(),
                           services_.desktop))
         tmrIconChange_.Enable(true);
 }
 
-void frmKVL::lstItems_MouseDown(int button) {
-    if (button != 2) return;
+void frmKVL::lstItems_MouseDown() {
     POINT p{};
     GetCursorPos(&p);
     ShowPopupAt(mnuEditTop_, p);
@@ -468,7 +433,7 @@ void frmKVL::lstItems_MouseDown(int button) {
 LRESULT CALLBACK frmKVL::ListSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                       DWORD_PTR self) {
     if (msg == WM_RBUTTONDOWN) {
-        reinterpret_cast<frmKVL*>(self)->lstItems_MouseDown(2);
+        reinterpret_cast<frmKVL*>(self)->lstItems_MouseDown();
         return 0;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
@@ -529,49 +494,19 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORLISTBOX:
             return OnControlColour(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-        case WM_DRAWITEM: {
-            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-            if (item->CtlID == static_cast<UINT>(idCmdOK)) {
-                win32::StyledButton::Draw(*item, CandyScreen1.BrushFor(item->hDC, item->hwndItem));
-                return TRUE;
-            }
-            return FALSE;
-        }
+        case WM_DRAWITEM:
+            return win32::RouteToControl(msg, wp, lp);
         case kTrayMessage:
             OnTrayEvent(LOWORD(lp), {GET_X_LPARAM(wp), GET_Y_LPARAM(wp)});
             return 0;
-        case WM_COMMAND: {
-            const int id = LOWORD(wp), code = HIWORD(wp);
-            if (id == idCmdOK || id == idCmdOK256) {
-                if (code == BN_CLICKED) cmdOK_Click();
-                return 0;
-            }
-            if (id == idChkDisable) {
-                if (code == BN_CLICKED) chkDisable_Click();
-                return 0;
-            }
-            if (id == idLstItems) {
-                if (code == LBN_DBLCLK) lstItems_DblClick();
-                return 0;
-            }
-            if (id == IDCANCEL) {  // Escape, as the dialog manager hands it on
+        case WM_COMMAND:
+            if (win32::RouteToControl(msg, wp, win32::CommandSender(Handle(), wp, lp))) return 0;
+            if (LOWORD(wp) == IDCANCEL) {  // Escape, as the dialog manager hands it on
                 SendMessageW(Handle(), WM_CLOSE, 0, 0);
                 return 0;
             }
-            switch (id) {
-                case mnuExit: mnuExit_Click(); break;
-                case mnuNew: mnuNew_Click(); break;
-                case mnuEdit: mnuEdit_Click(); break;
-                case mnuDelete: mnuDelete_Click(); break;
-                case mnuHelp: mnuHelp_Click(); break;
-                case mnuCommnadHelp: mnuCommnadHelp_Click(); break;
-                case mnuEditMon: Tray1_MouseDblClick(); break;
-                case mnuDisable: mnuDisable_Click(); break;
-                case mnuClose: mnuClose_Click(); break;
-                default: break;
-            }
+            if (lp == 0) OnMenuCommand(LOWORD(wp));
             return 0;
-        }
         default:
             return Default(msg, wp, lp);
     }

@@ -1,4 +1,4 @@
-#include "editor/frm_action.h"
+#include "editor/win32/frm_action.h"
 
 #include <commctrl.h>
 
@@ -8,6 +8,8 @@
 #include "platform/twips.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/display.h"
+#include "platform/win32/resource_text.h"
+#include "platform/win32/resources/resource.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl {
@@ -15,7 +17,6 @@ namespace kvl {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KVL.frmAction";
-constexpr wchar_t kCaption[] = L"Monitor Editor";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 constexpr int kClientWidthTwips = 6450;
@@ -79,8 +80,8 @@ constexpr TwipsRect kApplyAt{4650, 6120, 1185, 495};
 
 // Shared by every editor window for the life of the program, as the class background.
 HBRUSH TealBrush() {
-    static const HBRUSH brush = CreateSolidBrush(kTeal);
-    return brush;
+    static const win32::UniqueBrush brush(CreateSolidBrush(kTeal));
+    return brush.get();
 }
 
 // A combo box's own height follows its selection field, whose height it takes in item
@@ -138,7 +139,7 @@ void frmAction::Form_Load() {
     const double left = screenW / 2 - outer.cx * kTwipsPerPixel / 2.0;
     const double top = screenH / 2 - outer.cy * kTwipsPerPixel / 2.0;
     if (!Create({kClassName, nullptr, TealBrush(), 0, true},
-                {kCaption,
+                {win32::Widen(kEditorCaption).c_str(),
                  kStyle,
                  kExStyle,
                  {TwipsToPixels(left), TwipsToPixels(top), outer.cx, outer.cy}})) {
@@ -242,6 +243,7 @@ void frmAction::CreateControls() {
     for (auto& button : cmdAddIn)
         SetWindowPos(button.Handle(), HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    BindEvents();
     SetDefaultButton(cmdOK[0].Id());
     // Leaving the caption names the monitor; a right click in a keystroke field opens the
     // picker.
@@ -293,17 +295,11 @@ LRESULT frmAction::OnControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, b
             }
             return 0;
         }
-        case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
             for (int k = 0; k < kKeystrokeSteps; ++k) {
                 if (hwnd != txtSendKeys[static_cast<std::size_t>(k)].Handle()) continue;
-                const int button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4;
-                const int shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
-                                  (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-                const float x = static_cast<float>(static_cast<short>(LOWORD(lp))) * kTwipsPerPixel;
-                const float y = static_cast<float>(static_cast<short>(HIWORD(lp))) * kTwipsPerPixel;
-                txtSendKeys_MouseDown(k, button, shift, x, y);
+                txtSendKeys_MouseDown(k, {static_cast<short>(LOWORD(lp)) * kTwipsPerPixel,
+                                          static_cast<short>(HIWORD(lp)) * kTwipsPerPixel});
             }
             return 0;
         case WM_CONTEXTMENU:
@@ -390,7 +386,7 @@ bool frmAction::ApplyProc() {
 
 void frmAction::ShowMessage(std::string_view text) {
     const std::wstring wide = win32::Widen(text);
-    host_.ModalLoop([&] { MessageBoxW(Handle(), wide.c_str(), L"KVL", MB_OK); });
+    host_.ModalLoop([&] { MessageBoxW(Handle(), wide.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK); });
 }
 
 void frmAction::LowColorMode() {
@@ -412,7 +408,7 @@ void frmAction::LowColorMode() {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void frmAction::cmdOK_Click(int) {
+void frmAction::cmdOK_Click() {
     if (!ApplyProc()) return;
     // The watches follow at once: left to the next registration, the watcher would go on
     // firing this monitor's new actions on windows with its old caption.
@@ -420,11 +416,11 @@ void frmAction::cmdOK_Click(int) {
     DestroyWindow(Handle());  // may delete this object: nothing may follow
 }
 
-void frmAction::cmdApply_Click(int) {
+void frmAction::cmdApply_Click() {
     if (ApplyProc()) host_.RegisterWatches();
 }
 
-void frmAction::cmdCancel_Click(int) {
+void frmAction::cmdCancel_Click() {
     DestroyWindow(Handle());  // may delete this object: nothing may follow
 }
 
@@ -433,22 +429,18 @@ void frmAction::cmdAddIn_Click(int index) {
     GetWindowRect(Handle(), &editor);
     // The button's place in its keystroke frame, as the picker has always been placed.
     const TwipsRect button = cmdAddIn[static_cast<std::size_t>(index)].Position();
-    const POINT at{button.left - kFrame4At.left + editor.left * kTwipsPerPixel + 600,
-                   button.top - kFrame4At.top + editor.top * kTwipsPerPixel + 4000};
-    if (!picker_)
-        picker_ = std::make_unique<frmAddIn>(
-            [this](int field, const std::wstring& entry) { AppendToSendKeys(field, entry); });
-    picker_->ShowFor(index, Handle(), at);
+    ShowPicker(index, {button.left - kFrame4At.left + editor.left * kTwipsPerPixel + 600,
+                       button.top - kFrame4At.top + editor.top * kTwipsPerPixel + 4000});
 }
 
-void frmAction::txtSendKeys_MouseDown(int index, int button, int, float x, float y) {
-    if (button != 2) return;
-    // The pointer's place inside the field serves as the picker's place on the screen.
-    const POINT at{static_cast<LONG>(x), static_cast<LONG>(y)};
+// The pointer's place inside the field serves as the picker's place on the screen.
+void frmAction::txtSendKeys_MouseDown(int index, POINT inField) { ShowPicker(index, inField); }
+
+void frmAction::ShowPicker(int field, POINT at) {
     if (!picker_)
         picker_ = std::make_unique<frmAddIn>(
-            [this](int field, const std::wstring& entry) { AppendToSendKeys(field, entry); });
-    picker_->ShowFor(index, Handle(), at);
+            [this](int target, const std::wstring& entry) { AppendToSendKeys(target, entry); });
+    picker_->ShowFor(field, Handle(), at);
 }
 
 void frmAction::AppendToSendKeys(int index, const std::wstring& entry) {
@@ -483,24 +475,31 @@ void frmAction::OnDestroyed() {
     if (!quiet_) host_.EditorClosed();  // may delete this object: nothing may follow
 }
 
-void frmAction::OnCommand(int id, HWND from, int code) {
-    if (id == IDCANCEL && !from) return cmdCancel_Click(0);  // Escape
-    if (!from) return;
-    for (int i = 0; i < 2 && code == BN_CLICKED; ++i) {
-        const auto n = static_cast<std::size_t>(i);
-        if (from == cmdOK[n].Handle()) return cmdOK_Click(i);
-        if (from == cmdCancel[n].Handle()) return cmdCancel_Click(i);
-        if (from == cmdApply[n].Handle()) return cmdApply_Click(i);
+void frmAction::BindEvents() {
+    for (std::size_t i = 0; i < 2; ++i) {
+        cmdOK[i].onClick = [this] { cmdOK_Click(); };
+        cmdCancel[i].onClick = [this] { cmdCancel_Click(); };
+        cmdApply[i].onClick = [this] { cmdApply_Click(); };
     }
     for (int k = 0; k < kKeystrokeSteps; ++k) {
         const auto n = static_cast<std::size_t>(k);
-        if (from == cmdAddIn[n].Handle() && code == BN_CLICKED) return cmdAddIn_Click(k);
-        if (from == txtSendKeys[n].Handle() && code == EN_SETFOCUS) return txtSendKeys_GotFocus(k);
+        cmdAddIn[n].onClick = [this, k] { cmdAddIn_Click(k); };
+        txtSendKeys[n].onGotFocus = [this, k] { txtSendKeys_GotFocus(k); };
     }
-    if (from == chkExact.Handle() && code == BN_CLICKED) return chk_Click(chkExact);
-    if (from == chkDisable.Handle() && code == BN_CLICKED) return chk_Click(chkDisable);
-    if (from == txtName.Handle() && code == EN_SETFOCUS) return txtName_GotFocus();
-    if (from == txtCaption.Handle() && code == CBN_EDITCHANGE) return txtCaption_Change();
+    chkExact.onClick = [this] { chk_Click(chkExact); };
+    chkDisable.onClick = [this] { chk_Click(chkDisable); };
+    txtName.onGotFocus = [this] { txtName_GotFocus(); };
+    // The rounded faces leave corners: they show what lies behind each button.
+    auto showBehind = [this](win32::StyledButton& button) {
+        button.background = [this, &button](HDC dc) {
+            return GetParent(button.Handle()) == CandyScreen1.Handle()
+                       ? CandyScreen1.BrushFor(dc, button.Handle())
+                       : TealBrush();
+        };
+    };
+    for (auto* set : {&cmdOK, &cmdCancel, &cmdApply})
+        for (win32::StyledButton& button : *set) showBehind(button);
+    for (win32::StyledButton& button : cmdAddIn) showBehind(button);
 }
 
 LRESULT frmAction::OnControlColour(HDC dc, HWND control) {
@@ -518,17 +517,11 @@ LRESULT frmAction::OnControlColour(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(TealBrush());
 }
 
-void frmAction::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    // The rounded face leaves corners: they show what lies behind the button.
-    win32::StyledButton::Draw(item, GetParent(item.hwndItem) == CandyScreen1.Handle()
-                                        ? CandyScreen1.BrushFor(item.hDC, item.hwndItem)
-                                        : TealBrush());
-}
-
 LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
-            OnCommand(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp));
+            if (win32::RouteToControl(msg, wp, win32::CommandSender(Handle(), wp, lp))) return 0;
+            if (LOWORD(wp) == IDCANCEL && lp == 0) cmdCancel_Click();  // Escape
             return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
@@ -536,8 +529,7 @@ LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORBTN:
             return OnControlColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
         case WM_DRAWITEM:
-            OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-            return TRUE;
+            return win32::RouteToControl(msg, wp, lp);
         case WM_CTLCOLORDLG:
             return reinterpret_cast<LRESULT>(TealBrush());
         case WM_CLOSE:

@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "app/icon_animation.h"
-#include "editor/editor_host.h"
-#include "editor/frm_action.h"
+#include "app/main_window_policy.h"
+#include "editor/win32/frm_action.h"
 #include "engine/trigger_guard.h"
 #include "monitors/settings.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/minute_timer.h"
+#include "platform/win32/resources/resource.h"
 #include "platform/win32/timer.h"
 #include "platform/win32/tray_icon.h"
 #include "platform/win32/window.h"
@@ -29,7 +30,7 @@ class Shell;
 class Desktop;
 class Clock;
 
-class frmKVL final : public win32::Window, public EditorHost {
+class frmKVL final : public win32::Window {
 public:
     struct Services {
         SettingsStore& store;
@@ -44,19 +45,13 @@ public:
     explicit frmKVL(Services services);
     ~frmKVL() override;
 
-    // Creates the window and runs the whole start-up.
-    void Form_Load();
+    // Creates the window and runs the whole start-up. False when the window, one of its
+    // controls, its menus or the tray icon could not be made; nothing is then left running.
+    bool Form_Load();
     // False when a close request was turned into hiding the window.
     bool Form_QueryUnload();
 
-    // EditorHost, and the main window's own public operations.
-    Settings& CurrentSettings() override { return settings_; }
-    void RefreshMe() override;
-    void RegisterWatches() override;
-    void PauseWatching() override;
-    void ResumeWatching() override;
-    void EditorClosed() override { editor_.reset(); }
-    void ModalLoop(const std::function<void()>& run) override;
+    MainWindowPolicy& Policy() { return policy_; }
     frmAction* Editor() { return editor_.get(); }
     void FillList();
     void LowColorMode();
@@ -76,18 +71,18 @@ public:
     // Acts on the watcher's reports that waited for one of our modal loops to end.
     static constexpr UINT kReleaseHeldReports = WM_APP + 11;
 
-    // Menu command identifiers.
+    // Menu command identifiers, as the resource script gives them.
     enum Command : UINT {
-        mnuExit = 100,
-        mnuNew,
-        mnuEdit,
-        mnuDelete,
-        mnuHelp,
-        mnuCommnadHelp,
-        mnuLast,
-        mnuEditMon,
-        mnuDisable,
-        mnuClose,
+        mnuExit = IDM_EXIT,
+        mnuNew = IDM_NEW,
+        mnuEdit = IDM_EDIT,
+        mnuDelete = IDM_DELETE,
+        mnuHelp = IDM_HELP,
+        mnuCommnadHelp = IDM_COMMAND_HELP,
+        mnuLast = IDM_LAST,
+        mnuEditMon = IDM_EDIT_MONITORS,
+        mnuDisable = IDM_DISABLE,
+        mnuClose = IDM_TRAY_EXIT,
     };
     // Control identifiers.
     enum Control : int {
@@ -97,8 +92,6 @@ public:
         idLstItems,
         idChkDisable,
         idCmdOK,
-        idCboStrength,
-        idLabel3,
         idCmdOK256,
     };
     // idTrayClick: a single click on the icon waits to see whether a second one follows.
@@ -124,37 +117,34 @@ public:
 private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-    void InitApp();
+    bool InitApp();
     void EndProgram(int exitCode = 0);
-    void BuildMenus();
-    void CreateControls();
+    bool LoadMenus();
+    bool CreateControls();
+    void BindEvents();
+    void OnMenuCommand(UINT id);
     void SetMonitoringSwitch(bool ticked);
+    void ModalLoop(const std::function<void()>& run);
     void Timer1_Timer();
     void Timer2_Timer();
     void ShowPopupAt(HMENU menu, POINT at);
     void OnTrayEvent(UINT event, POINT at);
-    bool CommandLineMode() const { return !services_.commandLine.empty(); }
-    bool EditorOpen() const { return editor_ && editor_->Loaded(); }
-    // The main window's own re-registration: the level stays 0 while the editor is open.
-    void RegisterOwnWatches();
-    void RegisterWatchesAtLevel(bool paused);
-    void ApplyMonitoringLevel();
+    bool CommandLineMode() const { return policy_.CommandLineMode(); }
     void BeginHold() { ++holdDepth_; }
     void EndHold();
     void ReleaseHeldReports();
     void ShowOwnedMessage(const std::wstring& text);
-    void lstItems_MouseDown(int button);
+    void lstItems_MouseDown();  // the right button
     LRESULT OnControlColour(UINT msg, HDC dc, HWND control);
     static LRESULT CALLBACK ListSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                          UINT_PTR id, DWORD_PTR self);
 
     Services services_;
-    Settings settings_;
+    MainWindowPolicy policy_;
     std::unique_ptr<frmAction> editor_;  // loaded on demand, gone when closed
     TriggerRecord triggers_;
     IconAnimation animation_;
     std::wstring helpCommand_;
-    bool monitoringDisabled_ = false;
     bool awaitedWindowHandled_ = false;  // command-line mode: the one job is done
 
     // Reports that came while one of our menus or message boxes ran its own loop.
@@ -177,17 +167,16 @@ private:
     win32::Win32MinuteTimer timer2_{idTimer2, 3};  // the command line's wait
 
     win32::CandyScreen CandyScreen1;
-    win32::Label Label2, Label1, Label3;
+    win32::Label Label2, Label1;
     win32::ListBox lstItems;
     win32::CheckBox chkDisable;
     win32::StyledButton cmdOK;
     win32::Button cmdOK256;
-    win32::ComboBox cboStrength;
     win32::UniqueBrush desktopBrush_, switchBrush_;
 
-    HMENU menuBar_ = nullptr;        // owned by the window once attached
-    HMENU mnuEditTop_ = nullptr;     // "&Monitors", also the list's pop-up
-    win32::UniqueMenu hiddenMenus_;  // holds "Stats" and "PopUp"
+    win32::UniqueMenu menuBar_;    // until the window owns it
+    HMENU mnuEditTop_ = nullptr;   // "&Monitors", also the list's pop-up
+    win32::UniqueMenu trayMenus_;  // "Stats" and "PopUp"
     HMENU mnuStats_ = nullptr;
     HMENU mnuPopUp_ = nullptr;
 };

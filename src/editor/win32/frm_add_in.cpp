@@ -1,4 +1,4 @@
-#include "editor/frm_add_in.h"
+#include "editor/win32/frm_add_in.h"
 
 #include <commctrl.h>
 
@@ -48,6 +48,7 @@ void frmAddIn::Form_Load(HWND owner, POINT at) {
                  owner}))
         return;
     List1.Create(Handle(), kList1Id, kList1);
+    List1.onClick = [this] { List1_Click(); };
     SetWindowSubclass(List1.Handle(), ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
     for (std::string_view entry : kSpecialKeyEntries) List1.AddItem(win32::Widen(entry));
     win32::SetTopmost(Handle(), true);
@@ -111,8 +112,7 @@ LRESULT CALLBACK frmAddIn::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
 LRESULT frmAddIn::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
-            if (reinterpret_cast<HWND>(lp) == List1.Handle() && HIWORD(wp) == LBN_SELCHANGE)
-                List1_Click();
+            win32::RouteToControl(msg, wp, lp);
             return 0;
         case kUnloadMessage:
             Unload();

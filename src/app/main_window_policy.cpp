@@ -1,0 +1,73 @@
+#include "app/main_window_policy.h"
+
+#include "cmdline/command_line.h"
+#include "engine/dispatch.h"
+#include "platform/window_watcher.h"
+#include "monitors/strength.h"
+
+namespace kvl {
+
+MainWindowPolicy::MainWindowPolicy(SettingsStore& store, WindowWatcher& watcher,
+                                   bool commandLineMode)
+    : store_(store), watcher_(watcher), commandLineMode_(commandLineMode) {}
+
+void MainWindowPolicy::Start() {
+    LoadSettings(store_, settings_);
+    // The debug level is read once, at start-up, as the watcher takes it.
+    watcher_.DebugLevel(settings_.DebugMode);
+    if (!commandLineMode_) RegisterWatches();
+}
+
+void MainWindowPolicy::SetMonitoringDisabled(bool disabled) {
+    monitoringDisabled_ = disabled;
+    ApplyLevel();
+}
+
+void MainWindowPolicy::Accept() { RegisterAtLevel(monitoringDisabled_ || editorOpen_); }
+
+void MainWindowPolicy::DeleteMonitor(int slot) {
+    if (slot >= 0 && slot < kTableSlots)
+        settings_.Monitors[static_cast<std::size_t>(slot)].Deleted = -1;
+    RefreshMe();
+    // Watch identifiers are table slots: the watcher must number its watches anew at once.
+    Accept();
+}
+
+int MainWindowPolicy::Exit() {
+    if (commandLineMode_) return kExitTimedOut;
+    SaveSettings(store_, settings_);
+    return kExitActed;
+}
+
+void MainWindowPolicy::RefreshMe() {
+    SaveSettings(store_, settings_);
+    ClearTable(settings_.Monitors);
+    LoadSettings(store_, settings_);
+    if (onTableChanged) onTableChanged();
+}
+
+// The editor's Apply and OK: monitoring comes back unless the switch holds it off.
+void MainWindowPolicy::RegisterWatches() { RegisterAtLevel(monitoringDisabled_); }
+
+void MainWindowPolicy::PauseWatching() {
+    editorOpen_ = true;
+    watcher_.MonitorStrength(0);
+}
+
+// The editor's closing.
+void MainWindowPolicy::ResumeWatching() {
+    editorOpen_ = false;
+    ApplyLevel();
+}
+
+void MainWindowPolicy::RegisterAtLevel(bool paused) {
+    kvl::RegisterWatches(store_, settings_, watcher_, paused);
+}
+
+void MainWindowPolicy::ApplyLevel() {
+    watcher_.MonitorStrength(monitoringDisabled_ || editorOpen_
+                                 ? 0
+                                 : SelectedStrengthLevel(settings_.Strength));
+}
+
+}  // namespace kvl

@@ -1,0 +1,79 @@
+#include "platform/win32/controls/styled_button.h"
+
+#include <commctrl.h>
+#include <utility>
+
+#include "platform/win32/controls/gradient_fill.h"
+#include "platform/win32/handles.h"
+
+namespace kvl::win32 {
+
+bool StyledButton::Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
+    if (!Button::Create(parent, id, text, at, BS_OWNERDRAW)) return false;
+    SetWindowSubclass(hwnd_, Proc, 1, 0);
+    return true;
+}
+
+// To the dialog manager a drawn button is no push button, so Enter on it would press the
+// default one: it says it is the default while it has the focus, as a push button becomes.
+// The dialog manager's style changes would make it a plain button; its look is its own.
+LRESULT CALLBACK StyledButton::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                    DWORD_PTR) {
+    switch (msg) {
+        case WM_GETDLGCODE:
+            return DLGC_BUTTON | (GetFocus() == hwnd ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+        case BM_SETSTYLE:
+            return 0;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, Proc, 1);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void StyledButton::Draw(const DRAWITEMSTRUCT& item, HBRUSH background) {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    const bool pressed = item.itemState & ODS_SELECTED;
+    const bool focused = item.itemState & ODS_FOCUS;
+    const bool disabled = item.itemState & ODS_DISABLED;
+
+    COLORREF top = RGB(70, 150, 220), bottom = RGB(16, 60, 140);
+    if (pressed) std::swap(top, bottom);
+    if (disabled) top = bottom = RGB(110, 120, 140);
+
+    // Paint the corners like the background, then a rounded glossy face on top.
+    FillRect(dc, &r, background ? background : GetSysColorBrush(COLOR_BTNFACE));
+    const UniqueRegion face(CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, 10, 10));
+    {
+        ClipTo clip(dc, face.get());
+        FillVertical(dc, r, top, bottom);
+        RECT gloss = r;
+        gloss.bottom = r.top + (r.bottom - r.top) / 2;
+        FillVertical(dc, gloss, Mix(top, RGB(255, 255, 255), 0.35), top);
+    }
+    const UniqueBrush edge(CreateSolidBrush(RGB(8, 30, 70)));
+    FrameRgn(dc, face.get(), edge.get(), 1, 1);
+
+    wchar_t text[128] = L"";
+    GetWindowTextW(item.hwndItem, text, 128);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, disabled ? RGB(200, 200, 200) : RGB(255, 255, 255));
+    if (pressed) OffsetRect(&r, 1, 1);
+    const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE |
+                        ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0);
+    {
+        Selection font(dc, DialogFont());
+        DrawTextW(dc, text, -1, &r, format);
+    }
+    if (focused) {
+        RECT f = item.rcItem;
+        InflateRect(&f, -4, -4);
+        SetTextColor(dc, RGB(255, 255, 255));
+        DrawFocusRect(dc, &f);
+    }
+}
+
+}  // namespace kvl::win32

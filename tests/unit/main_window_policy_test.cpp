@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "app/main_window_policy.h"
+#include "cmdline/command_line.h"
+#include "fakes/fake_watcher.h"
+#include "fakes/memory_store.h"
+
+namespace kvl {
+namespace {
+
+class MainWindowPolicyTest : public ::testing::Test {
+protected:
+    void Store(int slot, const std::string& description) {
+        const std::string section = MonitorSection(slot);
+        store.Write(section, "Description", description);
+        store.Write(section, "Caption", "caption of " + description);
+    }
+    std::vector<std::string> Captions() const {
+        std::vector<std::string> captions;
+        for (const auto& w : watcher.watches) captions.push_back(w.caption);
+        return captions;
+    }
+
+    fakes::MemoryStore store;
+    fakes::FakeWatcher watcher;
+};
+
+// The level is 0 while the switch is on and while the editor is open, whatever the main
+// window does meanwhile; only the editor's Apply and its closing give it back.
+TEST_F(MainWindowPolicyTest, TheLevelFollowsTheSwitchAndTheEditorThroughEveryCommand) {
+    store.Write("General", "Strength", "1");  // "Strong": level 2
+    Store(0, "A");
+    Store(1, "B");
+    MainWindowPolicy policy(store, watcher, false);
+    policy.Start();
+    EXPECT_EQ(watcher.level, 2);
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"caption of A", "caption of B"}));
+
+    policy.PauseWatching();  // the editor opens
+    EXPECT_EQ(watcher.level, 0);
+    policy.SetMonitoringDisabled(true);
+    policy.SetMonitoringDisabled(false);
+    EXPECT_EQ(watcher.level, 0);
+    policy.Accept();  // the main window's OK
+    EXPECT_EQ(watcher.level, 0);
+    policy.DeleteMonitor(0);
+    EXPECT_EQ(watcher.level, 0);
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"caption of B"}));
+
+    policy.RegisterWatches();  // the editor's Apply
+    EXPECT_EQ(watcher.level, 2);
+    policy.SetMonitoringDisabled(true);
+    EXPECT_EQ(watcher.level, 0);
+    policy.RegisterWatches();
+    EXPECT_EQ(watcher.level, 0);
+    policy.ResumeWatching();  // the editor closes, the switch still on
+    EXPECT_EQ(watcher.level, 0);
+    policy.Accept();
+    EXPECT_EQ(watcher.level, 0);
+    policy.SetMonitoringDisabled(false);
+    EXPECT_EQ(watcher.level, 2);
+    EXPECT_FALSE(policy.EditorOpen());
+}
+
+// A deletion closes up the table, the store and the watches at once, and redraws the list; a
+// deletion with nothing selected only saves and reads the table again.
+TEST_F(MainWindowPolicyTest, DeletingClosesUpTableStoreAndWatches) {
+    Store(0, "A");
+    Store(1, "B");
+    Store(2, "C");
+    MainWindowPolicy policy(store, watcher, false);
+    int redraws = 0;
+    policy.onTableChanged = [&] { ++redraws; };
+    policy.Start();
+
+    policy.DeleteMonitor(1);
+    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(MonitorCount(policy.CurrentSettings().Monitors), 2);
+    EXPECT_EQ(store.Read("Monitor1", "Description"), "C");
+    EXPECT_FALSE(store.Read("Monitor2", "Description"));
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"caption of A", "caption of C"}));
+
+    policy.DeleteMonitor(-1);
+    policy.DeleteMonitor(kTableSlots);
+    EXPECT_EQ(redraws, 3);
+    EXPECT_EQ(MonitorCount(policy.CurrentSettings().Monitors), 2);
+}
+
+// A command-line run neither registers the stored monitors nor writes the store, however it
+// ends; a resident run saves at its end.
+TEST_F(MainWindowPolicyTest, OnlyAResidentRunRegistersTheMonitorsAndSavesAtTheEnd) {
+    Store(0, "A");
+    {
+        MainWindowPolicy commandLine(store, watcher, true);
+        commandLine.Start();
+        EXPECT_EQ(watcher.clears, 0);
+        commandLine.CurrentSettings().Monitors[0].Description = "renamed";
+        EXPECT_EQ(commandLine.Exit(), kExitTimedOut);
+        EXPECT_EQ(store.Read("Monitor0", "Description"), "A");
+        EXPECT_FALSE(store.Read("General", "Strength"));
+    }
+    MainWindowPolicy resident(store, watcher, false);
+    resident.Start();
+    EXPECT_EQ(watcher.clears, 1);
+    resident.CurrentSettings().Monitors[0].Description = "renamed";
+    EXPECT_EQ(resident.Exit(), kExitActed);
+    EXPECT_EQ(store.Read("Monitor0", "Description"), "renamed");
+}
+
+}  // namespace
+}  // namespace kvl
