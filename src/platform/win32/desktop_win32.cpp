@@ -68,7 +68,10 @@ bool IsInFront(HWND target) {
 // that has just been shown may still be taking the foreground for itself (under Wine this
 // lands some 20 ms after our change and undoes it).
 bool AwaitFront(HWND target, ULONGLONG deadline) {
-    const ULONGLONG until = std::min(deadline, Now() + kFrontWaitMs);
+    // The change completes on the target's own thread, when it handles the activation it was
+    // sent: one round trip to that thread waits exactly as long as a busy machine makes it.
+    Answers(target, kAnswerMs);
+    const ULONGLONG until = std::max(std::min(deadline, Now() + kFrontWaitMs), Now() + kSettleMs);
     while (!IsInFront(target)) {
         if (Now() >= until) return false;
         ::Sleep(5);
