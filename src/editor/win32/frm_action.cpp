@@ -238,7 +238,7 @@ void frmAction::CreateControls() {
     SetWindowPos(CandyScreen1.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    // Keyboard order is stacking order, the top first, and goes round: the "Spec" buttons on
+    // Keyboard order is stacking order, the top first, and goes round: the picker buttons on
     // top come right after Apply, and the caption right after them.
     for (auto& button : cmdAddIn)
         SetWindowPos(button.Handle(), HWND_TOP, 0, 0, 0, 0,
