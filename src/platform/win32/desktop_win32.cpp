@@ -28,8 +28,12 @@ constexpr ULONGLONG kStallMs = 1000;
 // that neither our memory nor the target's input queue grows with the length of a text.
 constexpr std::size_t kStrokesPerBatch = 256;
 // A virtual-key code with no key behind it: typed between Alt going down and up, it keeps
-// the Alt tap from opening a menu bar.
+// the Alt tap from opening a menu bar; pressed after a batch of keys, it marks the batch's end.
 constexpr WORD kMaskKey = 0xE8;
+// How often a wait for the target's keys makes sure the target still answers, and the most
+// one batch may wait for a target that answers but takes no keys (it is in a wait of its own).
+constexpr ULONGLONG kAliveCheckMs = 100;
+constexpr ULONGLONG kBatchWaitMs = 5000;
 
 HWND ToHwnd(WindowHandle w) {
     return reinterpret_cast<HWND>(w);
@@ -239,6 +243,45 @@ bool AwaitOtherThread(HWND window, std::size_t events) {
     return true;
 }
 
+// Shares another thread's input state while it lives: our GetKeyState then reads that
+// thread's key state, which changes only as the thread takes its key messages from its queue.
+class SharedInput {
+public:
+    explicit SharedInput(DWORD thread)
+        : self_(GetCurrentThreadId()),
+          thread_(thread),
+          attached_(thread && thread != self_ && AttachThreadInput(self_, thread, TRUE)) {}
+    ~SharedInput() {
+        if (attached_) AttachThreadInput(self_, thread_, FALSE);
+    }
+    SharedInput(const SharedInput&) = delete;
+    SharedInput& operator=(const SharedInput&) = delete;
+    bool Attached() const { return attached_; }
+
+private:
+    DWORD self_, thread_;
+    bool attached_;
+};
+
+// Waits, sharing the target's input, until the target has taken the marker key's last event:
+// the key shows `down`, or no longer. Answering a sent message proves nothing (a thread
+// inside a wait of its own answers those and takes no keys), so only the key state counts.
+// False when the target stops answering or takes no keys for kBatchWaitMs.
+bool AwaitMarker(HWND window, bool down) {
+    const ULONGLONG start = Now();
+    ULONGLONG check = start + kAliveCheckMs;
+    while ((GetKeyState(kMaskKey) < 0) != down) {
+        const ULONGLONG now = Now();
+        if (now - start >= kBatchWaitMs) return false;
+        if (now >= check) {
+            if (!Answers(window, static_cast<UINT>(kStallMs))) return false;
+            check = Now() + kAliveCheckMs;
+        }
+        ::Sleep(1);
+    }
+    return true;
+}
+
 // Appends the events of one stroke.
 void AddStroke(InputBuilder& b, const KeyStroke& k, HKL layout, bool capsLock) {
     if (k.virtualKey != 0) {
@@ -380,6 +423,13 @@ bool Win32Desktop::Inject(const KeySequence& keys) {
     const HKL layout = GetKeyboardLayout(frontThread);
     const bool capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0;
 
+    // Another program's keys are followed by the marker key, held down until the target
+    // shows it down (it has taken the batch), then let go until it shows that too. Where its
+    // input cannot be shared, answers to sent messages are counted instead.
+    std::optional<SharedInput> shared;
+    if (front && !ownThread && Answers(front, kAnswerMs)) shared.emplace(frontThread);
+    const bool marked = shared && shared->Attached();
+
     InputBuilder b(layout);
     bool waiting = true;
     for (std::size_t from = 0; from < keys.size(); from += kStrokesPerBatch) {
@@ -389,21 +439,30 @@ bool Win32Desktop::Inject(const KeySequence& keys) {
         // batch presses them again): under Wine a modifier held while we wait is at times
         // reset from the display's own keyboard state.
         std::vector<INPUT> inputs = b.Finish();
+        if (marked) inputs.push_back(KeyInput(kMaskKey, 0, 0));
 
         const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
         if (sent != inputs.size()) {
-            // Part of the input went in: never leave a modifier held down.
-            INPUT release[] = {KeyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP),
-                               KeyInput(VK_CONTROL, 0, KEYEVENTF_KEYUP),
-                               KeyInput(VK_MENU, 0, KEYEVENTF_KEYUP)};
-            if (sent > 0) SendInput(3, release, sizeof(INPUT));
+            // Part of the input went in: never leave a modifier, or the marker, held down.
+            INPUT release[] = {
+                KeyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP), KeyInput(VK_CONTROL, 0, KEYEVENTF_KEYUP),
+                KeyInput(VK_MENU, 0, KEYEVENTF_KEYUP), KeyInput(kMaskKey, 0, KEYEVENTF_KEYUP)};
+            if (sent > 0) SendInput(4, release, sizeof(INPUT));
             if (ownThread) ProcessOwnKeys(sent);
             return false;
         }
-        // A target that stops answering still gets the whole text, as it would have had it
+        // A target that stops taking keys still gets the whole text, as it would have had it
         // all at once; we only stop waiting for it.
-        if (ownThread) ProcessOwnKeys(sent);
-        else if (front && waiting) waiting = AwaitOtherThread(front, sent);
+        if (ownThread) {
+            ProcessOwnKeys(sent);
+        } else if (marked) {
+            waiting = waiting && AwaitMarker(front, true);
+            INPUT up[] = {KeyInput(kMaskKey, 0, KEYEVENTF_KEYUP)};
+            SendInput(1, up, sizeof(INPUT));
+            waiting = waiting && AwaitMarker(front, false);
+        } else if (front && waiting) {
+            waiting = AwaitOtherThread(front, sent);
+        }
     }
     return true;
 }
