@@ -4,16 +4,19 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "app/startup.h"
-#include "editor/editor_fields.h"
 #include "cmdline/command_line.h"
+#include "editor/editor_fields.h"
 #include "engine/dispatch.h"
 #include "platform/clock.h"
 #include "platform/shell.h"
-#include "platform/win32/system_queries.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/resource_text.h"
+#include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
 #include "platform/window_watcher.h"
 
@@ -78,9 +81,13 @@ bool frmKVL::LoadMenus() {
 void frmKVL::BindEvents() {
     cmdOK.onClick = [this] { cmdOK_Click(); };
     cmdOK256.onClick = [this] { cmdOK_Click(); };
-    cmdOK.background = [this](HDC dc) { return CandyScreen1.BrushFor(dc, cmdOK.Handle()); };
     chkDisable.onClick = [this] { chkDisable_Click(); };
     lstItems.onDblClick = [this] { lstItems_DblClick(); };
+    lstItems.onMouseDown = [this](win32::MouseButton button, POINT) { lstItems_MouseDown(button); };
+    timer1_.onTimer = [this] { Timer1_Timer(); };
+    timer2_.Timer().onTimer = [this] { Timer2_Timer(); };
+    tmrIconChange_.onTimer = [this] { tmrIconChange_Timer(); };
+    trayClick_.onTimer = [this] { TrayClick_Timer(); };
 }
 
 void frmKVL::OnMenuCommand(UINT id) {
@@ -100,29 +107,41 @@ void frmKVL::OnMenuCommand(UINT id) {
 }
 
 bool frmKVL::CreateControls() {
-    HWND form = Handle();
-    bool made = CandyScreen1.Create(form, idCandyScreen1, {0, 0, 5325, 3855});
-
-    made = Label2.Create(form, idLabel2, L"Windows being monitored", {150, 90, 2205, 225}) && made;
-    made = Label1.Create(form, idLabel1, L"** = Disabled", {2730, 120, 1005, 195},
-                         SS_LEFTNOWORDWRAP) && made;
-    made = lstItems.Create(form, idLstItems, {390, 510, 4485, 2400}) && made;
-    made = chkDisable.Create(form, idChkDisable, L"Disable All Monitoring",
-                             {390, 3150, 1815, 255}) && made;
-    made = cmdOK.Create(form, idCmdOK, L"OK", {2250, 3060, 2625, 480}) && made;
-    made = cmdOK256.Create(form, idCmdOK256, L"OK", {2940, 2880, 1245, 525}) && made;
-    if (!made) return false;
+    using win32::ResourceText;
+    const HWND form = Handle();
+    // Every control is tried, in order (a braced list is evaluated left to right).
+    // clang-format off
+    const bool made[] = {
+        CandyScreen1.Create({.parent = form, .id = idCandyScreen1, .at = {0, 0, 5325, 3855}}),
+        Label2.Create({.parent = form, .id = idLabel2, .text = ResourceText(IDS_MONITORED_LABEL),
+                       .at = {150, 90, 2205, 225}}),
+        Label1.Create({.parent = form, .id = idLabel1, .text = ResourceText(IDS_DISABLED_LEGEND),
+                       .at = {2730, 120, 1005, 195}, .wrap = false}),
+        lstItems.Create({.parent = form, .id = idLstItems, .at = {390, 510, 4485, 2400}}),
+        chkDisable.Create({.parent = form, .id = idChkDisable,
+                           .text = ResourceText(IDS_DISABLE_ALL), .at = {390, 3150, 1815, 255}}),
+        cmdOK.Create({.parent = form, .id = idCmdOK, .text = ResourceText(IDS_OK),
+                      .at = {2250, 3060, 2625, 480}}),
+        cmdOK256.Create({.parent = form, .id = idCmdOK256, .text = ResourceText(IDS_OK),
+                         .at = {2940, 2880, 1245, 525}}),
+    };
+    // clang-format on
+    if (!std::ranges::all_of(made, std::identity{})) return false;
     BindEvents();
-    SetWindowSubclass(lstItems.Handle(), ListSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-    // A themed check box draws its caption in the theme's colour, whatever the form says.
-    win32::UseClassicLook(chkDisable.Handle());
     cmdOK256.SetVisible(false);
+
+    constexpr COLORREF kWhite = RGB(255, 255, 255);
+    lstItems.SetColours({.text = RGB(255, 255, 0), .back = GetSysColor(COLOR_DESKTOP)});
+    // A themed check box draws its caption in the theme's colour, whatever it is given.
+    win32::UseClassicLook(chkDisable.Handle());
+    chkDisable.SetColours({.text = kWhite, .back = RGB(0, 128, 128)});
+    for (win32::Label* label : {&Label1, &Label2})
+        label->SetColours({.text = kWhite, .backdrop = &CandyScreen1});
+    cmdOK.SetColours({.backdrop = &CandyScreen1});
 
     // The background goes under everything the form holds.
     SetWindowPos(CandyScreen1.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    desktopBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_DESKTOP)));
-    switchBrush_.reset(CreateSolidBrush(RGB(0, 128, 128)));
     return true;
 }
 
@@ -147,9 +166,8 @@ bool frmKVL::Form_Load() {
         return false;
     (void)menuBar_.release();  // the window's now: it goes with it
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(trayImage2_.get()));
-    timer1_.Attach(Handle());
-    tmrIconChange_.Attach(Handle());
-    timer2_.Attach(Handle());
+    for (win32::WindowTimer* timer : {&timer1_, &tmrIconChange_, &timer2_.Timer(), &trayClick_})
+        timer->Attach(Handle());
     if (!CreateControls()) return false;
     SetDefaultButton(idCmdOK);
     services_.watcher.OnWindowOpen(
@@ -190,6 +208,7 @@ bool frmKVL::InitApp() {
 
 void frmKVL::LowColorMode() {
     CandyScreen1.SetVisible(false);
+    for (win32::Label* label : {&Label1, &Label2}) label->SetColours({});
     cmdOK.SetVisible(false);
     cmdOK256.SetVisible(true);
     SetDefaultButton(idCmdOK256);
@@ -362,11 +381,12 @@ void frmKVL::OnTrayEvent(UINT event, POINT at) {
                 break;
             }
             trayPoint_ = at;
-            SetTimer(Handle(), idTrayClick, GetDoubleClickTime(), nullptr);
+            trayClick_.SetInterval(GetDoubleClickTime());
+            trayClick_.Restart();
             break;
         case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDBLCLK:
-            KillTimer(Handle(), idTrayClick);
+            trayClick_.Enable(false);
             trayDoubleClickAt_ = now;
             Tray1_MouseDblClick();
             break;
@@ -376,7 +396,7 @@ void frmKVL::OnTrayEvent(UINT event, POINT at) {
             Tray1_MouseDblClick();
             break;
         case WM_CONTEXTMENU:
-            KillTimer(Handle(), idTrayClick);
+            trayClick_.Enable(false);
             trayPoint_ = at;
             Tray1_MouseDown(2);
             break;
@@ -424,38 +444,16 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
         tmrIconChange_.Enable(true);
 }
 
-void frmKVL::lstItems_MouseDown() {
+void frmKVL::TrayClick_Timer() {
+    trayClick_.Enable(false);
+    Tray1_MouseDown(1);
+}
+
+void frmKVL::lstItems_MouseDown(win32::MouseButton button) {
+    if (button != win32::MouseButton::Right) return;
     POINT p{};
     GetCursorPos(&p);
     ShowPopupAt(mnuEditTop_, p);
-}
-
-LRESULT CALLBACK frmKVL::ListSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                      DWORD_PTR self) {
-    if (msg == WM_RBUTTONDOWN) {
-        reinterpret_cast<frmKVL*>(self)->lstItems_MouseDown();
-        return 0;
-    }
-    return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-LRESULT frmKVL::OnControlColour(UINT msg, HDC dc, HWND control) {
-    if (control == lstItems.Handle()) {
-        SetTextColor(dc, RGB(255, 255, 0));
-        SetBkColor(dc, GetSysColor(COLOR_DESKTOP));
-        return reinterpret_cast<LRESULT>(desktopBrush_.get());
-    }
-    if (control == chkDisable.Handle()) {
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkColor(dc, RGB(0, 128, 128));
-        return reinterpret_cast<LRESULT>(switchBrush_.get());
-    }
-    if ((control == Label1.Handle() || control == Label2.Handle()) && CandyScreen1.Visible()) {
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(CandyScreen1.BrushFor(dc, control));
-    }
-    return Default(msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
 }
 
 LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -470,7 +468,6 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case WM_DESTROY:
             if (tray1_) tray1_->Remove();
-            RemoveWindowSubclass(lstItems.Handle(), ListSubclass, 1);
             PostQuitMessage(0);
             return 0;
         case WM_ENTERMENULOOP:
@@ -482,25 +479,10 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case kReleaseHeldReports:
             ReleaseHeldReports();
             return 0;
-        case WM_TIMER:
-            if (wp == idTrayClick) {
-                KillTimer(Handle(), idTrayClick);
-                Tray1_MouseDown(1);
-            } else if (wp == idTimer1) Timer1_Timer();
-            else if (wp == idTmrIconChange) tmrIconChange_Timer();
-            else if (wp == idTimer2) Timer2_Timer();
-            return 0;
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORLISTBOX:
-            return OnControlColour(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-        case WM_DRAWITEM:
-            return win32::RouteToControl(msg, wp, lp);
         case kTrayMessage:
             OnTrayEvent(LOWORD(lp), {GET_X_LPARAM(wp), GET_Y_LPARAM(wp)});
             return 0;
         case WM_COMMAND:
-            if (win32::RouteToControl(msg, wp, win32::CommandSender(Handle(), wp, lp))) return 0;
             if (LOWORD(wp) == IDCANCEL) {  // Escape, as the dialog manager hands it on
                 SendMessageW(Handle(), WM_CLOSE, 0, 0);
                 return 0;

@@ -134,10 +134,8 @@ private:
     void EndHold();
     void ReleaseHeldReports();
     void ShowOwnedMessage(const std::wstring& text);
-    void lstItems_MouseDown();  // the right button
-    LRESULT OnControlColour(UINT msg, HDC dc, HWND control);
-    static LRESULT CALLBACK ListSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                         UINT_PTR id, DWORD_PTR self);
+    void lstItems_MouseDown(win32::MouseButton button);
+    void TrayClick_Timer();
 
     Services services_;
     MainWindowPolicy policy_;
@@ -165,6 +163,7 @@ private:
     win32::WindowTimer timer1_{idTimer1, 100};
     win32::WindowTimer tmrIconChange_{idTmrIconChange, 400};
     win32::Win32MinuteTimer timer2_{idTimer2, 3};  // the command line's wait
+    win32::WindowTimer trayClick_{idTrayClick, 0};
 
     win32::CandyScreen CandyScreen1;
     win32::Label Label2, Label1;
@@ -172,7 +171,6 @@ private:
     win32::CheckBox chkDisable;
     win32::StyledButton cmdOK;
     win32::Button cmdOK256;
-    win32::UniqueBrush desktopBrush_, switchBrush_;
 
     win32::UniqueMenu menuBar_;    // until the window owns it
     HMENU mnuEditTop_ = nullptr;   // "&Monitors", also the list's pop-up

@@ -28,47 +28,29 @@ constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr COLORREF kPaleYellow = RGB(255, 255, 128);
 constexpr COLORREF kDarkYellow = RGB(192, 192, 0);
 
-constexpr wchar_t kCaptionTip[] =
-    L"Either type in the window caption or select it from the dropdown list if the window is "
-    L"open";
-constexpr wchar_t kNameTip[] = L"Enter a meaningful description of this item";
-constexpr wchar_t kWindowStateTip[] = L"What kind of action do you want performed on the window?";
-constexpr wchar_t kPauseTip[] = L"Sets any pause between character";
-constexpr wchar_t kSendKeysTip[] =
-    L"Enter text that will be typed on the window. This will act like an automation. Use the "
-    L"Spec button to insert special action charactors";
-
 // Where the keystroke rows sit inside Frame4: step 1 shows, steps 2 and 3 lie below the
 // frame's visible height, hidden.
 struct KeystrokeRow {
-    const wchar_t* keystrokeText;
     TwipsRect keystrokeLabel;
     TwipsRect addIn;
     TwipsRect sendKeys;
-    const wchar_t* pauseText;
     TwipsRect pauseLabel;
     TwipsRect pause;
 };
 constexpr std::array<KeystrokeRow, kKeystrokeSteps> kRows{{
-    {L"Keystroke 1",
-     {1260, 420, 915, 195},
+    {{1260, 420, 915, 195},
      {120, 660, 465, 315},
      {660, 690, 3195, 285},
-     L"Pause ",
      {3930, 420, 615, 195},
      {3900, 690, 795, 315}},
-    {L"Keystroke 2",
-     {1260, 1080, 945, 195},
+    {{1260, 1080, 945, 195},
      {120, 1320, 465, 315},
      {660, 1350, 3195, 285},
-     L"Pause ",
      {3930, 1080, 585, 195},
      {3900, 1350, 795, 315}},
-    {L"Keystroke 3",
-     {1290, 1740, 945, 225},
+    {{1290, 1740, 945, 225},
      {120, 1950, 465, 315},
      {660, 1980, 3195, 285},
-     L"Pause",
      {3960, 1740, 585, 195},
      {3900, 1980, 795, 315}},
 }};
@@ -82,23 +64,6 @@ constexpr TwipsRect kApplyAt{4650, 6120, 1185, 495};
 HBRUSH TealBrush() {
     static const win32::UniqueBrush brush(CreateSolidBrush(kTeal));
     return brush.get();
-}
-
-// A combo box's own height follows its selection field, whose height it takes in item
-// units that differ between systems: ask, look and correct.
-void FitComboHeight(const win32::ComboBox& box, int heightTwips) {
-    const int target = TwipsToPixels(heightTwips);
-    auto height = [&] {
-        RECT r{};
-        GetWindowRect(box.Handle(), &r);
-        return static_cast<int>(r.bottom - r.top);
-    };
-    int request = static_cast<int>(SendMessageW(box.Handle(), CB_GETITEMHEIGHT, WPARAM(-1), 0)) +
-                  target - height();
-    for (int attempt = 0; attempt < 3 && height() != target && request > 0; ++attempt) {
-        SendMessageW(box.Handle(), CB_SETITEMHEIGHT, WPARAM(-1), request);
-        request += target - height();
-    }
 }
 
 }  // namespace
@@ -167,42 +132,51 @@ void frmAction::Form_Load() {
     txtName.SetFocus();
 }
 
+// clang-format off
 void frmAction::CreateControls() {
+    using win32::ResourceText;
     const HWND form = Handle();
     int id = 100;
 
     // The background: every control of the form lies over it.
-    CandyScreen1.Create(form, id++, {0, 0, kClientWidthTwips, kClientHeightTwips});
+    CandyScreen1.Create({.parent = form, .id = id++, .at = {0, 0, kClientWidthTwips, kClientHeightTwips}});
 
-    Frame1.Create(form, id++, L"Window Caption", {1080, 1080, 4815, 1125});
-    txtCaption.Create(Frame1.Handle(), id++, {120, 300, 4545, 315}, false);
-    FitComboHeight(txtCaption, 315);
-    chkExact.Create(Frame1.Handle(), id++, L"Exact Match", {120, 750, 1275, 225}, BS_3STATE);
+    Frame1.Create({.parent = form, .id = id++, .text = ResourceText(IDS_CAPTION_FRAME),
+                   .at = {1080, 1080, 4815, 1125}});
+    txtCaption.Create({.parent = Frame1.Handle(), .id = id++, .at = {120, 300, 4545, 315}});
+    chkExact.Create({.parent = Frame1.Handle(), .id = id++, .text = ResourceText(IDS_EXACT_MATCH),
+                     .at = {120, 750, 1275, 225}, .threeState = true});
 
-    Frame2.Create(form, id++, L"Monitor Description", {1080, 2310, 4815, 915});
-    txtName.Create(Frame2.Handle(), id++, {120, 330, 4575, 285});
+    Frame2.Create({.parent = form, .id = id++, .text = ResourceText(IDS_DESCRIPTION_FRAME),
+                   .at = {1080, 2310, 4815, 915}});
+    txtName.Create({.parent = Frame2.Handle(), .id = id++, .at = {120, 330, 4575, 285}});
 
-    Frame3.Create(form, id++, L"Process the window", {1080, 3390, 4815, 1095});
-    cboWindowState.Create(Frame3.Handle(), id++, {120, 390, 1605, 315}, false, 120);
-    FitComboHeight(cboWindowState, 315);
+    Frame3.Create({.parent = form, .id = id++, .text = ResourceText(IDS_PROCESS_FRAME),
+                   .at = {1080, 3390, 4815, 1095}});
+    cboWindowState.Create(
+        {.parent = Frame3.Handle(), .id = id++, .at = {120, 390, 1605, 315}, .dropHeightPx = 120});
     for (std::string_view choice : kWindowStateChoices)
         cboWindowState.AddItem(win32::Widen(choice));
-    lblWindowState.Create(Frame3.Handle(), id++, L"Set Window State", {1800, 450, 1305, 195});
+    lblWindowState.Create({.parent = Frame3.Handle(), .id = id++,
+                           .text = ResourceText(IDS_SET_WINDOW_STATE), .at = {1800, 450, 1305, 195}});
 
-    Frame4.Create(form, id++, L"Send Keystrokes To Application ", kFrame4At);
+    Frame4.Create({.parent = form, .id = id++, .text = ResourceText(IDS_KEYSTROKES_FRAME),
+                   .at = kFrame4At});
     for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
         const KeystrokeRow& row = kRows[k];
         const HWND frame = Frame4.Handle();
-        lblKeystroke[k].Create(frame, id++, row.keystrokeText, row.keystrokeLabel);
+        const UINT step = static_cast<UINT>(k);
+        lblKeystroke[k].Create({.parent = frame, .id = id++,
+                                .text = ResourceText(IDS_KEYSTROKE_1 + step), .at = row.keystrokeLabel});
         // On the form, over the frame: the dialog manager walks a container's controls
         // together, and these buttons come last in the keyboard order, after Apply.
-        cmdAddIn[k].Create(form, id++, L"Spec",
-                           {kFrame4At.left + row.addIn.left, kFrame4At.top + row.addIn.top,
-                            row.addIn.width, row.addIn.height});
-        txtSendKeys[k].Create(frame, id++, row.sendKeys);
-        lblPause[k].Create(frame, id++, row.pauseText, row.pauseLabel);
-        cboSendKeysPause[k].Create(frame, id++, row.pause, false, 160);
-        FitComboHeight(cboSendKeysPause[k], 315);
+        cmdAddIn[k].Create({.parent = form, .id = id++, .text = ResourceText(IDS_SPEC),
+                            .at = {kFrame4At.left + row.addIn.left, kFrame4At.top + row.addIn.top,
+                                   row.addIn.width, row.addIn.height}});
+        txtSendKeys[k].Create({.parent = frame, .id = id++, .at = row.sendKeys});
+        lblPause[k].Create({.parent = frame, .id = id++, .text = ResourceText(IDS_PAUSE_1 + step),
+                            .at = row.pauseLabel});
+        cboSendKeysPause[k].Create({.parent = frame, .id = id++, .at = row.pause, .dropHeightPx = 160});
         for (std::string_view choice : kPauseChoices)
             cboSendKeysPause[k].AddItem(win32::Widen(choice));
         if (k > 0) {
@@ -213,23 +187,29 @@ void frmAction::CreateControls() {
         }
     }
 
-    chkDisable.Create(form, id++, L"Disable", {1170, 6210, 885, 225}, BS_3STATE);
+    chkDisable.Create({.parent = form, .id = id++, .text = ResourceText(IDS_DISABLE),
+                       .at = {1170, 6210, 885, 225}, .threeState = true});
 
-    cmdOK[0].Create(CandyScreen1.Handle(), id++, L"OK", kOKAt);
-    cmdCancel[0].Create(CandyScreen1.Handle(), id++, L"Cancel", kCancelAt);
-    cmdApply[0].Create(CandyScreen1.Handle(), id++, L"Apply", kApplyAt);
-    cmdOK[1].Create(form, id++, L"OK", kOKAt);
-    cmdApply[1].Create(form, id++, L"Apply", kApplyAt);
-    cmdCancel[1].Create(form, id++, L"Cancel", kCancelAt);
+    // The full-colour buttons lie on the background, the plain ones on the form.
+    cmdOK[0].Create({.parent = CandyScreen1.Handle(), .id = id++, .text = ResourceText(IDS_OK), .at = kOKAt});
+    cmdCancel[0].Create({.parent = CandyScreen1.Handle(), .id = id++, .text = ResourceText(IDS_CANCEL),
+                         .at = kCancelAt});
+    cmdApply[0].Create({.parent = CandyScreen1.Handle(), .id = id++, .text = ResourceText(IDS_APPLY),
+                        .at = kApplyAt});
+    cmdOK[1].Create({.parent = form, .id = id++, .text = ResourceText(IDS_OK), .at = kOKAt});
+    cmdApply[1].Create({.parent = form, .id = id++, .text = ResourceText(IDS_APPLY), .at = kApplyAt});
+    cmdCancel[1].Create({.parent = form, .id = id++, .text = ResourceText(IDS_CANCEL), .at = kCancelAt});
     for (auto* b : {&cmdOK[1], &cmdApply[1], &cmdCancel[1]}) b->SetVisible(false);
 
-    Label3.Create(form, id++, L"Korvel", {210, 315, 2175, 465});
+    Label3.Create({.parent = form, .id = id++, .text = ResourceText(IDS_PRODUCT_LABEL),
+                   .at = {210, 315, 2175, 465}});
     if (!label3Font_) {
         // 12 points at 96 dots per inch.
         label3Font_.reset(CreateFontW(-16, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                       DEFAULT_PITCH | FF_ROMAN, L"Times New Roman"));
     }
+    // clang-format on
     Label3.SetFont(label3Font_.get());
     Label3.SetVisible(false);
 
@@ -244,11 +224,8 @@ void frmAction::CreateControls() {
         SetWindowPos(button.Handle(), HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     BindEvents();
+    SetColours();
     SetDefaultButton(cmdOK[0].Id());
-    // Leaving the caption names the monitor; a right click in a keystroke field opens the
-    // picker.
-    if (HWND edit = txtCaption.EditHandle()) Subclass(edit);
-    for (auto& field : txtSendKeys) Subclass(field.Handle());
 
     toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -256,73 +233,23 @@ void frmAction::CreateControls() {
                                 GetModuleHandleW(nullptr), nullptr);
     if (toolTips_) {
         SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, 320);
-        txtCaption.SetToolTip(toolTips_, kCaptionTip);
-        txtName.SetToolTip(toolTips_, kNameTip);
-        cboWindowState.SetToolTip(toolTips_, kWindowStateTip);
+        txtCaption.SetToolTip(toolTips_, ResourceText(IDS_TIP_CAPTION).c_str());
+        txtName.SetToolTip(toolTips_, ResourceText(IDS_TIP_NAME).c_str());
+        cboWindowState.SetToolTip(toolTips_, ResourceText(IDS_TIP_WINDOW_STATE).c_str());
         for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
-            cboSendKeysPause[k].SetToolTip(toolTips_, kPauseTip);
-            txtSendKeys[k].SetToolTip(toolTips_, kSendKeysTip);
+            cboSendKeysPause[k].SetToolTip(toolTips_, ResourceText(IDS_TIP_PAUSE).c_str());
+            txtSendKeys[k].SetToolTip(toolTips_, ResourceText(IDS_TIP_SEND_KEYS).c_str());
         }
-    }
-}
-
-void frmAction::Subclass(HWND control) {
-    SetWindowSubclass(control, ControlProc, 1, reinterpret_cast<DWORD_PTR>(this));
-}
-
-LRESULT CALLBACK frmAction::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                        DWORD_PTR self) {
-    if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, ControlProc, 1);
-        return DefSubclassProc(hwnd, msg, wp, lp);
-    }
-    bool handled = false;
-    const LRESULT result =
-        reinterpret_cast<frmAction*>(self)->OnControlMessage(hwnd, msg, wp, lp, handled);
-    return handled ? result : DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-LRESULT frmAction::OnControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    switch (msg) {
-        case WM_KILLFOCUS: {
-            // Leaving the caption for another control of the dialog, not for another window.
-            const HWND to = reinterpret_cast<HWND>(wp);
-            if (hwnd == txtCaption.EditHandle() && to && IsChild(Handle(), to) && !quiet_) {
-                const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-                handled = true;
-                txtCaption_LostFocus();
-                return r;
-            }
-            return 0;
-        }
-        case WM_RBUTTONDOWN:
-            for (int k = 0; k < kKeystrokeSteps; ++k) {
-                if (hwnd != txtSendKeys[static_cast<std::size_t>(k)].Handle()) continue;
-                txtSendKeys_MouseDown(k, {static_cast<short>(LOWORD(lp)) * kTwipsPerPixel,
-                                          static_cast<short>(HIWORD(lp)) * kTwipsPerPixel});
-            }
-            return 0;
-        case WM_CONTEXTMENU:
-            // A right click in a keystroke field opens the picker, not the edit menu.
-            for (const auto& field : txtSendKeys)
-                if (hwnd == field.Handle()) handled = true;
-            return 0;
-        default:
-            return 0;
     }
 }
 
 void frmAction::FillCaptionList() {
-    EnumWindows(AddOpenWindowCaption, reinterpret_cast<LPARAM>(this));
-}
-
-BOOL CALLBACK frmAction::AddOpenWindowCaption(HWND hwnd, LPARAM lp) {
-    auto* self = reinterpret_cast<frmAction*>(lp);
     // The engine's own caption read: empty for hidden and disabled windows, cut at 256 units.
     win32::Win32Desktop desktop;
-    const std::string caption = WindowCaption(desktop, reinterpret_cast<WindowHandle>(hwnd));
-    if (CaptionListKeeps(caption)) self->txtCaption.AddItem(win32::Widen(caption));
-    return TRUE;
+    for (WindowHandle window : desktop.TopLevelWindows()) {
+        const std::string caption = WindowCaption(desktop, window);
+        if (CaptionListKeeps(caption)) txtCaption.AddItem(win32::Widen(caption));
+    }
 }
 
 void frmAction::EditRec(int index) {
@@ -434,7 +361,9 @@ void frmAction::cmdAddIn_Click(int index) {
 }
 
 // The pointer's place inside the field serves as the picker's place on the screen.
-void frmAction::txtSendKeys_MouseDown(int index, POINT inField) { ShowPicker(index, inField); }
+void frmAction::txtSendKeys_MouseDown(int index, win32::MouseButton button, POINT inField) {
+    if (button == win32::MouseButton::Right) ShowPicker(index, inField);
+}
 
 void frmAction::ShowPicker(int field, POINT at) {
     if (!picker_)
@@ -454,11 +383,11 @@ void frmAction::txtCaption_LostFocus() {
 }
 
 void frmAction::txtName_GotFocus() {
-    SendMessageW(txtName.Handle(), EM_SETSEL, 0, -1);
+    txtName.SelectAll();
 }
 
 void frmAction::txtSendKeys_GotFocus(int index) {
-    SendMessageW(txtSendKeys[static_cast<std::size_t>(index)].Handle(), EM_SETSEL, 0, -1);
+    txtSendKeys[static_cast<std::size_t>(index)].SelectAll();
 }
 
 void frmAction::chk_Click(win32::CheckBox& box) {
@@ -485,51 +414,48 @@ void frmAction::BindEvents() {
         const auto n = static_cast<std::size_t>(k);
         cmdAddIn[n].onClick = [this, k] { cmdAddIn_Click(k); };
         txtSendKeys[n].onGotFocus = [this, k] { txtSendKeys_GotFocus(k); };
+        txtSendKeys[n].onMouseDown = [this, k](win32::MouseButton button, POINT at) {
+            txtSendKeys_MouseDown(k, button, at);
+        };
     }
     chkExact.onClick = [this] { chk_Click(chkExact); };
     chkDisable.onClick = [this] { chk_Click(chkDisable); };
     txtName.onGotFocus = [this] { txtName_GotFocus(); };
-    // The rounded faces leave corners: they show what lies behind each button.
-    auto showBehind = [this](win32::StyledButton& button) {
-        button.background = [this, &button](HDC dc) {
-            return GetParent(button.Handle()) == CandyScreen1.Handle()
-                       ? CandyScreen1.BrushFor(dc, button.Handle())
-                       : TealBrush();
-        };
+    txtCaption.onLostFocus = [this] {
+        if (!quiet_) txtCaption_LostFocus();
     };
-    for (auto* set : {&cmdOK, &cmdCancel, &cmdApply})
-        for (win32::StyledButton& button : *set) showBehind(button);
-    for (win32::StyledButton& button : cmdAddIn) showBehind(button);
 }
 
-LRESULT frmAction::OnControlColour(HDC dc, HWND control) {
-    auto part = [control](const win32::ComboBox& box) {
-        return control == box.Handle() || control == box.EditHandle() ||
-               control == box.ListHandle();
-    };
-    COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
-    if (part(txtCaption) || part(cboWindowState)) text = kYellow;
-    if (control == txtName.Handle()) text = kDarkYellow;
-    for (std::size_t k = 0; k < kKeystrokeSteps; ++k)
-        if (control == txtSendKeys[k].Handle() || part(cboSendKeysPause[k])) text = kPaleYellow;
-    SetTextColor(dc, text);
-    SetBkColor(dc, kTeal);
-    return reinterpret_cast<LRESULT>(TealBrush());
+// The boxes in shades of yellow on teal; whatever else the form holds is drawn on teal too
+// (see OnMessage). The buttons' rounded faces leave corners that show what lies behind them.
+void frmAction::SetColours() {
+    txtCaption.SetColours({.text = kYellow, .back = kTeal});
+    cboWindowState.SetColours({.text = kYellow, .back = kTeal});
+    txtName.SetColours({.text = kDarkYellow, .back = kTeal});
+    for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
+        txtSendKeys[k].SetColours({.text = kPaleYellow, .back = kTeal});
+        cboSendKeysPause[k].SetColours({.text = kPaleYellow, .back = kTeal});
+    }
+    for (auto* set : {&cmdOK, &cmdCancel, &cmdApply}) {
+        (*set)[0].SetColours({.backdrop = &CandyScreen1});
+        (*set)[1].SetColours({.back = kTeal});
+    }
+    for (win32::StyledButton& button : cmdAddIn) button.SetColours({.back = kTeal});
 }
 
 LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
-            if (win32::RouteToControl(msg, wp, win32::CommandSender(Handle(), wp, lp))) return 0;
             if (LOWORD(wp) == IDCANCEL && lp == 0) cmdCancel_Click();  // Escape
             return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-            return OnControlColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-        case WM_DRAWITEM:
-            return win32::RouteToControl(msg, wp, lp);
+            // The controls that keep no colours of their own: labels, frames, check boxes.
+            SetTextColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(reinterpret_cast<HDC>(wp), kTeal);
+            [[fallthrough]];
         case WM_CTLCOLORDLG:
             return reinterpret_cast<LRESULT>(TealBrush());
         case WM_CLOSE:

@@ -88,7 +88,6 @@ class frmAction final : public win32::Window {
     void Form_Unload();
     void CreateControls();
     void FillCaptionList();
-    static BOOL CALLBACK AddOpenWindowCaption(HWND hwnd, LPARAM lp);
     void ShowFields(const EditorFields& fields);
     EditorFields ReadFields() const;
 
@@ -99,21 +98,14 @@ class frmAction final : public win32::Window {
     void txtCaption_LostFocus();
     void txtName_GotFocus();
     void txtSendKeys_GotFocus(int index);
-    void txtSendKeys_MouseDown(int index, POINT inField);  // the right button, in twips
+    void txtSendKeys_MouseDown(int index, win32::MouseButton button, POINT inField);  // twips
     void ShowPicker(int field, POINT at);
     void chk_Click(win32::CheckBox& box);
     void AppendToSendKeys(int index, const std::wstring& entry);
 
     void BindEvents();
-    LRESULT OnControlColour(HDC dc, HWND control);
+    void SetColours();
     void ShowMessage(std::string_view text);
-
-    // Field behaviour the dialog manager does not give: the caption's leaving, the right
-    // button in a keystroke field.
-    static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                        DWORD_PTR self);
-    LRESULT OnControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled);
-    void Subclass(HWND control);
 
     EditorHost& host_;
     int recIndex_ = -1;

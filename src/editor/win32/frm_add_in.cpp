@@ -5,6 +5,8 @@
 #include "editor/special_keys.h"
 #include "platform/twips.h"
 #include "platform/win32/display.h"
+#include "platform/win32/resource_text.h"
+#include "platform/win32/resources/resource.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl {
@@ -12,15 +14,12 @@ namespace kvl {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KVL.frmAddIn";
-constexpr wchar_t kCaption[] = L"My Add In";
 constexpr int kClientWidthTwips = 1440;
 constexpr int kClientHeightTwips = 3000;
 constexpr TwipsRect kList1{0, 0, 1425, 2985};
 constexpr int kList1Id = 1;
 // The pick is made inside the list's own notification; the window goes once that is over.
 constexpr UINT kUnloadMessage = WM_APP + 1;
-constexpr UINT_PTR kStayOnTopTimer = 1;
-constexpr UINT kStayOnTopMs = 100;
 
 }  // namespace
 
@@ -39,20 +38,25 @@ void frmAddIn::Form_Load(HWND owner, POINT at) {
     picked_ = false;
     unloadOnRelease_ = false;
     // No border and no title bar: what the picker shows is its list and nothing else.
+    const std::wstring caption = win32::ResourceText(IDS_PICKER_CAPTION);
     if (!Create({kClassName},
-                {kCaption,
+                {caption.c_str(),
                  WS_POPUP | WS_CLIPCHILDREN,
                  WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
                  {TwipsToPixels(at.x), TwipsToPixels(at.y), TwipsToPixels(kClientWidthTwips),
                   TwipsToPixels(kClientHeightTwips)},
                  owner}))
         return;
-    List1.Create(Handle(), kList1Id, kList1);
+    List1.Create({.parent = Handle(), .id = kList1Id, .at = kList1});
     List1.onClick = [this] { List1_Click(); };
-    SetWindowSubclass(List1.Handle(), ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    List1.onMouseUp = [this](win32::MouseButton button) {
+        if (button == win32::MouseButton::Left) List1_MouseUp();
+    };
     for (std::string_view entry : kSpecialKeyEntries) List1.AddItem(win32::Widen(entry));
     win32::SetTopmost(Handle(), true);
-    SetTimer(Handle(), kStayOnTopTimer, kStayOnTopMs, nullptr);
+    stayOnTop_.onTimer = [this] { StayOnTop_Timer(); };
+    stayOnTop_.Attach(Handle());
+    stayOnTop_.Enable(true);
 }
 
 void frmAddIn::StayAboveOwner() {
@@ -89,47 +93,29 @@ void frmAddIn::List1_Click() {
     PostMessageW(Handle(), kUnloadMessage, 0, 0);
 }
 
-LRESULT CALLBACK frmAddIn::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                    DWORD_PTR self) {
-    auto* picker = reinterpret_cast<frmAddIn*>(self);
-    switch (msg) {
-        case WM_LBUTTONUP:
-        case WM_CAPTURECHANGED:
-            if (picker->unloadOnRelease_) {
-                picker->unloadOnRelease_ = false;
-                PostMessageW(picker->Handle(), kUnloadMessage, 0, 0);
-            }
-            break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, ListProc, 1);
-            break;
-        default:
-            break;
+void frmAddIn::List1_MouseUp() {
+    if (!unloadOnRelease_) return;
+    unloadOnRelease_ = false;
+    PostMessageW(Handle(), kUnloadMessage, 0, 0);
+}
+
+void frmAddIn::StayOnTop_Timer() {
+    // A release that went elsewhere still ends the pick.
+    if (unloadOnRelease_ && GetAsyncKeyState(VK_LBUTTON) >= 0) {
+        unloadOnRelease_ = false;
+        Unload();
+        return;
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    StayAboveOwner();
 }
 
 LRESULT frmAddIn::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_COMMAND:
-            win32::RouteToControl(msg, wp, lp);
-            return 0;
-        case kUnloadMessage:
-            Unload();
-            return 0;
-        case WM_TIMER:
-            if (wp != kStayOnTopTimer) return 0;
-            // A release that went elsewhere still ends the pick.
-            if (unloadOnRelease_ && GetAsyncKeyState(VK_LBUTTON) >= 0) {
-                unloadOnRelease_ = false;
-                Unload();
-                return 0;
-            }
-            StayAboveOwner();
-            return 0;
-        default:
-            return Default(msg, wp, lp);
+    if (msg == kUnloadMessage) {
+        Unload();
+        return 0;
     }
+    if (msg == WM_DESTROY) stayOnTop_.Enable(false);
+    return Default(msg, wp, lp);
 }
 
 }  // namespace kvl

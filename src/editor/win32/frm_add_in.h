@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/win32/controls.h"
+#include "platform/win32/timer.h"
 #include "platform/win32/window.h"
 
 namespace kvl {
@@ -36,13 +37,14 @@ class frmAddIn final : public win32::Window {
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void Form_Load(HWND owner, POINT at);
     void List1_Click();
+    void List1_MouseUp();
+    void StayOnTop_Timer();
     void StayAboveOwner();
-    static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                     DWORD_PTR self);
 
     PickHandler onPick_;
     bool picked_ = false;
     bool unloadOnRelease_ = false;
+    win32::WindowTimer stayOnTop_{1, 100};
 };
 
 }  // namespace kvl

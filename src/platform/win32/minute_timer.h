@@ -1,6 +1,5 @@
 #pragma once
-// The minute-timer port on a window's interval timer. The owner window receives the tick as
-// WM_TIMER with Id().
+// The minute-timer port on a window's interval timer; its tick is the window timer's onTimer.
 
 #include <windows.h>
 
@@ -16,7 +15,7 @@ public:
 
     void Attach(HWND owner) { timer_.Attach(owner); }
     UINT_PTR Id() const { return timer_.Id(); }
-    const WindowTimer& Timer() const { return timer_; }
+    WindowTimer& Timer() { return timer_; }
 
     void SetInterval(int minutes) override;
     void Enable(bool on) override;

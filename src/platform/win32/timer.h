@@ -1,18 +1,21 @@
 #pragma once
-// An interval timer on a window: its ticks arrive as WM_TIMER with the timer's id.
+// An interval timer on a window: its ticks arrive as WM_TIMER with the timer's id, and the
+// one window procedure of our windows hands them to the timer, which raises onTimer.
 
 #include <windows.h>
+
+#include <functional>
 
 namespace kvl::win32 {
 
 class WindowTimer {
 public:
     WindowTimer(UINT_PTR id, UINT intervalMs) : id_(id), intervalMs_(intervalMs) {}
-    ~WindowTimer() { Enable(false); }
+    ~WindowTimer();
     WindowTimer(const WindowTimer&) = delete;
     WindowTimer& operator=(const WindowTimer&) = delete;
 
-    void Attach(HWND owner) { owner_ = owner; }
+    void Attach(HWND owner);
     UINT_PTR Id() const { return id_; }
     bool Enabled() const { return enabled_; }
     UINT Interval() const { return intervalMs_; }
@@ -22,12 +25,25 @@ public:
         intervalMs_ = ms;
         if (enabled_) SetTimer(owner_, id_, intervalMs_, nullptr);
     }
+    // Counts the interval afresh from now, running or not.
+    void Restart() {
+        Enable(false);
+        Enable(true);
+    }
     void Enable(bool on) {
         if (on == enabled_ || !owner_) return;
         enabled_ = on;
-        if (on) SetTimer(owner_, id_, intervalMs_, nullptr);
-        else KillTimer(owner_, id_);
+        if (on)
+            SetTimer(owner_, id_, intervalMs_, nullptr);
+        else
+            KillTimer(owner_, id_);
     }
+
+    std::function<void()> onTimer;
+
+    // For the owner's window procedure: raises the tick of the timer `id` of `owner`; true
+    // when that is one of these timers.
+    static bool Tick(HWND owner, UINT_PTR id);
 
 private:
     HWND owner_ = nullptr;

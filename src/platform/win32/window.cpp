@@ -5,9 +5,40 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win32/timer.h"
+
 namespace kvl::win32 {
 
 namespace {
+
+// The window property that leads from a child to its reflection target.
+constexpr wchar_t kReflectionProperty[] = L"KVL.Reflection";
+
+// True when the child a notification to `parent` comes from took it.
+bool ReflectToChild(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    HWND child = nullptr;
+    switch (msg) {
+        case WM_COMMAND:
+            // A command with no sender that carries a child's identifier is that child's: the
+            // dialog manager presses the default button so.
+            child = lp ? reinterpret_cast<HWND>(lp) : GetDlgItem(parent, LOWORD(wp));
+            break;
+        case WM_DRAWITEM:
+            child = reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem;
+            break;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC:
+            child = reinterpret_cast<HWND>(lp);
+            break;
+        default:
+            return false;
+    }
+    auto* target =
+        child ? static_cast<ReflectionTarget*>(GetPropW(child, kReflectionProperty)) : nullptr;
+    return target && target->Reflected(msg, wp, lp, result);
+}
 
 // Every window of ours that wants the dialog manager; all live on the one UI thread.
 std::vector<HWND>& DialogWindows() {
@@ -19,8 +50,9 @@ std::vector<HWND>& DialogWindows() {
 // is forgotten before WM_NCDESTROY is handed on, after which the target may be gone.
 LRESULT CALLBACK RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE)
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(
-                                                   reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+        SetWindowLongPtrW(
+            hwnd, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
     auto* target = reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!target) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -28,6 +60,13 @@ LRESULT CALLBACK RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+void SetReflectionTarget(HWND child, ReflectionTarget* target) {
+    if (target)
+        SetPropW(child, kReflectionProperty, target);
+    else
+        RemovePropW(child, kReflectionProperty);
+}
 
 WindowClass::WindowClass(const wchar_t* name, const Look& look) : name_(name) {
     WNDCLASSEXW wc{sizeof wc};
@@ -76,9 +115,9 @@ bool Window::Create(const Class& windowClass, const Frame& frame) {
     auto& registered = classes[windowClass.name];
     if (!registered || !registered->Registered())
         registered = std::make_unique<WindowClass>(
-            windowClass.name, WindowClass::Look{windowClass.icon, windowClass.background,
-                                                windowClass.style,
-                                                windowClass.dialog ? DLGWINDOWEXTRA : 0});
+            windowClass.name,
+            WindowClass::Look{windowClass.icon, windowClass.background, windowClass.style,
+                              windowClass.dialog ? DLGWINDOWEXTRA : 0});
     dialog_ = windowClass.dialog;
     hwnd_ = CreateRoutedWindow(*this, *registered, frame.exStyle, frame.title, frame.style,
                                frame.outer, frame.parent, frame.menu);
@@ -86,10 +125,14 @@ bool Window::Create(const Class& windowClass, const Frame& frame) {
     return hwnd_ != nullptr;
 }
 
-LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }
+LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    return Default(msg, wp, lp);
+}
 
 LRESULT Window::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!hwnd_) hwnd_ = hwnd;  // from WM_NCCREATE on, before CreateWindowEx returns
+    if (LRESULT reflected = 0; ReflectToChild(hwnd, msg, wp, lp, reflected)) return reflected;
+    if (msg == WM_TIMER && WindowTimer::Tick(hwnd, wp)) return 0;
     if (msg != WM_NCDESTROY) return OnMessage(msg, wp, lp);
     std::erase(DialogWindows(), hwnd);
     const LRESULT result = OnMessage(msg, wp, lp);

@@ -18,6 +18,20 @@ protected:
     ~MessageTarget() = default;
 };
 
+// A child that hears back what it tells its parent: the one window procedure hands a child's
+// WM_COMMAND, WM_DRAWITEM and WM_CTLCOLOR* to the child's target before the parent sees them
+// (the control wrappers raise their events and give their colours so).
+class ReflectionTarget {
+public:
+    // True when the target took the message; `result` is then the parent's answer.
+    virtual bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) = 0;
+
+protected:
+    ~ReflectionTarget() = default;
+};
+// nullptr forgets the child's target.
+void SetReflectionTarget(HWND child, ReflectionTarget* target);
+
 // One of the program's window classes, registered while the object lives. Every window of
 // every such class goes through the one window procedure, to the MessageTarget it was made
 // for (see CreateRoutedWindow).

@@ -5,13 +5,23 @@
 
 namespace kvl::win32 {
 
+struct ButtonArgs {
+    HWND parent = nullptr;
+    int id = 0;
+    std::wstring text;
+    TwipsRect at{};
+};
+
 class Button : public Control {
 public:
-    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at,
-                DWORD extraStyle = BS_PUSHBUTTON) {
-        return CreateControl(parent, id, L"BUTTON", text, WS_TABSTOP | extraStyle, at);
-    }
+    bool Create(const ButtonArgs& args) { return CreateButton(args, BS_PUSHBUTTON); }
     std::function<void()> onClick;
+
+protected:
+    bool CreateButton(const ButtonArgs& args, DWORD kind) {
+        return CreateControl(args.parent, args.id, L"BUTTON", args.text, WS_TABSTOP | kind,
+                             args.at);
+    }
     bool Notified(UINT code) override { return code == BN_CLICKED && Raise(onClick); }
 };
 

@@ -2,30 +2,38 @@
 
 namespace kvl::win32 {
 
-bool ComboBox::Create(HWND parent, int id, const TwipsRect& at, bool dropDownList,
-                      int dropHeightPx) {
-    TwipsRect withList = at;
-    withList.height = at.height + dropHeightPx * kTwipsPerPixel;
-    return CreateControl(parent, id, L"COMBOBOX", L"",
-                         WS_TABSTOP | WS_VSCROLL |
-                             (dropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL),
-                         withList);
+bool ComboBox::Create(const ComboBoxArgs& args) {
+    TwipsRect withList = args.at;
+    withList.height = args.at.height + args.dropHeightPx * kTwipsPerPixel;
+    if (!CreateControl(args.parent, args.id, L"COMBOBOX", L"",
+                       WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, withList))
+        return false;
+    AdoptPart(EditHandle());
+    AdoptPart(ListHandle());
+    FitHeight(args.at.height);
+    return true;
 }
 
-int ComboBox::AddItem(std::wstring_view text, LPARAM data) {
-    const auto i = static_cast<int>(
+int ComboBox::AddItem(std::wstring_view text) {
+    return static_cast<int>(
         SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(text).c_str())));
-    if (i >= 0) SendMessageW(hwnd_, CB_SETITEMDATA, static_cast<WPARAM>(i), data);
-    return i;
 }
 
-std::wstring ComboBox::List(int i) const {
-    const auto n = SendMessageW(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-    if (n == CB_ERR) return {};
-    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-    SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(n));
-    return text;
+// The height follows the selection field, whose height the box takes in item units that
+// differ between systems: ask, look and correct.
+void ComboBox::FitHeight(int heightTwips) {
+    const int target = TwipsToPixels(heightTwips);
+    auto height = [&] {
+        RECT r{};
+        GetWindowRect(hwnd_, &r);
+        return static_cast<int>(r.bottom - r.top);
+    };
+    int request =
+        static_cast<int>(SendMessageW(hwnd_, CB_GETITEMHEIGHT, WPARAM(-1), 0)) + target - height();
+    for (int attempt = 0; attempt < 3 && height() != target && request > 0; ++attempt) {
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, WPARAM(-1), request);
+        request += target - height();
+    }
 }
 
 HWND ComboBox::EditHandle() const {
@@ -36,11 +44,6 @@ HWND ComboBox::EditHandle() const {
 HWND ComboBox::ListHandle() const {
     COMBOBOXINFO info{sizeof info};
     return GetComboBoxInfo(hwnd_, &info) ? info.hwndList : nullptr;
-}
-
-void ComboBox::SetToolTip(HWND toolTips, const wchar_t* text) {
-    Control::SetToolTip(toolTips, text);
-    if (HWND edit = EditHandle(); edit && edit != hwnd_) AddToolTip(toolTips, edit, text);
 }
 
 }  // namespace kvl::win32

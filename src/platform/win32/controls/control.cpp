@@ -1,8 +1,8 @@
-#include "platform/win32/system_library.h"
 #include "platform/win32/controls/control.h"
 
 #include <commctrl.h>
-#include <cwchar>
+
+#include "platform/win32/system_library.h"
 
 namespace kvl::win32 {
 
@@ -12,35 +12,48 @@ RECT PixelRect(const TwipsRect& r) {
 }
 
 namespace {
-// The window property that leads from a control's window to its wrapper.
-constexpr wchar_t kWrapperProperty[] = L"KVL.Control";
+
+constexpr UINT_PTR kSubclassId = 1;
+
+void AddToolTip(HWND toolTips, HWND tool, const wchar_t* text) {
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    // Transparent: a click where the tip shows goes to what lies beneath, not into the tip.
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
+    info.hwnd = GetParent(tool);
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = const_cast<wchar_t*>(text);
+    SendMessageW(toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 }  // namespace
 
 Control::~Control() {
-    if (hwnd_ && IsWindow(hwnd_)) RemovePropW(hwnd_, kWrapperProperty);
+    // The form's window, and this control's with it, may outlive the wrapper by a moment:
+    // nothing may lead back here after it is gone.
+    for (HWND part : parts_) Detach(part);
+    Detach(hwnd_);
 }
 
-bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_COMMAND && lp) {
-        auto* control = static_cast<Control*>(GetPropW(reinterpret_cast<HWND>(lp), kWrapperProperty));
-        return control && control->Notified(HIWORD(wp));
-    }
-    if (msg == WM_DRAWITEM) {
-        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        auto* control = static_cast<Control*>(GetPropW(item->hwndItem, kWrapperProperty));
-        return control && control->DrawItem(*item);
-    }
-    return false;
+void Control::Attach(HWND window) {
+    SetReflectionTarget(window, this);
+    SetWindowSubclass(window, WindowMessage, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
-LPARAM CommandSender(HWND form, WPARAM wp, LPARAM lp) {
-    if (lp) return lp;
-    return reinterpret_cast<LPARAM>(GetDlgItem(form, LOWORD(wp)));
+void Control::Detach(HWND window) {
+    if (!window || !IsWindow(window)) return;
+    SetReflectionTarget(window, nullptr);
+    RemoveWindowSubclass(window, WindowMessage, kSubclassId);
 }
 
-bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass,
-                            std::wstring_view text, DWORD style, const TwipsRect& at,
-                            DWORD exStyle) {
+void Control::AdoptPart(HWND part) {
+    if (!part || part == hwnd_) return;
+    parts_.push_back(part);
+    Attach(part);
+}
+
+bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass, std::wstring_view text,
+                            DWORD style, const TwipsRect& at, DWORD exStyle) {
     const RECT r = PixelRect(at);
     hwnd_ = CreateWindowExW(exStyle, windowClass, std::wstring(text).c_str(),
                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left, r.top,
@@ -48,7 +61,7 @@ bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
-    SetPropW(hwnd_, kWrapperProperty, this);
+    Attach(hwnd_);
     SetFont(DialogFont());
     return true;
 }
@@ -62,9 +75,99 @@ bool Control::CreateOwnControl(MessageTarget& target, HWND parent, int id,
                                {r.left, r.top, r.right - r.left, r.bottom - r.top}, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
     if (!hwnd_) return false;
-    SetPropW(hwnd_, kWrapperProperty, this);
+    Attach(hwnd_);
     SetFont(DialogFont());
     return true;
+}
+
+bool Control::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+        case WM_COMMAND:
+            result = 0;
+            return Notified(HIWORD(wp));
+        case WM_DRAWITEM:
+            result = TRUE;
+            return DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        default:  // WM_CTLCOLOR*
+            result = PaintWith(reinterpret_cast<HDC>(wp));
+            return result != 0;
+    }
+}
+
+void Control::SetColours(const Colours& colours) {
+    colours_ = colours;
+    backBrush_.reset(colours.back != CLR_INVALID ? CreateSolidBrush(colours.back) : nullptr);
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+HBRUSH Control::BackgroundBrush(HDC dc) const {
+    if (colours_.backdrop) return colours_.backdrop->BrushFor(dc, hwnd_);
+    return backBrush_.get();
+}
+
+// The answer to a WM_CTLCOLOR*: 0 leaves the control to the system's colours.
+LRESULT Control::PaintWith(HDC dc) const {
+    const HBRUSH brush = BackgroundBrush(dc);
+    if (!brush) return 0;
+    if (colours_.text != CLR_INVALID) SetTextColor(dc, colours_.text);
+    if (colours_.backdrop)
+        SetBkMode(dc, TRANSPARENT);
+    else
+        SetBkColor(dc, colours_.back);
+    return reinterpret_cast<LRESULT>(brush);
+}
+
+bool Control::MouseMessage(UINT msg, LPARAM lp) {
+    const POINT at{static_cast<short>(LOWORD(lp)) * kTwipsPerPixel,
+                   static_cast<short>(HIWORD(lp)) * kTwipsPerPixel};
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+            Raise(onMouseDown, MouseButton::Left, at);
+            return false;
+        case WM_RBUTTONDOWN:
+            return Raise(onMouseDown, MouseButton::Right, at);
+        case WM_LBUTTONUP:
+            Raise(onMouseUp, MouseButton::Left);
+            return false;
+        case WM_RBUTTONUP:
+            Raise(onMouseUp, MouseButton::Right);
+            return static_cast<bool>(onMouseDown);
+        case WM_CONTEXTMENU:
+            return static_cast<bool>(onMouseDown);
+        default:
+            return false;
+    }
+}
+
+LRESULT CALLBACK Control::WindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                        DWORD_PTR self) {
+    auto* control = reinterpret_cast<Control*>(self);
+    switch (msg) {
+        case WM_NCDESTROY:
+            SetReflectionTarget(hwnd, nullptr);
+            RemoveWindowSubclass(hwnd, WindowMessage, kSubclassId);
+            return DefSubclassProc(hwnd, msg, wp, lp);
+        case WM_KILLFOCUS: {
+            const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+            const HWND to = reinterpret_cast<HWND>(wp);
+            const HWND own = control->hwnd_;
+            if (to && to != own && !IsChild(own, to) &&
+                GetAncestor(to, GA_ROOT) == GetAncestor(own, GA_ROOT))
+                Raise(control->onLostFocus);
+            return result;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_CONTEXTMENU:
+            if (control->MouseMessage(msg, lp)) return 0;
+            break;
+        default:
+            if (LRESULT result = 0; control->OwnMessage(msg, wp, lp, result)) return result;
+            break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 void Control::Move(const TwipsRect& at) {
@@ -82,19 +185,27 @@ TwipsRect Control::Position() const {
 
 std::wstring Control::Text() const {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
-void Control::AddToolTip(HWND toolTips, HWND tool, const wchar_t* text) {
-    TOOLINFOW info{};
-    info.cbSize = sizeof info;
-    // Transparent: a click where the tip shows goes to what lies beneath, not into the tip.
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
-    info.hwnd = GetParent(tool);
-    info.uId = reinterpret_cast<UINT_PTR>(tool);
-    info.lpszText = const_cast<wchar_t*>(text);
-    SendMessageW(toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+std::wstring Control::ItemText(UINT lengthMessage, UINT textMessage, int index) const {
+    const auto i = static_cast<WPARAM>(index);
+    const LRESULT n = SendMessageW(hwnd_, lengthMessage, i, 0);
+    if (n < 0) return {};  // LB_ERR and CB_ERR alike
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    SendMessageW(hwnd_, textMessage, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+void Control::SetToolTip(HWND toolTips, const wchar_t* text) {
+    AddToolTip(toolTips, hwnd_, text);
+    // Over the parts inside the control too (a combo box's edit field covers most of it),
+    // not over its drop-down list.
+    for (HWND part : parts_)
+        if (IsChild(hwnd_, part)) AddToolTip(toolTips, part, text);
 }
 
 bool ForwardChildNotification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -125,14 +236,11 @@ void UseClassicLook(HWND control) {
 }
 
 HFONT DialogFont() {
-    static HFONT font = [] {
-        // 8.25 points at 96 dots per inch is 11 pixels.
-        HFONT f = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
-        return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    }();
-    return font;
+    // 8.25 points at 96 dots per inch is 11 pixels.
+    static const UniqueFont font(CreateFontW(
+        -11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg"));
+    return font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 }  // namespace kvl::win32

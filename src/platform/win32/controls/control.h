@@ -1,21 +1,49 @@
 #pragma once
 // The base of the thin typed wrappers over the standard controls, so that form code reads
 // like `lstItems.AddItem(line)` rather than like raw messages. Positions are in twips.
+//
+// Each kind is made from a creation-arguments struct of its own, so that a form's control
+// list reads as a table: `cmdOK.Create({.parent = form, .id = idCmdOK, .text = ..., .at = ...})`.
+// What a control tells its parent comes back to its wrapper (see ReflectionTarget), which
+// raises the typed event the form bound (onClick, onDblClick, onGotFocus, ...) and answers
+// with the colours the form gave it.
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 #include "platform/twips.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
 namespace kvl::win32 {
 
 RECT PixelRect(const TwipsRect& r);  // left, top, right, bottom in pixels
 
-class Control {
+// A picture that see-through controls show behind themselves.
+class Backdrop {
+public:
+    // A brush of the picture aligned for `control`, which lies somewhere over it.
+    virtual HBRUSH BrushFor(HDC dc, HWND control) const = 0;
+
+protected:
+    ~Backdrop() = default;
+};
+
+// How a control is painted where it does not keep the system's look.
+struct Colours {
+    COLORREF text = CLR_INVALID;         // CLR_INVALID: the system's
+    COLORREF back = CLR_INVALID;         // a solid background, under the text too
+    const Backdrop* backdrop = nullptr;  // or see-through: the text goes straight onto it
+};
+
+enum class MouseButton { Left, Right };
+
+class Control : private ReflectionTarget {
 public:
     Control() = default;
     Control(const Control&) = delete;
@@ -32,42 +60,70 @@ public:
     TwipsRect Position() const;  // relative to the parent, in twips
     void SetText(std::wstring_view text) { SetWindowTextW(hwnd_, std::wstring(text).c_str()); }
     std::wstring Text() const;
-    void SetFont(HFONT font) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+    void SetFont(HFONT font) {
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
     void SetFocus() { ::SetFocus(hwnd_); }
-    void SetToolTip(HWND toolTips, const wchar_t* text) { AddToolTip(toolTips, hwnd_, text); }
+    void SetToolTip(HWND toolTips, const wchar_t* text);
+    // Colours{} gives the control back to the system's look.
+    void SetColours(const Colours& colours);
 
-    // A tip for any window, shown while the pointer rests on it.
-    static void AddToolTip(HWND toolTips, HWND tool, const wchar_t* text);
-
-    // What the control told its parent (a WM_COMMAND notification code, or its WM_DRAWITEM),
-    // handed back to the wrapper that made it; true when it was the control's to handle.
-    virtual bool Notified(UINT) { return false; }
-    virtual bool DrawItem(const DRAWITEMSTRUCT&) { return false; }
+    // A mouse button went down over the control; the point is in twips of the control. A
+    // control whose form takes its presses leaves the right button, and the context menu, to
+    // the form: it shows no menu of its own.
+    std::function<void(MouseButton, POINT)> onMouseDown;
+    std::function<void(MouseButton)> onMouseUp;
+    // The focus left for another control of the same window: not for another window, and not
+    // for a part of this control.
+    std::function<void()> onLostFocus;
 
 protected:
     // Raises an event: a copy runs, since the handler may delete the form and this with it.
-    static bool Raise(const std::function<void()>& event) {
+    template <typename... Args>
+    static bool Raise(const std::function<void(Args...)>& event,
+                      std::type_identity_t<Args>... args) {
         if (!event) return false;
-        const std::function<void()> run = event;
-        run();
+        const auto run = event;
+        run(args...);
         return true;
     }
 
     bool CreateControl(HWND parent, int id, const wchar_t* windowClass, std::wstring_view text,
                        DWORD style, const TwipsRect& at, DWORD exStyle = 0);
     // A control of one of our own classes, its messages going to `target`.
-    bool CreateOwnControl(MessageTarget& target, HWND parent, int id, const WindowClass& windowClass,
-                          std::wstring_view text, DWORD style, const TwipsRect& at);
+    bool CreateOwnControl(MessageTarget& target, HWND parent, int id,
+                          const WindowClass& windowClass, std::wstring_view text, DWORD style,
+                          const TwipsRect& at);
+    // A window the control is made of besides its own (a combo box's edit field and list):
+    // what it tells its parent, and its mouse and focus events, are the control's.
+    void AdoptPart(HWND part);
+
+    // What the control told its parent: a WM_COMMAND notification code, or its WM_DRAWITEM.
+    // True when it was the control's to handle.
+    virtual bool Notified(UINT) { return false; }
+    virtual bool DrawItem(const DRAWITEMSTRUCT&) { return false; }
+    // A message to the control's own window before its class sees it; true when taken.
+    virtual bool OwnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+    // The text of an item of a list, asked for with the kind's own two messages.
+    std::wstring ItemText(UINT lengthMessage, UINT textMessage, int index) const;
+    // What lies behind the control, for one that draws itself; nullptr: the system's face.
+    HBRUSH BackgroundBrush(HDC dc) const;
 
     HWND hwnd_ = nullptr;
-};
 
-// For a form's OnMessage: hands a child's WM_COMMAND or WM_DRAWITEM to the wrapper of the
-// child; true when it took it.
-bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp);
-// The sender of a WM_COMMAND to `form`: a command with none that carries a control's
-// identifier is that control's (the dialog manager presses the default button so).
-LPARAM CommandSender(HWND form, WPARAM wp, LPARAM lp);
+private:
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void Attach(HWND window);
+    void Detach(HWND window);
+    LRESULT PaintWith(HDC dc) const;
+    static LRESULT CALLBACK WindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                          DWORD_PTR self);
+    bool MouseMessage(UINT msg, LPARAM lp);
+
+    std::vector<HWND> parts_;
+    Colours colours_;
+    UniqueBrush backBrush_;
+};
 
 // Containers pass what their children tell them on to the form that owns them all.
 bool ForwardChildNotification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);

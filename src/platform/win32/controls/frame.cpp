@@ -4,9 +4,9 @@
 
 namespace kvl::win32 {
 
-bool Frame::Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
+bool Frame::Create(const FrameArgs& args) {
     static const WindowClass frameClass(L"KVL.Frame");
-    return CreateOwnControl(*this, parent, id, frameClass, text, 0, at);
+    return CreateOwnControl(*this, args.parent, args.id, frameClass, args.text, 0, args.at);
 }
 
 LRESULT Frame::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -31,9 +31,9 @@ LRESULT Frame::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             const HDC dc = paint.get();
             Selection font(dc, font_);
             // Colours come from the parent, as for a static control.
-            auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-                GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                reinterpret_cast<LPARAM>(hwnd)));
+            auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC,
+                                                               reinterpret_cast<WPARAM>(dc),
+                                                               reinterpret_cast<LPARAM>(hwnd)));
             if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
             RECT r{};
             GetClientRect(hwnd, &r);

@@ -8,9 +8,9 @@ namespace kvl::win32 {
 constexpr COLORREF kCandyTop = RGB(0, 112, 128);
 constexpr COLORREF kCandyBottom = RGB(10, 24, 72);
 
-bool CandyScreen::Create(HWND parent, int id, const TwipsRect& at) {
+bool CandyScreen::Create(const CandyScreenArgs& args) {
     static const WindowClass screenClass(L"KVL.CandyScreen");
-    if (!CreateOwnControl(*this, parent, id, screenClass, L"", 0, at)) return false;
+    if (!CreateOwnControl(*this, args.parent, args.id, screenClass, L"", 0, args.at)) return false;
     Render();
     return true;
 }

@@ -6,13 +6,18 @@
 
 namespace kvl::win32 {
 
+struct CandyScreenArgs {
+    HWND parent = nullptr;
+    int id = 0;
+    TwipsRect at{};
+};
+
 // A gradient background that holds other controls: hiding it hides what it holds. Controls
-// of the form drawn over it paint their background with Brush(), so they look transparent.
-class CandyScreen : public Control, private MessageTarget {
+// of the form that lie over it take it for their backdrop, so they look transparent.
+class CandyScreen : public Control, public Backdrop, private MessageTarget {
 public:
-    bool Create(HWND parent, int id, const TwipsRect& at);
-    // A brush of the gradient aligned for `control`, for WM_CTLCOLOR* replies.
-    HBRUSH BrushFor(HDC dc, HWND control) const;
+    bool Create(const CandyScreenArgs& args);
+    HBRUSH BrushFor(HDC dc, HWND control) const override;
 
 private:
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;

@@ -5,11 +5,19 @@
 
 namespace kvl::win32 {
 
+struct LabelArgs {
+    HWND parent = nullptr;
+    int id = 0;
+    std::wstring text;
+    TwipsRect at{};
+    bool wrap = true;  // false: one line, cut at the edge
+};
+
 class Label : public Control {
 public:
-    bool Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at,
-                DWORD extraStyle = 0) {
-        return CreateControl(parent, id, L"STATIC", text, SS_LEFT | SS_NOPREFIX | extraStyle, at);
+    bool Create(const LabelArgs& args) {
+        return CreateControl(args.parent, args.id, L"STATIC", args.text,
+                             (args.wrap ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX, args.at);
     }
 };
 

@@ -1,6 +1,5 @@
 #include "platform/win32/controls/styled_button.h"
 
-#include <commctrl.h>
 #include <utility>
 
 #include "platform/win32/controls/gradient_fill.h"
@@ -8,32 +7,27 @@
 
 namespace kvl::win32 {
 
-bool StyledButton::Create(HWND parent, int id, std::wstring_view text, const TwipsRect& at) {
-    if (!Button::Create(parent, id, text, at, BS_OWNERDRAW)) return false;
-    SetWindowSubclass(hwnd_, Proc, 1, 0);
-    return true;
-}
-
 // To the dialog manager a drawn button is no push button, so Enter on it would press the
 // default one: it says it is the default while it has the focus, as a push button becomes.
 // The dialog manager's style changes would make it a plain button; its look is its own.
-LRESULT CALLBACK StyledButton::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                    DWORD_PTR) {
+bool StyledButton::OwnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     switch (msg) {
         case WM_GETDLGCODE:
-            return DLGC_BUTTON | (GetFocus() == hwnd ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+            result =
+                DLGC_BUTTON | (GetFocus() == hwnd_ ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+            return true;
         case BM_SETSTYLE:
-            return 0;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, Proc, 1);
-            break;
+            result = 0;
+            return true;
         default:
-            break;
+            return false;
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-void StyledButton::Draw(const DRAWITEMSTRUCT& item, HBRUSH background) {
+namespace {
+
+// `background` fills the corners the rounded face leaves.
+void DrawFace(const DRAWITEMSTRUCT& item, HBRUSH background) {
     HDC dc = item.hDC;
     RECT r = item.rcItem;
     const bool pressed = item.itemState & ODS_SELECTED;
@@ -74,6 +68,13 @@ void StyledButton::Draw(const DRAWITEMSTRUCT& item, HBRUSH background) {
         SetTextColor(dc, RGB(255, 255, 255));
         DrawFocusRect(dc, &f);
     }
+}
+
+}  // namespace
+
+bool StyledButton::DrawItem(const DRAWITEMSTRUCT& item) {
+    DrawFace(item, BackgroundBrush(item.hDC));
+    return true;
 }
 
 }  // namespace kvl::win32

@@ -23,3 +23,32 @@
 #define IDS_TRAY_TIP 200
 #define IDS_LAST_TRIGGERED 201
 #define IDS_MESSAGE_TITLE 202
+
+// The forms' captions and tips. Rows of the editor's keystroke steps are consecutive.
+#define IDS_MONITORED_LABEL 300
+#define IDS_DISABLED_LEGEND 301
+#define IDS_DISABLE_ALL 302
+#define IDS_OK 303
+#define IDS_CANCEL 304
+#define IDS_APPLY 305
+#define IDS_CAPTION_FRAME 306
+#define IDS_EXACT_MATCH 307
+#define IDS_DESCRIPTION_FRAME 308
+#define IDS_PROCESS_FRAME 309
+#define IDS_SET_WINDOW_STATE 310
+#define IDS_KEYSTROKES_FRAME 311
+#define IDS_KEYSTROKE_1 312
+#define IDS_KEYSTROKE_2 313
+#define IDS_KEYSTROKE_3 314
+#define IDS_PAUSE_1 315
+#define IDS_PAUSE_2 316
+#define IDS_PAUSE_3 317
+#define IDS_SPEC 318
+#define IDS_DISABLE 319
+#define IDS_PRODUCT_LABEL 320
+#define IDS_PICKER_CAPTION 321
+#define IDS_TIP_CAPTION 330
+#define IDS_TIP_NAME 331
+#define IDS_TIP_WINDOW_STATE 332
+#define IDS_TIP_PAUSE 333
+#define IDS_TIP_SEND_KEYS 334
