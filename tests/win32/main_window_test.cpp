@@ -8,6 +8,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/win32/frm_kvl.h"
 #include "fakes/fake_shell.h"
@@ -51,6 +52,30 @@ void CloseAnyMenu() {
         return false;
     });
 }
+// Refuses, on this thread, to make any window of one class, as a system out of resources
+// would: CreateWindowEx then fails.
+class RefuseWindowsOf {
+public:
+    explicit RefuseWindowsOf(const wchar_t* windowClass)
+        : hook_(SetWindowsHookExW(WH_CBT, Refuse, nullptr, GetCurrentThreadId())) {
+        refused_ = windowClass;
+    }
+    ~RefuseWindowsOf() { UnhookWindowsHookEx(hook_); }
+    RefuseWindowsOf(const RefuseWindowsOf&) = delete;
+    RefuseWindowsOf& operator=(const RefuseWindowsOf&) = delete;
+
+private:
+    static LRESULT CALLBACK Refuse(int code, WPARAM wp, LPARAM lp) {
+        wchar_t cls[64] = L"";
+        if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wp), cls, 64) &&
+            _wcsicmp(cls, refused_) == 0)
+            return 1;
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static inline const wchar_t* refused_ = nullptr;
+    HHOOK hook_;
+};
+
 // Named, with CALLBACK: a lambda has the wrong calling convention on i686.
 BOOL CALLBACK FindMessageBox(HWND h, LPARAM found) {
     wchar_t cls[16] = L"";
@@ -160,13 +185,26 @@ TEST_F(MainWindow, FiftyMonitorsMakeFiftyLines) {
     EXPECT_EQ(lines.back(), L"m49");
 }
 
+// A line clicked, then "&Delete Monitor" from the list's own menu (the right button).
 TEST_F(MainWindow, DeletingTheMiddleOfThreeClosesUpListStoreAndWatches) {
     AddMonitor(0, "A");
     AddMonitor(1, "B");
     AddMonitor(2, "C");
     Load();
-    SendMessageW(Item(frmKVL::idLstItems), LB_SETCURSEL, 1, 0);
-    Command(frmKVL::mnuDelete);
+    const HWND list = Item(frmKVL::idLstItems);
+    RECT line{};
+    SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&line));
+    POINT at{(line.left + line.right) / 2, (line.top + line.bottom) / 2};
+    ClientToScreen(list, &at);
+    wintest::ClickAt(at, false, list);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageW(list, LB_GETCURSEL, 0, 0) == 1; }));
+    WhenInLoop([] {
+        if (!InMenu()) return false;
+        PressKey('D');
+        return true;
+    });
+    wintest::ClickAt(at, true, list);
+    ASSERT_TRUE(WaitFor([&] { return Lines().size() == 2; }, 3000));
     EXPECT_EQ(Lines(), (std::vector<std::wstring>{L"A", L"C"}));
     EXPECT_EQ(scoped.Store().Read("Monitor1", "Description"), "C");
     EXPECT_FALSE(scoped.SectionExists("Monitor2"));
@@ -493,6 +531,29 @@ TEST_F(MainWindow, WhileTheEditorIsOpenTheLevelStaysZero) {
     PressKey(VK_ESCAPE);  // the editor's Cancel
     ASSERT_TRUE(WaitFor([&] { return form->Editor() == nullptr; }));
     EXPECT_EQ(watcher.level, 4);
+}
+
+// Without its window or one of its controls, the start-up fails and leaves nothing behind:
+// nothing shown, no tray icon, no monitoring begun, the program not told to go on.
+TEST_F(MainWindow, AWindowTheSystemWillNotMakeEndsTheStartUpLeavingNothing) {
+    AddMonitor(0, "A");
+    for (const char* refused : {"KVL.frmKVL", "ListBox", "Button"}) {
+        SCOPED_TRACE(refused);
+        const std::wstring refusedClass(refused, refused + std::strlen(refused));
+        RefuseWindowsOf refuse(refusedClass.c_str());
+        frmKVL failed(
+            {scoped.Store(), watcher, shell, desktop, clock, L"", [this](int) { ++ended; }});
+        EXPECT_FALSE(failed.Form_Load());
+        EXPECT_FALSE(failed.IsVisible());
+        if (failed.Handle()) {
+            EXPECT_FALSE(wintest::ShellHasIcon(failed.Handle()));
+        }
+        EXPECT_EQ(failed.Tray1(), nullptr);
+    }
+    EXPECT_EQ(watcher.clears, 0);
+    EXPECT_EQ(watcher.level, -1);
+    EXPECT_EQ(watcher.handler, nullptr);
+    EXPECT_EQ(ended, 0);
 }
 
 }  // namespace
