@@ -139,7 +139,8 @@ void frmAction::CreateControls() {
     int id = 100;
 
     // The background: every control of the form lies over it.
-    CandyScreen1.Create({.parent = form, .id = id++, .at = {0, 0, kClientWidthTwips, kClientHeightTwips}});
+    CandyScreen1.Create({.parent = form, .id = id++,
+                         .at = {0, 0, kClientWidthTwips, kClientHeightTwips}});
 
     Frame1.Create({.parent = form, .id = id++, .text = ResourceText(IDS_CAPTION_FRAME),
                    .at = {1080, 1080, 4815, 1125}});
@@ -158,7 +159,8 @@ void frmAction::CreateControls() {
     for (std::string_view choice : kWindowStateChoices)
         cboWindowState.AddItem(win32::Widen(choice));
     lblWindowState.Create({.parent = Frame3.Handle(), .id = id++,
-                           .text = ResourceText(IDS_SET_WINDOW_STATE), .at = {1800, 450, 1305, 195}});
+                           .text = ResourceText(IDS_SET_WINDOW_STATE),
+                           .at = {1800, 450, 1305, 195}});
 
     Frame4.Create({.parent = form, .id = id++, .text = ResourceText(IDS_KEYSTROKES_FRAME),
                    .at = kFrame4At});
@@ -167,7 +169,8 @@ void frmAction::CreateControls() {
         const HWND frame = Frame4.Handle();
         const UINT step = static_cast<UINT>(k);
         lblKeystroke[k].Create({.parent = frame, .id = id++,
-                                .text = ResourceText(IDS_KEYSTROKE_1 + step), .at = row.keystrokeLabel});
+                                .text = ResourceText(IDS_KEYSTROKE_1 + step),
+                                .at = row.keystrokeLabel});
         // On the form, over the frame: the dialog manager walks a container's controls
         // together, and these buttons come last in the keyboard order, after Apply.
         cmdAddIn[k].Create({.parent = form, .id = id++, .text = ResourceText(IDS_SPEC),
@@ -176,7 +179,8 @@ void frmAction::CreateControls() {
         txtSendKeys[k].Create({.parent = frame, .id = id++, .at = row.sendKeys});
         lblPause[k].Create({.parent = frame, .id = id++, .text = ResourceText(IDS_PAUSE_1 + step),
                             .at = row.pauseLabel});
-        cboSendKeysPause[k].Create({.parent = frame, .id = id++, .at = row.pause, .dropHeightPx = 160});
+        cboSendKeysPause[k].Create(
+            {.parent = frame, .id = id++, .at = row.pause, .dropHeightPx = 160});
         for (std::string_view choice : kPauseChoices)
             cboSendKeysPause[k].AddItem(win32::Widen(choice));
         if (k > 0) {
@@ -191,14 +195,17 @@ void frmAction::CreateControls() {
                        .at = {1170, 6210, 885, 225}, .threeState = true});
 
     // The full-colour buttons lie on the background, the plain ones on the form.
-    cmdOK[0].Create({.parent = CandyScreen1.Handle(), .id = id++, .text = ResourceText(IDS_OK), .at = kOKAt});
-    cmdCancel[0].Create({.parent = CandyScreen1.Handle(), .id = id++, .text = ResourceText(IDS_CANCEL),
-                         .at = kCancelAt});
-    cmdApply[0].Create({.parent = CandyScreen1.Handle(), .id = id++, .text = ResourceText(IDS_APPLY),
-                        .at = kApplyAt});
+    const HWND screen = CandyScreen1.Handle();
+    cmdOK[0].Create({.parent = screen, .id = id++, .text = ResourceText(IDS_OK), .at = kOKAt});
+    cmdCancel[0].Create(
+        {.parent = screen, .id = id++, .text = ResourceText(IDS_CANCEL), .at = kCancelAt});
+    cmdApply[0].Create(
+        {.parent = screen, .id = id++, .text = ResourceText(IDS_APPLY), .at = kApplyAt});
     cmdOK[1].Create({.parent = form, .id = id++, .text = ResourceText(IDS_OK), .at = kOKAt});
-    cmdApply[1].Create({.parent = form, .id = id++, .text = ResourceText(IDS_APPLY), .at = kApplyAt});
-    cmdCancel[1].Create({.parent = form, .id = id++, .text = ResourceText(IDS_CANCEL), .at = kCancelAt});
+    cmdApply[1].Create(
+        {.parent = form, .id = id++, .text = ResourceText(IDS_APPLY), .at = kApplyAt});
+    cmdCancel[1].Create(
+        {.parent = form, .id = id++, .text = ResourceText(IDS_CANCEL), .at = kCancelAt});
     for (auto* b : {&cmdOK[1], &cmdApply[1], &cmdCancel[1]}) b->SetVisible(false);
 
     Label3.Create({.parent = form, .id = id++, .text = ResourceText(IDS_PRODUCT_LABEL),

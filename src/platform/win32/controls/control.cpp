@@ -54,6 +54,7 @@ void Control::AdoptPart(HWND part) {
 
 bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass, std::wstring_view text,
                             DWORD style, const TwipsRect& at, DWORD exStyle) {
+    parts_.clear();  // those of a window made before, which is gone
     const RECT r = PixelRect(at);
     hwnd_ = CreateWindowExW(exStyle, windowClass, std::wstring(text).c_str(),
                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left, r.top,
