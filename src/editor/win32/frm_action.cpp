@@ -173,7 +173,7 @@ void frmAction::CreateControls() {
                                 .at = row.keystrokeLabel});
         // On the form, over the frame: the dialog manager walks a container's controls
         // together, and these buttons come last in the keyboard order, after Apply.
-        cmdAddIn[k].Create({.parent = form, .id = id++, .text = ResourceText(IDS_SPEC),
+        cmdAddIn[k].Create({.parent = form, .id = id++, .text = ResourceText(IDS_PICKER_BUTTON),
                             .at = {kFrame4At.left + row.addIn.left, kFrame4At.top + row.addIn.top,
                                    row.addIn.width, row.addIn.height}});
         txtSendKeys[k].Create({.parent = frame, .id = id++, .at = row.sendKeys});
