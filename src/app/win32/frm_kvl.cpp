@@ -1,6 +1,5 @@
 #include "app/win32/frm_kvl.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "engine/window_actions.h"
 #include "platform/twips.h"
 #include "platform/win32/desktop_win32.h"

@@ -1,7 +1,5 @@
 #include "editor/win32/frm_add_in.h"
 
-#include <commctrl.h>
-
 #include "editor/special_keys.h"
 #include "platform/twips.h"
 #include "platform/win32/display.h"
