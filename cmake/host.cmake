@@ -24,6 +24,8 @@ elseif(KVL_TESTS)
     add_test(NAME unit COMMAND kvl_unit_tests)
     # No file of src/ includes a folder above its own layer.
     add_test(NAME layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
+    # The probe that decides whether the i686 build's tests can run on this machine.
+    add_test(NAME i386_probe COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/i386_probe_test.sh)
 
     include(cmake/fuzz_host.cmake)
 endif()

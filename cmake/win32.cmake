@@ -109,4 +109,12 @@ if(KVL_TESTS)
     # 77 is wine-env.sh's answer on a machine that cannot run this build's programs at all.
     set_tests_properties(kvl_win32_tests kvl_win32_tests_depth8 kvl_win32_tests_depth16
                          kvl_e2e_tests kvl_zip PROPERTIES SKIP_RETURN_CODE 77)
+
+    # A prefix left by 64-bit Wine alone is made again before a 32-bit program runs in it.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        add_test(NAME kvl_prefix_rebuild
+                 COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/prefix_rebuild_test.sh
+                         ${CMAKE_BINARY_DIR}/kvl_e2e_tests.exe)
+        set_tests_properties(kvl_prefix_rebuild PROPERTIES SKIP_RETURN_CODE 77)
+    endif()
 endif()

@@ -90,9 +90,10 @@ start_display() {
 
 start_wine() {
     export DISPLAY=$(cat "$state/display")
-    # A prefix made before 32-bit Wine could run has no syswow64, and once wine32 is there
-    # every program fails in it ("could not load kernel32.dll"): make it again.
-    if [ $runs32 = 1 ] && [ -d "$state/prefix" ] && [ ! -d "$state/prefix/drive_c/windows/syswow64" ]; then
+    # A prefix made before 32-bit Wine could run has no 32-bit system (64-bit Wine alone
+    # leaves an empty syswow64), and once wine32 is there every 32-bit program fails in it
+    # ("could not load kernel32.dll"): make it again.
+    if [ $runs32 = 1 ] && [ -d "$state/prefix" ] && [ ! -f "$state/prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
         echo "wine-env: making the prefix again, with 32-bit support" >&2
         wineserver -k 2>/dev/null || true
         wineserver -w 2>/dev/null || true
