@@ -16,6 +16,9 @@
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/display.h"
+#include "platform/win32/registry_store.h"
+#include "platform/win32/system_queries.h"
+#include "platform/win32/unicode.h"
 #include "support/wintest.h"
 
 namespace kvl {
@@ -393,12 +396,14 @@ TEST_F(MainWindow, CommandLineModeKeepsTheWindowHiddenTheStoreUntouchedAndActsOn
     const POINT icon = TrayIcon();
     CloseAnyMenu();
     DoubleClickAt(icon);
-    bool greyed = false, hidden = false;
+    bool greyed = false, hidden = false, offersAutostart = true;
     WhenInLoop([&] {
         if (!InMenu()) return false;
         hidden = !IsWindowVisible(form->Handle());
         greyed = (GetMenuState(form->PopUpMenu(), frmKVL::mnuEditMon, MF_BYCOMMAND) & MF_GRAYED) &&
                  (GetMenuState(form->PopUpMenu(), frmKVL::mnuDisable, MF_BYCOMMAND) & MF_GRAYED);
+        offersAutostart = GetMenuState(form->PopUpMenu(), frmKVL::mnuStartWithWindows,
+                                       MF_BYCOMMAND) != static_cast<UINT>(-1);
         PressKey('X');  // "E&xit"
         return true;
     });
@@ -406,6 +411,7 @@ TEST_F(MainWindow, CommandLineModeKeepsTheWindowHiddenTheStoreUntouchedAndActsOn
     ASSERT_TRUE(WaitFor([&] { return ended == 1; }, 3000));
     EXPECT_TRUE(hidden);
     EXPECT_TRUE(greyed);
+    EXPECT_FALSE(offersAutostart);
     EXPECT_FALSE(scoped.SectionExists("General"));
 
     wintest::TestWindow first(L"kvl awaited 1"), second(L"kvl awaited 2");
@@ -553,6 +559,57 @@ TEST_F(MainWindow, AWindowTheSystemWillNotMakeEndsTheStartUpLeavingNothing) {
     EXPECT_EQ(watcher.clears, 0);
     EXPECT_EQ(watcher.level, -1);
     EXPECT_EQ(watcher.handler, nullptr);
+    EXPECT_EQ(ended, 0);
+}
+
+// "Start with Windows" shows and sets the Run value of this very copy, from the File menu
+// and the tray's menu alike; a value that starts another copy shows unticked.
+TEST_F(MainWindow, StartWithWindowsFollowsAndSetsTheRunValue) {
+    const std::wstring runKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::optional<std::string> before = win32::ReadUserText(runKey, "KVL");
+    struct Restore {
+        const std::wstring& key;
+        const std::optional<std::string>& value;
+        ~Restore() {
+            if (value) win32::WriteUserText(key, "KVL", *value);
+            else win32::DeleteUserValue(key, "KVL");
+        }
+    } restore{runKey, before};
+    win32::DeleteUserValue(runKey, "KVL");
+    const std::string ours = "\"" + win32::Narrow(win32::ThisProgramPath()) + "\"";
+    auto runValue = [&] { return win32::ReadUserText(runKey, "KVL"); };
+
+    Load();
+    ASSERT_TRUE(WaitFor([&] { return Focused(frmKVL::idLstItems); }));
+    const HMENU fileMenu = GetSubMenu(GetMenu(form->Handle()), 0);
+    // Reads the tick while the menu is open, then presses `key` there.
+    auto tickedThenPress = [&](HMENU menu, WORD key, const std::function<void()>& open) {
+        std::optional<bool> ticked;
+        WhenInLoop([&] {
+            if (!InMenu()) return false;
+            ticked = (GetMenuState(menu, frmKVL::mnuStartWithWindows, MF_BYCOMMAND) & MF_CHECKED) != 0;
+            PressKey(key);
+            return true;
+        });
+        open();
+        EXPECT_TRUE(WaitFor([&] { return ticked.has_value() && !InMenu(); }));
+        return ticked.value_or(false);
+    };
+    auto fromFileMenu = [&] { PressAltKey('F'); };
+
+    EXPECT_FALSE(tickedThenPress(fileMenu, 'W', fromFileMenu));
+    EXPECT_TRUE(WaitFor([&] { return runValue() == ours; }));
+    EXPECT_TRUE(tickedThenPress(fileMenu, 'W', fromFileMenu));
+    EXPECT_TRUE(WaitFor([&] { return !runValue(); }));
+
+    win32::WriteUserText(runKey, "KVL", "\"C:\\Elsewhere\\KVL.exe\"");
+    EXPECT_FALSE(tickedThenPress(fileMenu, 'W', fromFileMenu));
+    EXPECT_TRUE(WaitFor([&] { return runValue() == ours; }));
+
+    const POINT icon = TrayIcon();
+    EXPECT_TRUE(tickedThenPress(form->PopUpMenu(), VK_ESCAPE,
+                                [&] { wintest::ClickAt(icon, true); }));
+    EXPECT_EQ(runValue(), ours);
     EXPECT_EQ(ended, 0);
 }
 

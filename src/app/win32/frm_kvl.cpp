@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/autostart.h"
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "editor/editor_fields.h"
@@ -14,6 +15,7 @@
 #include "platform/shell.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/display.h"
+#include "platform/win32/registry_store.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
@@ -29,6 +31,7 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_C
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kClientWidthTwips = 5310;
 constexpr int kClientHeightTwips = 3885;
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 HICON LoadIconSized(int id, int size) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
@@ -100,6 +103,7 @@ void frmKVL::OnMenuCommand(UINT id) {
         {mnuEditMon, &frmKVL::Tray1_MouseDblClick},
         {mnuDisable, &frmKVL::mnuDisable_Click},
         {mnuClose, &frmKVL::mnuClose_Click},
+        {mnuStartWithWindows, &frmKVL::mnuStartWithWindows_Click},
     };
     for (const auto& [command, handler] : kHandlers)
         if (command == id) return (this->*handler)();
@@ -195,6 +199,8 @@ bool frmKVL::InitApp() {
         // The one-shot run neither shows the window nor changes the monitoring.
         EnableMenuItem(mnuPopUp_, mnuEditMon, MF_BYCOMMAND | MF_GRAYED);
         EnableMenuItem(mnuPopUp_, mnuDisable, MF_BYCOMMAND | MF_GRAYED);
+        // Started with Windows, a copy would run resident, not this one-shot command.
+        DeleteMenu(mnuPopUp_, mnuStartWithWindows, MF_BYCOMMAND);
         const CommandLineOutcome outcome = RunCommandLine(
             win32::Narrow(services_.commandLine), services_.shell, services_.watcher, timer2_);
         if (outcome != CommandLineOutcome::Waiting)
@@ -336,6 +342,24 @@ void frmKVL::mnuClose_Click() { timer1_.Enable(true); }
 // Owned by the main window, which may be topmost: the box must open above it.
 void frmKVL::mnuCommnadHelp_Click() { ShowOwnedMessage(win32::Widen(CommandLineReference())); }
 
+// The tick follows the Run value, which the user or another copy of KVL may have changed
+// since the menu last opened: it shows whether this copy starts, and a click sets it so.
+void frmKVL::mnuStartWithWindows_Click() {
+    if (CommandLineMode()) return;
+    const std::string program = win32::Narrow(win32::ThisProgramPath());
+    if (StartsThisProgram(win32::ReadUserText(kRunKey, kAutostartValueName), program))
+        win32::DeleteUserValue(kRunKey, kAutostartValueName);
+    else
+        win32::WriteUserText(kRunKey, kAutostartValueName, AutostartCommand(program));
+}
+
+void frmKVL::ShowAutostartState(HMENU menu) {
+    if (GetMenuState(menu, mnuStartWithWindows, MF_BYCOMMAND) == static_cast<UINT>(-1)) return;
+    const bool starts = StartsThisProgram(win32::ReadUserText(kRunKey, kAutostartValueName),
+                                          win32::Narrow(win32::ThisProgramPath()));
+    CheckMenuItem(menu, mnuStartWithWindows, MF_BYCOMMAND | (starts ? MF_CHECKED : MF_UNCHECKED));
+}
+
 // The command line's wait ran out: end quietly, saving nothing; the exit code tells.
 void frmKVL::Timer2_Timer() { EndProgram(kExitTimedOut); }
 
@@ -468,6 +492,9 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DESTROY:
             if (tray1_) tray1_->Remove();
             PostQuitMessage(0);
+            return 0;
+        case WM_INITMENUPOPUP:
+            ShowAutostartState(reinterpret_cast<HMENU>(wp));
             return 0;
         case WM_ENTERMENULOOP:
             BeginHold();

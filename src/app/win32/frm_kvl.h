@@ -83,6 +83,7 @@ public:
         mnuEditMon = IDM_EDIT_MONITORS,
         mnuDisable = IDM_DISABLE,
         mnuClose = IDM_TRAY_EXIT,
+        mnuStartWithWindows = IDM_START_WITH_WINDOWS,
     };
     // Control identifiers.
     enum Control : int {
@@ -109,6 +110,7 @@ public:
     void mnuExit_Click();
     void mnuClose_Click();
     void mnuCommnadHelp_Click();
+    void mnuStartWithWindows_Click();
     void Tray1_MouseDown(int button);
     void Tray1_MouseDblClick();
     void tmrIconChange_Timer();
@@ -136,6 +138,7 @@ private:
     void ShowOwnedMessage(const std::wstring& text);
     void lstItems_MouseDown(win32::MouseButton button);
     void TrayClick_Timer();
+    void ShowAutostartState(HMENU menu);
 
     Services services_;
     MainWindowPolicy policy_;

@@ -23,9 +23,9 @@ std::wstring RegistryStore::SectionPath(std::string_view section) const {
     return std::wstring(kSettingsRoot) + L"\\" + app_ + L"\\" + Widen(section);
 }
 
-std::optional<std::string> RegistryStore::Read(std::string_view section, std::string_view key) {
+std::optional<std::string> ReadUserText(const std::wstring& keyPath, std::string_view key) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &raw) !=
         ERROR_SUCCESS)
         return std::nullopt;
     UniqueKey hkey(raw);
@@ -47,9 +47,9 @@ std::optional<std::string> RegistryStore::Read(std::string_view section, std::st
     return Narrow(std::wstring_view(buffer.data(), length));
 }
 
-bool RegistryStore::Write(std::string_view section, std::string_view key, std::string_view value) {
+bool WriteUserText(const std::wstring& keyPath, std::string_view key, std::string_view value) {
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, nullptr, 0,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0,
                         KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
         return false;
     UniqueKey hkey(raw);
@@ -86,13 +86,25 @@ std::vector<std::string> RegistryStore::Keys(std::string_view section) {
     return keys;
 }
 
-bool RegistryStore::DeleteKey(std::string_view section, std::string_view key) {
+bool DeleteUserValue(const std::wstring& keyPath, std::string_view key) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, KEY_SET_VALUE, &raw) !=
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_SET_VALUE, &raw) !=
         ERROR_SUCCESS)
         return false;
     UniqueKey hkey(raw);
     return RegDeleteValueW(hkey.get(), Widen(key).c_str()) == ERROR_SUCCESS;
+}
+
+std::optional<std::string> RegistryStore::Read(std::string_view section, std::string_view key) {
+    return ReadUserText(SectionPath(section), key);
+}
+
+bool RegistryStore::Write(std::string_view section, std::string_view key, std::string_view value) {
+    return WriteUserText(SectionPath(section), key, value);
+}
+
+bool RegistryStore::DeleteKey(std::string_view section, std::string_view key) {
+    return DeleteUserValue(SectionPath(section), key);
 }
 
 }  // namespace kvl::win32

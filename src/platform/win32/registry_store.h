@@ -11,6 +11,12 @@ namespace kvl::win32 {
 
 inline constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings";
 
+// REG_SZ values of any key under HKEY_CURRENT_USER, as the store reads and writes its own:
+// a value of another type reads as missing.
+std::optional<std::string> ReadUserText(const std::wstring& keyPath, std::string_view name);
+bool WriteUserText(const std::wstring& keyPath, std::string_view name, std::string_view value);
+bool DeleteUserValue(const std::wstring& keyPath, std::string_view name);
+
 class RegistryStore final : public SettingsStore {
 public:
     explicit RegistryStore(std::wstring appName) : app_(std::move(appName)) {}

@@ -18,6 +18,7 @@
 #define IDM_EDIT_MONITORS 107
 #define IDM_DISABLE 108
 #define IDM_TRAY_EXIT 109
+#define IDM_START_WITH_WINDOWS 110  // in the File menu and the tray's menu alike
 
 // Texts.
 #define IDS_TRAY_TIP 200
