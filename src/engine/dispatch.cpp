@@ -3,7 +3,6 @@
 #include <string>
 
 #include "engine/keystroke_step.h"
-#include "engine/window_actions.h"
 
 namespace kvl {
 
@@ -21,25 +20,27 @@ void RegisterWatches(SettingsStore& store, const Settings& settings, WindowWatch
     watcher.MonitorStrength(monitoringDisabled ? 0 : SelectedStrengthLevel(settings.Strength));
 }
 
-void ApplyMonitor(const Monitor& monitor, WindowHandle window, Desktop& desktop) {
-    if (!monitor.WindowState.empty()) SetWindowState(desktop, window, monitor.WindowState);
+ActionRun MonitorRun(const Monitor& monitor, WindowHandle window) {
+    ActionRun run{window, monitor.Caption, {}};
+    if (!monitor.WindowState.empty())
+        run.steps.push_back({ActionStep::Kind::SetState, monitor.WindowState});
     for (std::size_t step = 0; step < 3; ++step) {
         if (monitor.SendKeys[step].empty()) continue;
-        RunKeystrokeStep(desktop, monitor.Caption, monitor.SendKeys[step],
-                         monitor.SendKeysPause[step], window);
+        for (ActionStep& s : KeystrokeSteps(monitor.SendKeys[step], monitor.SendKeysPause[step]))
+            run.steps.push_back(std::move(s));
     }
+    return run;
 }
 
-bool MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record, int watchId,
-                       WindowHandle window, const LocalTime& now, Desktop& desktop) {
-    if (watchId < 0 || watchId >= kTableSlots) return false;
-    // A copy: keystroke steps wait, and the table must not change under them.
-    const Monitor monitor = table[static_cast<std::size_t>(watchId)];
-    if (monitor.Disable == 1) return false;
-    if (IsRepeat(record, window, now)) return false;
+std::optional<ActionRun> MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record,
+                                           int watchId, WindowHandle window, const LocalTime& now) {
+    if (watchId < 0 || watchId >= kTableSlots) return std::nullopt;
+    const Monitor& monitor = table[static_cast<std::size_t>(watchId)];
+    if (monitor.Disable == 1) return std::nullopt;
+    if (IsRepeat(record, window, now)) return std::nullopt;
     RecordTrigger(record, window, now);
-    ApplyMonitor(monitor, window, desktop);
-    return true;
+    // The run holds copies: the table may change while its pauses go by.
+    return MonitorRun(monitor, window);
 }
 
 }  // namespace kvl

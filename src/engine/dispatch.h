@@ -2,13 +2,14 @@
 // Joins the window watcher to the monitor table: registration of the watches, and what
 // happens when a watched window opens.
 
+#include <optional>
+
+#include "engine/action_queue.h"
 #include "engine/trigger_guard.h"
 #include "monitors/settings.h"
 #include "platform/window_watcher.h"
 
 namespace kvl {
-
-class Desktop;
 
 // Saves, then hands the watcher one watch per monitor in table order, so that a watch
 // identifier is a table slot. While "Disable All Monitoring" is ticked the level stays 0.
@@ -16,13 +17,13 @@ void RegisterWatches(SettingsStore& store, const Settings& settings, WindowWatch
                      bool monitoringDisabled);
 
 // The window-state action, then keystroke steps 0 to 2, typed into the window found by the
-// monitor's own caption text. The monitor itself is never changed.
-void ApplyMonitor(const Monitor& monitor, WindowHandle window, Desktop& desktop);
+// monitor's own caption text.
+ActionRun MonitorRun(const Monitor& monitor, WindowHandle window);
 
-// A watched window opened while monitors are resident. True when the monitor was triggered
-// (the caller then starts the tray animation); a disabled monitor, a slot outside the
-// table and a repeat report are ignored.
-bool MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record, int watchId,
-                       WindowHandle window, const LocalTime& now, Desktop& desktop);
+// A watched window opened while monitors are resident, and its turn has come. What to do to
+// it, or nothing for a disabled monitor, a slot outside the table and a repeat report. A
+// trigger is recorded (the caller then starts the tray animation).
+std::optional<ActionRun> MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record,
+                                           int watchId, WindowHandle window, const LocalTime& now);
 
 }  // namespace kvl

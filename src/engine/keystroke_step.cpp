@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/key_text.h"
+#include "engine/window_actions.h"
 #include "platform/utf8.h"
 
 namespace kvl {
@@ -109,20 +110,39 @@ void PauseSeconds(Desktop& desktop, double seconds) {
     desktop.Sleep(static_cast<std::uint32_t>(ms > kLongest ? kLongest : ms));
 }
 
+std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds) {
+    using Kind = ActionStep::Kind;
+    const std::string translated = TranslateTokens(keys);
+    if (pauseSeconds <= 0) return {{Kind::Type, translated}};
+    const auto ms = static_cast<std::uint32_t>(pauseSeconds) * 1000u;
+    std::vector<ActionStep> steps;
+    for (std::string& unit : KeystrokeUnits(translated)) {
+        if (!unit.empty()) steps.push_back({Kind::Type, std::move(unit)});
+        steps.push_back({Kind::Pause, {}, ms});
+    }
+    return steps;
+}
+
+void RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
+             WindowHandle target) {
+    switch (step.kind) {
+        case ActionStep::Kind::SetState:
+            SetWindowState(desktop, target, step.text);
+            break;
+        case ActionStep::Kind::Type:
+            desktop.Activate(caption, target);
+            TypeText(desktop, step.text);
+            break;
+        case ActionStep::Kind::Pause:
+            break;
+    }
+}
+
 void RunKeystrokeStep(Desktop& desktop, std::string_view caption, std::string_view keys,
                       int pauseSeconds, WindowHandle target) {
-    const std::string translated = TranslateTokens(keys);
-    if (pauseSeconds <= 0) {
-        desktop.Activate(caption, target);
-        TypeText(desktop, translated);
-        return;
-    }
-    for (const std::string& unit : KeystrokeUnits(translated)) {
-        if (!unit.empty()) {
-            desktop.Activate(caption, target);
-            TypeText(desktop, unit);
-        }
-        PauseSeconds(desktop, pauseSeconds);
+    for (const ActionStep& step : KeystrokeSteps(keys, pauseSeconds)) {
+        if (step.kind == ActionStep::Kind::Pause) desktop.Sleep(step.ms);
+        else RunStep(desktop, step, caption, target);
     }
 }
 

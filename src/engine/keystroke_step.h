@@ -2,6 +2,7 @@
 // Keystroke steps: a monitor's keystroke text typed into a window, at once or unit by unit
 // with a pause after each unit.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,11 +30,32 @@ std::vector<std::string> KeystrokeUnits(std::string_view keys);
 // time does not wait.
 void PauseSeconds(Desktop& desktop, double seconds);
 
-// Types `keys` into the window titled `caption`, preferring `target` when its caption
-// contains that text. With pauseSeconds <= 0 the whole text goes at once after one
-// activation; otherwise unit by unit, activating before each unit and pausing after each
-// pass. Failures are swallowed: keys that do not parse type nothing, and when activation
-// fails the keys go to whichever window has the focus. `keys` is never changed.
+// One thing a keystroke step, or a monitor's whole action, does to its window, in order.
+struct ActionStep {
+    enum class Kind {
+        SetState,  // the window-state action named by `text`
+        Type,      // bring the window to the front, then type the key text `text`
+        Pause,     // wait `ms` milliseconds before the next step
+    };
+    Kind kind;
+    std::string text;
+    std::uint32_t ms = 0;
+
+    bool operator==(const ActionStep&) const = default;
+};
+
+// The steps of typing `keys`. With pauseSeconds <= 0 the whole text goes at once; otherwise
+// unit by unit, each pass followed by a pause.
+std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds);
+
+// Carries out a step that is not a pause, on the window titled `caption`, preferring
+// `target` when its caption contains that text. Failures are swallowed: keys that do not
+// parse type nothing, and when activation fails the keys go to whichever window has the focus.
+void RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
+             WindowHandle target);
+
+// KeystrokeSteps carried out at once, the pauses blocking. For the one-shot mode, which
+// types without pauses. `keys` is never changed.
 void RunKeystrokeStep(Desktop& desktop, std::string_view caption, std::string_view keys,
                       int pauseSeconds, WindowHandle target);
 

@@ -2,6 +2,7 @@
 
 #include "engine/dispatch.h"
 #include "fakes/fake_desktop.h"
+#include "fakes/fake_pause_timer.h"
 #include "fakes/fake_shell.h"
 
 namespace kvl {
@@ -21,13 +22,38 @@ protected:
         m.WindowState = std::move(state);
         return m;
     }
+    // Queues the report as the main window does; true when it was acted on.
+    bool Report(int watchId, WindowHandle w, LocalTime now = At(10, 0)) {
+        auto triggered = std::make_shared<bool>(false);
+        queue.Add([=, this] {
+            auto run = MonitorWindowOpen(table, record, watchId, w, now);
+            *triggered = run.has_value();
+            return run;
+        });
+        reports.push_back(triggered);
+        return *triggered;
+    }
+    // Lets the pauses go by on the desktop's clock until nothing is left to do.
+    void RunPauses() {
+        while (timer.pending) {
+            desktop.Sleep(*timer.pending);
+            timer.pending.reset();
+            queue.PauseEnded();
+        }
+    }
     bool Open(int watchId, WindowHandle w, LocalTime now = At(10, 0)) {
-        return MonitorWindowOpen(table, record, watchId, w, now, desktop);
+        const std::size_t index = reports.size();
+        Report(watchId, w, now);
+        RunPauses();
+        return *reports[index];
     }
 
     MonitorTable table;
     TriggerRecord record;
     FakeDesktop desktop;
+    fakes::FakePauseTimer timer;
+    ActionQueue queue{desktop, timer};
+    std::vector<std::shared_ptr<bool>> reports;
 };
 
 TEST_F(Dispatch, ActsFirstThenTypesEachStepIntoTheWindowFoundByTheMonitorsCaption) {
@@ -96,6 +122,61 @@ TEST_F(Dispatch, PausesBelongToTheirStep) {
     ASSERT_TRUE(Open(0, w));
     EXPECT_EQ(desktop.nowMs, 6000u);  // a, 2 s, b, 2 s, 2 s; then c at once
     EXPECT_EQ(desktop.Typed().size(), 3u);
+}
+
+// Reports that come while a step pauses wait for it, in the order they came: their keys never
+// mix, and the repeat guard sees the state the runs before them left.
+TEST_F(Dispatch, ReportsDuringAPauseRunAfterItInTheirOrder) {
+    const WindowHandle first = desktop.AddWindow("Slow 1");
+    const WindowHandle second = desktop.AddWindow("Slow 2");
+    Monitor& m = Add(0, "Slow");
+    m.SendKeys[0] = "ab";
+    m.SendKeysPause[0] = 30;
+    Report(0, first);
+    EXPECT_EQ(timer.pending, 30000u);  // paused after "a", nothing blocked
+    Report(0, second);
+    Report(0, first, At(10, 1));  // the first again: a repeat once its turn comes
+    EXPECT_EQ(queue.Waiting(), 2u);
+    RunPauses();
+
+    std::vector<std::pair<WindowHandle, char32_t>> typed;
+    for (const auto& call : desktop.CallsOf(Op::Inject)) typed.emplace_back(call.window, call.keys[0].character);
+    const std::vector<std::pair<WindowHandle, char32_t>> expected = {
+        {first, U'a'}, {first, U'b'}, {second, U'a'}, {second, U'b'}};
+    EXPECT_EQ(typed, expected);
+    EXPECT_TRUE(*reports[1]);
+    EXPECT_FALSE(*reports[2]);
+    EXPECT_TRUE(queue.Idle());
+}
+
+// While one of our own loops runs nothing is typed; when the program ends, a step paused
+// half-way and the reports behind it end with it.
+TEST_F(Dispatch, AHoldKeepsEverythingBackAndStopDropsIt) {
+    const WindowHandle w = desktop.AddWindow("Slow");
+    Monitor& m = Add(0, "Slow");
+    m.SendKeys[0] = "abc";
+    m.SendKeysPause[0] = 1;
+    queue.Hold();
+    Report(0, w);
+    EXPECT_TRUE(desktop.calls.empty());
+    queue.Release();
+    EXPECT_TRUE(desktop.calls.empty());  // until the loop has really ended
+    queue.Continue();
+    EXPECT_EQ(desktop.Typed().size(), 1u);
+
+    queue.Hold();  // a menu opens during the pause: the pause ends, the keys wait
+    queue.PauseEnded();
+    EXPECT_EQ(desktop.Typed().size(), 1u);
+    queue.Release();
+    queue.Continue();
+    EXPECT_EQ(desktop.Typed().size(), 2u);
+
+    Report(0, desktop.AddWindow("Slow too"));
+    queue.Stop();
+    EXPECT_FALSE(timer.pending);
+    queue.PauseEnded();
+    Report(0, w, At(11, 0));
+    EXPECT_EQ(desktop.Typed().size(), 2u);
 }
 
 }  // namespace

@@ -133,6 +133,26 @@ protected:
         scoped.Store().Write(section, "Caption", "caption of " + description);
         scoped.Store().Write(section, "Disable", std::to_string(disable));
     }
+    void AddKeysMonitor(int slot, const std::wstring& caption, const std::string& keys, int pause) {
+        const std::string section = "Monitor" + std::to_string(slot);
+        scoped.Store().Write(section, "Description", "keys " + std::to_string(slot));
+        scoped.Store().Write(section, "Caption", win32::Narrow(caption));
+        scoped.Store().Write(section, "SendKeys0", keys);
+        scoped.Store().Write(section, "SendKeysPause0", std::to_string(pause));
+    }
+    // Edit windows of the window factory, another process, as KVL's targets are.
+    std::vector<HWND> StartEditors(wintest::ChildProcess& target, const std::vector<std::wstring>& captions) {
+        std::wstring line = L"\"" + wintest::ExeDir() + L"\\kvl_target.exe\"";
+        for (const auto& caption : captions) line += L" \"edit:" + caption + L"\"";
+        std::vector<HWND> windows;
+        if (!target.Start(line)) return windows;
+        for (const auto& caption : captions)
+            windows.push_back(wintest::AwaitShownWindow(caption, target.Id(), 10000));
+        // Each takes the foreground as it opens, and under Wine the last one's change may land
+        // late, after KVL has already brought another to the front.
+        if (!windows.empty()) WaitFor([&] { return GetForegroundWindow() == windows.back(); });
+        return windows;
+    }
     HWND Item(int id) const { return GetDlgItem(form->Handle(), id); }
     std::vector<std::wstring> Lines() const {
         std::vector<std::wstring> lines;
@@ -414,6 +434,8 @@ TEST_F(MainWindow, CommandLineModeKeepsTheWindowHiddenTheStoreUntouchedAndActsOn
     EXPECT_FALSE(offersAutostart);
     EXPECT_FALSE(scoped.SectionExists("General"));
 
+    // Once ended, it acts on nothing: a fresh run for the reports.
+    Load(L"/caption[kvl awaited]");
     wintest::TestWindow first(L"kvl awaited 1"), second(L"kvl awaited 2");
     watcher.Open(0, reinterpret_cast<WindowHandle>(first.Handle()));
     watcher.Open(0, reinterpret_cast<WindowHandle>(second.Handle()));
@@ -611,6 +633,52 @@ TEST_F(MainWindow, StartWithWindowsFollowsAndSetsTheRunValue) {
                                 [&] { wintest::ClickAt(icon, true); }));
     EXPECT_EQ(runValue(), ours);
     EXPECT_EQ(ended, 0);
+}
+
+// A keystroke pause holds nothing up: the tray's menu opens during it, and its Exit ends the
+// program within a second, the rest of the step with it.
+TEST_F(MainWindow, DuringAPauseTheTrayAnswersAndExitEndsTheStep) {
+    const std::wstring caption = wintest::UniqueName(L"Paused");
+    AddKeysMonitor(0, caption, "ab", 30);
+    Load();
+    wintest::ChildProcess target;
+    const std::vector<HWND> editor = StartEditors(target, {caption});
+    ASSERT_TRUE(editor.size() == 1 && editor[0]);
+    watcher.Open(0, reinterpret_cast<WindowHandle>(editor[0]));
+    ASSERT_TRUE(WaitFor([&] { return wintest::EditText(editor[0]) == L"a"; }, 10000));
+
+    const POINT icon = TrayIcon();
+    ULONGLONG exitPressed = 0;
+    WhenInLoop([&] {
+        if (!InMenu()) return false;
+        exitPressed = GetTickCount64();
+        PressKey('X');  // "E&xit"
+        return true;
+    });
+    wintest::ClickAt(icon, true);
+    ASSERT_TRUE(WaitFor([&] { return ended == 1; }, 5000));
+    EXPECT_LT(GetTickCount64() - exitPressed, 1000u);
+    EXPECT_TRUE(form->Actions().Idle());
+    EXPECT_EQ(wintest::EditText(editor[0]), L"a");
+}
+
+// Two windows reported during one step's pauses get their keys one after the other.
+TEST_F(MainWindow, WindowsReportedDuringAPausedStepGetTheirKeysInTurn) {
+    const std::wstring tag = wintest::UniqueName(L"InTurn");
+    AddKeysMonitor(0, tag, "xy", 1);
+    Load();
+    wintest::ChildProcess target;
+    const std::vector<HWND> w = StartEditors(target, {tag + L" A", tag + L" B"});
+    ASSERT_TRUE(w.size() == 2 && w[0] && w[1]);
+    watcher.Open(0, reinterpret_cast<WindowHandle>(w[0]));
+    watcher.Open(0, reinterpret_cast<WindowHandle>(w[1]));
+    bool mixed = false;
+    EXPECT_TRUE(WaitFor([&] {
+        const std::wstring a = wintest::EditText(w[0]), b = wintest::EditText(w[1]);
+        if (!b.empty() && a != L"xy") mixed = true;
+        return a == L"xy" && b == L"xy";
+    }, 15000)) << win32::Narrow(wintest::EditText(w[0])) << " / " << win32::Narrow(wintest::EditText(w[1]));
+    EXPECT_FALSE(mixed);
 }
 
 }  // namespace

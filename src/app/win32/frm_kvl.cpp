@@ -90,6 +90,7 @@ void frmKVL::BindEvents() {
     timer2_.Timer().onTimer = [this] { Timer2_Timer(); };
     tmrIconChange_.onTimer = [this] { tmrIconChange_Timer(); };
     trayClick_.onTimer = [this] { TrayClick_Timer(); };
+    pauseTimer_.onRing = [this] { actions_.PauseEnded(); };
 }
 
 void frmKVL::OnMenuCommand(UINT id) {
@@ -171,6 +172,7 @@ bool frmKVL::Form_Load() {
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(trayImage2_.get()));
     for (win32::WindowTimer* timer : {&timer1_, &tmrIconChange_, &timer2_.Timer(), &trayClick_})
         timer->Attach(Handle());
+    pauseTimer_.Attach(Handle());
     if (!CreateControls()) return false;
     SetDefaultButton(idCmdOK);
     services_.watcher.OnWindowOpen(
@@ -240,15 +242,10 @@ void frmKVL::ModalLoop(const std::function<void()>& run) {
     EndHold();
 }
 
+// The loop has not quite ended when it says so: what waited goes on from a posted message.
 void frmKVL::EndHold() {
-    if (--holdDepth_ == 0 && !held_.empty()) PostMessageW(Handle(), kReleaseHeldReports, 0, 0);
-}
-
-void frmKVL::ReleaseHeldReports() {
-    if (holdDepth_ > 0) return;  // another loop began; its end releases them
-    std::vector<HeldReport> batch;
-    batch.swap(held_);
-    for (const HeldReport& r : batch) PaneWatcher1_WindowOpen(r.watchId, r.window);
+    actions_.Release();
+    if (!actions_.Held() && !actions_.Idle()) PostMessageW(Handle(), kReleaseHeldReports, 0, 0);
 }
 
 void frmKVL::ShowOwnedMessage(const std::wstring& text) {
@@ -256,6 +253,10 @@ void frmKVL::ShowOwnedMessage(const std::wstring& text) {
 }
 
 void frmKVL::EndProgram(int exitCode) {
+    // A step paused half-way, and the reports behind it, end here: nothing is typed later.
+    ending_ = true;
+    actions_.Stop();
+    services_.watcher.MonitorStrength(0);
     if (tray1_) tray1_->Remove();
     services_.endProgram(exitCode);
 }
@@ -447,24 +448,24 @@ void frmKVL::tmrIconChange_Timer() {
     if (!tick.keepRunning) tmrIconChange_.Enable(false);
 }
 
+// A report waits its turn behind the actions before it, and behind our own menus and message
+// boxes, whose loops would take its keys.
 void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
-    if (window == reinterpret_cast<WindowHandle>(Handle())) return;
-    // Acted on inside a menu's or a message box's loop, its keys would land there.
-    if (holdDepth_ > 0) {
-        held_.push_back({watchId, window});
-        return;
-    }
-    if (CommandLineMode()) {
-        if (awaitedWindowHandled_) return;
-        awaitedWindowHandled_ = true;
-        services_.watcher.MonitorStrength(0);
-        EndProgram(CommandLineWindowOpen(win32::Narrow(services_.commandLine), window,
-                                         services_.desktop, services_.shell));
-        return;
-    }
-    if (MonitorWindowOpen(policy_.CurrentSettings().Monitors, triggers_, watchId, window, services_.clock.Now(),
-                          services_.desktop))
-        tmrIconChange_.Enable(true);
+    if (window == reinterpret_cast<WindowHandle>(Handle()) || ending_) return;
+    actions_.Add([this, watchId, window]() -> std::optional<ActionRun> {
+        if (CommandLineMode()) {
+            if (awaitedWindowHandled_) return std::nullopt;
+            awaitedWindowHandled_ = true;
+            services_.watcher.MonitorStrength(0);
+            EndProgram(CommandLineWindowOpen(win32::Narrow(services_.commandLine), window,
+                                             services_.desktop, services_.shell));
+            return std::nullopt;
+        }
+        std::optional<ActionRun> run = MonitorWindowOpen(
+            policy_.CurrentSettings().Monitors, triggers_, watchId, window, services_.clock.Now());
+        if (run) tmrIconChange_.Enable(true);
+        return run;
+    });
 }
 
 void frmKVL::TrayClick_Timer() {
@@ -503,7 +504,14 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             EndHold();
             return 0;
         case kReleaseHeldReports:
-            ReleaseHeldReports();
+            actions_.Continue();
+            return 0;
+        case WM_ENDSESSION:
+            // The session ends now: a step half-way through its pauses goes no further.
+            if (wp) {
+                ending_ = true;
+                actions_.Stop();
+            }
             return 0;
         case kTrayMessage:
             OnTrayEvent(LOWORD(lp), {GET_X_LPARAM(wp), GET_Y_LPARAM(wp)});

@@ -13,6 +13,7 @@
 #include "app/icon_animation.h"
 #include "app/main_window_policy.h"
 #include "editor/win32/frm_action.h"
+#include "engine/action_queue.h"
 #include "engine/trigger_guard.h"
 #include "monitors/settings.h"
 #include "platform/win32/controls.h"
@@ -39,7 +40,7 @@ public:
         Desktop& desktop;
         Clock& clock;
         std::wstring commandLine;          // the arguments after the program's name
-        std::function<void(int)> endProgram;  // ends the process at once, with this exit code
+        std::function<void(int)> endProgram;  // ends the message loop, with this exit code
     };
 
     explicit frmKVL(Services services);
@@ -65,6 +66,7 @@ public:
     HICON Image2() const { return trayImage2_.get(); }
     const TriggerRecord& Triggers() const { return triggers_; }
     bool IconAnimating() const { return tmrIconChange_.Enabled(); }
+    const ActionQueue& Actions() const { return actions_; }
     std::wstring LastTriggerText() const;
 
     static constexpr UINT kTrayMessage = WM_APP + 10;
@@ -96,7 +98,7 @@ public:
         idCmdOK256,
     };
     // idTrayClick: a single click on the icon waits to see whether a second one follows.
-    enum TimerId : UINT_PTR { idTimer1 = 1, idTimer2, idTmrIconChange, idTrayClick };
+    enum TimerId : UINT_PTR { idTimer1 = 1, idTimer2, idTmrIconChange, idTrayClick, idPause };
 
     // Handlers, public so that the tray and the tests can drive them as the user would.
     void cmdOK_Click();
@@ -132,9 +134,8 @@ private:
     void ShowPopupAt(HMENU menu, POINT at);
     void OnTrayEvent(UINT event, POINT at);
     bool CommandLineMode() const { return policy_.CommandLineMode(); }
-    void BeginHold() { ++holdDepth_; }
+    void BeginHold() { actions_.Hold(); }
     void EndHold();
-    void ReleaseHeldReports();
     void ShowOwnedMessage(const std::wstring& text);
     void lstItems_MouseDown(win32::MouseButton button);
     void TrayClick_Timer();
@@ -147,14 +148,7 @@ private:
     IconAnimation animation_;
     std::wstring helpCommand_;
     bool awaitedWindowHandled_ = false;  // command-line mode: the one job is done
-
-    // Reports that came while one of our menus or message boxes ran its own loop.
-    struct HeldReport {
-        int watchId;
-        WindowHandle window;
-    };
-    int holdDepth_ = 0;
-    std::vector<HeldReport> held_;
+    bool ending_ = false;                // the program is ending: nothing more is acted on
 
     POINT trayPoint_{};               // where the icon's last event happened
     ULONGLONG trayDoubleClickAt_ = 0;  // the last double-click whose selection is still to come
@@ -167,6 +161,9 @@ private:
     win32::WindowTimer tmrIconChange_{idTmrIconChange, 400};
     win32::Win32MinuteTimer timer2_{idTimer2, 3};  // the command line's wait
     win32::WindowTimer trayClick_{idTrayClick, 0};
+    // Reports, and the pauses of their keystroke steps, in the order they came.
+    win32::WindowPauseTimer pauseTimer_{idPause};
+    ActionQueue actions_{services_.desktop, pauseTimer_};
 
     win32::CandyScreen CandyScreen1;
     win32::Label Label2, Label1;

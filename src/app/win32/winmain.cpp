@@ -30,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring arguments = kvl::win32::Widen(
         kvl::ArgumentsOf(kvl::win32::Narrow(GetCommandLineW())));
 
-    kvl::frmKVL main({store, watcher, shell, desktop, clock, arguments, [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }});
+    kvl::frmKVL main({store, watcher, shell, desktop, clock, arguments, [](int exitCode) { PostQuitMessage(exitCode); }});
     if (!main.Form_Load()) {
         // Run on without its window or its icon, the program could be reached by no one.
         MessageBoxW(nullptr, L"KVL could not create its window or its notification icon.",
@@ -38,11 +38,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return kvl::kExitError;
     }
 
-    MSG msg;
+    // The program ends by leaving this loop, so that everything above lets go of what it
+    // holds: the watcher's hooks, the tray icon, the window classes.
+    MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (kvl::win32::IsOurDialogMessage(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    return 0;
+    return msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : kvl::kExitError;
 }

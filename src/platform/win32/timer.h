@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
+
+#include "platform/timer.h"
 
 namespace kvl::win32 {
 
@@ -50,6 +54,32 @@ private:
     UINT_PTR id_;
     UINT intervalMs_;
     bool enabled_ = false;
+};
+
+// The pause-timer port on a window timer that rings once: its onTimer is the port's ring.
+class WindowPauseTimer final : public PauseTimer {
+public:
+    explicit WindowPauseTimer(UINT_PTR id) : timer_(id, 0) {
+        timer_.onTimer = [this] {
+            timer_.Enable(false);
+            if (onRing) onRing();
+        };
+    }
+    void Attach(HWND owner) { timer_.Attach(owner); }
+
+    void Start(std::uint32_t ms) override {
+        // SetTimer takes at most USER_TIMER_MAXIMUM, about 24 days; the longest pause of a
+        // keystroke step is 32767 s.
+        timer_.SetInterval(static_cast<UINT>(std::min<std::uint32_t>(ms, 0x7FFFFFFF)));
+        timer_.Restart();
+    }
+    void Stop() override { timer_.Enable(false); }
+    bool Pending() const { return timer_.Enabled(); }
+
+    std::function<void()> onRing;
+
+private:
+    WindowTimer timer_;
 };
 
 }  // namespace kvl::win32
