@@ -31,24 +31,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 // Lower case in every script, with the very table the watcher folds captions with, so a
 // caption given in capitals of any alphabet still finds its window. Bytes that are not
 // UTF-8 pass through untouched rather than being replaced. Overlong forms, surrogates and
@@ -61,7 +43,7 @@ std::string LowerCase(std::string_view text) {
     while (pos < text.size()) {
         const std::size_t start = pos;
         char32_t c = 0;
-        if (utf8::Next(text, pos, c)) AppendUtf8(out, FoldCase(c));
+        if (utf8::Next(text, pos, c)) utf8::Append(out, FoldCase(c));
         else out.push_back(text[start]);
     }
     return out;

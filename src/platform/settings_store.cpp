@@ -22,4 +22,8 @@ bool DeleteSettingSection(SettingsStore& store, std::string_view section) {
     return store.DeleteSection(section);
 }
 
+std::string SettingsKeyPath(std::string_view appName) {
+    return "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\" + std::string(appName);
+}
+
 }  // namespace kvl

@@ -31,4 +31,8 @@ bool WriteSetting(SettingsStore& store, std::string_view section, std::string_vi
                   int value);
 bool DeleteSettingSection(SettingsStore& store, std::string_view section);
 
+// The store's key for one program, with its hive: where the classic settings API of earlier
+// releases kept it, so their stores load unchanged and their exports import.
+std::string SettingsKeyPath(std::string_view appName);
+
 }  // namespace kvl

@@ -4,6 +4,7 @@
 // into a stray key, switch or letter.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace kvl::utf8 {
@@ -38,6 +39,39 @@ inline bool Next(std::string_view s, std::size_t& pos, char32_t& out) {
     pos += static_cast<std::size_t>(extra);
     out = c;
     return true;
+}
+
+// Appends a code point (a valid one: no surrogate, nothing past U+10FFFF) in UTF-8.
+inline void Append(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// Appends a code point as UTF-16 in little-endian bytes, the form of Windows' Unicode files.
+inline void AppendUtf16LE(std::string& out, char32_t c) {
+    auto unit = [&out](char32_t u) {
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    };
+    if (c >= 0x10000) {
+        unit(0xD800 + ((c - 0x10000) >> 10));
+        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        unit(c);
+    }
 }
 
 // Number of UTF-16 code units the code point takes.

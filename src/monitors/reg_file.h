@@ -1,0 +1,89 @@
+#pragma once
+// Monitors in and out of the registry editor's own file format, so that users can back them
+// up and pass them around with a tool every Windows user already has.
+//
+// Writing gives exactly what the registry editor writes when it exports our key: UTF-16LE
+// with a byte-order mark, CRLF line ends, "Windows Registry Editor Version 5.00", a [key]
+// line for the key itself and for each section, and a blank line after each key. A value
+// holding a line break or a NUL would not survive the editor's import as a quoted string;
+// it is written as hex(1), the same REG_SZ in its hex form.
+//
+// Reading takes a file in either format the editor imports: "Windows Registry Editor
+// Version 5.00" or "REGEDIT4", in UTF-16LE with its byte-order mark or in 8-bit text (UTF-8,
+// or else the caller's ANSI code page). It follows the editor's rules: ; comment lines,
+// blank lines, [key] and [-key], "name"="text" with \\ and \" as its only escapes, @= for
+// the default value, "name"=- to delete, dword: and hex: / hex(n): with continuation lines.
+// What it gives back is what our settings store would read had the editor imported the
+// file into an empty key: the REG_SZ values (quoted, or hex(1)) of the keys below the root
+// key, by key. Every other type is read and checked but not taken, exactly as the store
+// reads such a value as missing: hex(2), the expandable string, is left out rather than
+// taken as a string, since its text means something else once expanded. Keys elsewhere
+// (other hives, other programs, a key that merely starts with our name) are read past and
+// never taken. Deletions act on what the file has put under the root key before them.
+//
+// A file that breaks any rule is refused whole, with the reason in the program's own words:
+// not a registry file, not well-formed UTF-16, a bad escape, a stray line, a value before
+// any key, a hex value cut off, or beyond the limits below. Names are matched as the
+// registry matches them, without regard to case (ASCII letters only).
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "monitors/monitor.h"
+#include "platform/settings_store.h"
+
+namespace kvl {
+
+// One key's string values, in the order they were written; names and text in UTF-8.
+struct RegKey {
+    std::string name;  // the path below the root key, parts joined by '\'; "" is the root
+    std::vector<std::pair<std::string, std::string>> values;
+
+    bool operator==(const RegKey&) const = default;
+};
+using RegKeys = std::vector<RegKey>;
+
+// General and every monitor section the store holds, in the registry's order of keys. A
+// section with no values is left out, as the store reads it as missing anyway.
+RegKeys StoreKeys(SettingsStore& store);
+
+// The file's bytes. rootKey is the full path with its hive, e.g. SettingsKeyPath("KVL").
+// Text that is not UTF-8 is written as the store would write it, with U+FFFD in its place.
+std::string WriteRegFile(std::string_view rootKey, const RegKeys& keys);
+
+// A hostile file must cost little: what exceeds these is refused, never cut short.
+struct RegReadLimits {
+    std::size_t fileBytes = std::size_t{8} << 20;
+    std::size_t lineBytes = std::size_t{1} << 20;  // a line with its continuations, in UTF-8
+    std::size_t values = 4096;  // values kept at one time; a full export holds under 800
+};
+
+// Turns 8-bit text that is not UTF-8 into UTF-8 by the system's ANSI code page; nothing
+// when it cannot. Without one, such a file is refused.
+using AnsiToUtf8 = std::function<std::optional<std::string>(std::string_view)>;
+
+struct RegRead {
+    RegKeys keys;         // only keys below the root that hold values, in the registry's order
+    std::string refusal;  // empty when the file was read; else why it was not, in full
+};
+
+RegRead ReadRegFile(std::string_view bytes, std::string_view rootKey,
+                    const RegReadLimits& limits = {}, const AnsiToUtf8& ansi = {});
+
+struct MonitorImport {
+    int found = 0;    // monitors the keys hold, read as a load would read the store
+    int added = 0;    // appended to the table
+    int leftOut = 0;  // found but with no free slot left of the 50
+};
+
+// Reads the monitor sections of keys exactly as LoadSettings reads the store (the same
+// defaults, the same stop at the first section without a description; General and values
+// it does not know are not taken) and appends the monitors after those of the table.
+MonitorImport ImportMonitors(const RegKeys& keys, MonitorTable& table);
+
+}  // namespace kvl
