@@ -293,7 +293,7 @@ public:
         WaitFor([&] { return DeleteFileW(path_.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
                 3000);
         RegDeleteTreeW(HKEY_CURRENT_USER,
-                       (std::wstring(win32::kSettingsRoot) + L"\\" + app_).c_str());
+                       (win32::Widen(kSettingsRoot) + L"\\" + app_).c_str());
     }
     ExeCopy(const ExeCopy&) = delete;
     ExeCopy& operator=(const ExeCopy&) = delete;

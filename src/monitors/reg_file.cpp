@@ -438,6 +438,7 @@ public:
     bool Write(std::string_view, std::string_view, std::string_view) override { return false; }
     bool DeleteSection(std::string_view) override { return false; }
     bool DeleteKey(std::string_view, std::string_view) override { return false; }
+    std::string KeyPath() const override { return {}; }
 
 private:
     std::map<std::string, std::map<std::string, std::pair<std::string, std::string>>> sections_;

@@ -23,7 +23,7 @@ bool DeleteSettingSection(SettingsStore& store, std::string_view section) {
 }
 
 std::string SettingsKeyPath(std::string_view appName) {
-    return "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\" + std::string(appName);
+    return "HKEY_CURRENT_USER\\" + std::string(kSettingsRoot) + "\\" + std::string(appName);
 }
 
 }  // namespace kvl

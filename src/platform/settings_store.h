@@ -21,6 +21,8 @@ public:
     virtual std::vector<std::string> Keys(std::string_view section) = 0;
     // False when the value does not exist or could not be removed.
     virtual bool DeleteKey(std::string_view section, std::string_view key) = 0;
+    // Where the store lives, with its hive (see SettingsKeyPath): what an export names.
+    virtual std::string KeyPath() const = 0;
 };
 
 std::string ReadSetting(SettingsStore& store, std::string_view section, std::string_view key,
@@ -30,6 +32,9 @@ bool WriteSetting(SettingsStore& store, std::string_view section, std::string_vi
 bool WriteSetting(SettingsStore& store, std::string_view section, std::string_view key,
                   int value);
 bool DeleteSettingSection(SettingsStore& store, std::string_view section);
+
+// Below HKEY_CURRENT_USER: the programs' stores, one key each.
+inline constexpr std::string_view kSettingsRoot = "Software\\VB and VBA Program Settings";
 
 // The store's key for one program, with its hive: where the classic settings API of earlier
 // releases kept it, so their stores load unchanged and their exports import.

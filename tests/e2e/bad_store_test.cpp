@@ -285,7 +285,7 @@ TEST_F(BadStore, ASectionThatRefusesWritesLosesNoMonitorWhenAnotherIsDeleted) {
 // key is volatile can keep its existing sections but cannot gain "General". A save that
 // deleted a section before writing into it again would lose that monitor for good here.
 TEST_F(BadStore, ASectionThatCannotBeCreatedLeavesTheRestOfTheSaveWorking) {
-    const std::wstring app = std::wstring(win32::kSettingsRoot) + L"\\" + copy.AppName();
+    const std::wstring app = win32::Widen(kSettingsRoot) + L"\\" + copy.AppName();
     for (const std::wstring& path : {app, app + L"\\Monitor0", app + L"\\Monitor1"}) {
         HKEY k = nullptr;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,

@@ -76,7 +76,7 @@ TEST(UnpackedZip, KvlRunsFromTheFolderItWasUnpackedInto) {
     if (!unpacked) GTEST_SKIP() << "run by unpacked_zip.sh, which unpacks the zip first";
     const std::wstring dir = unpacked;
     // Under its own name it would use the user's own settings: /? must not create them.
-    const std::wstring settings = std::wstring(win32::kSettingsRoot) + L"\\KVL";
+    const std::wstring settings = win32::Widen(kSettingsRoot) + L"\\KVL";
     auto settingsExist = [&] {
         HKEY key;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, settings.c_str(), 0, KEY_READ, &key)) return false;

@@ -23,7 +23,8 @@ using wintest::WaitFor;
 
 constexpr wchar_t kMainCaption[] = L"Korvel 3.0";
 // Those KVL takes at run time, and one it imports by name but gets from the side-by-side store.
-const wchar_t* const kPlantedDlls[] = {L"dwmapi.dll", L"msimg32.dll", L"comctl32.dll"};
+const wchar_t* const kPlantedDlls[] = {L"dwmapi.dll", L"msimg32.dll", L"comdlg32.dll",
+                                       L"comctl32.dll"};
 
 std::wstring Lower(std::wstring s) {
     for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(c));
@@ -76,6 +77,14 @@ void ClickCaption(HWND w) {
     click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, click, sizeof(INPUT));
+}
+
+// Clicks the window's caption until it is in front.
+bool ClickToFront(HWND w) {
+    return WaitFor([&] {
+        if (GetForegroundWindow() != w) ClickCaption(w);
+        return GetForegroundWindow() == w;
+    }, 10000);
 }
 
 class PlantedFolder : public ::testing::Test {
@@ -165,10 +174,7 @@ TEST_F(PlantedFolder, HelpStartsTheSystemsWordProcessorOnTheGuideBesideKvl) {
     HWND main = StartKvl();
     ASSERT_TRUE(main);
     // In front, as after the user's click on it; then Alt+H, K: "&Help", "&KVL Help".
-    ASSERT_TRUE(WaitFor([&] {
-        if (GetForegroundWindow() != main) ClickCaption(main);
-        return GetForegroundWindow() == main;
-    }, 10000));
+    ASSERT_TRUE(ClickToFront(main));
     Press({VK_MENU, 'H'});
     Press({'K'});
 
@@ -181,6 +187,28 @@ TEST_F(PlantedFolder, HelpStartsTheSystemsWordProcessorOnTheGuideBesideKvl) {
     }, 20000));
     if (guide) wintest::KillProcessOf(guide);
     EXPECT_FALSE(Noted(L"write.exe", L".started"));
+    EXPECT_TRUE(kvl.Running());
+}
+
+// The common file dialogs come from the system's own library, never from one beside KVL.
+TEST_F(PlantedFolder, TheFileDialogsComeFromTheSystemsLibrary) {
+    HWND main = StartKvl();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(ClickToFront(main));
+    Press({VK_MENU, 'F'});
+    Press({'P'});  // "Ex&port Monitors..."
+    HWND dialog = wintest::AwaitShownWindow(L"Export Monitors", kvl.Id(), 15000);
+    ASSERT_TRUE(dialog);
+
+    EXPECT_FALSE(Noted(L"comdlg32.dll", L".loaded"));
+    wchar_t system[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    const std::vector<std::wstring> modules = ModulesOf(kvl.Process());
+    EXPECT_NE(std::find(modules.begin(), modules.end(),
+                        Lower(std::wstring(system, n)) + L"\\comdlg32.dll"),
+              modules.end());
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 10000));
     EXPECT_TRUE(kvl.Running());
 }
 

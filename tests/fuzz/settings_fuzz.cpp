@@ -186,6 +186,7 @@ public:
         touched.emplace_back(section, key);
         return inner_.DeleteKey(section, key);
     }
+    std::string KeyPath() const override { return inner_.KeyPath(); }
 
     std::vector<std::pair<std::string, std::string>> touched;  // key "" for a section's deletion
 

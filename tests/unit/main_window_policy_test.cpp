@@ -2,6 +2,7 @@
 
 #include "app/main_window_policy.h"
 #include "cmdline/command_line.h"
+#include "fakes/fake_files.h"
 #include "fakes/fake_watcher.h"
 #include "fakes/memory_store.h"
 
@@ -105,6 +106,39 @@ TEST_F(MainWindowPolicyTest, OnlyAResidentRunRegistersTheMonitorsAndSavesAtTheEn
     resident.CurrentSettings().Monitors[0].Description = "renamed";
     EXPECT_EQ(resident.Exit(), kExitActed);
     EXPECT_EQ(store.Read("Monitor0", "Description"), "renamed");
+}
+
+// What one copy exports, another imports after its own monitors, saved and watched; a
+// file it cannot read changes nothing.
+TEST_F(MainWindowPolicyTest, ExportedMonitorsImportAfterOursAndABadFileChangesNothing) {
+    Store(0, "A");
+    Store(1, "B");
+    MainWindowPolicy from(store, watcher, false);
+    from.Start();
+    fakes::FakeFiles files;
+    files.chosen = "C:\\backup.reg";
+    EXPECT_EQ(from.ExportMonitors(files), "");
+    ASSERT_TRUE(files.files.count("C:\\backup.reg"));
+
+    fakes::MemoryStore other;
+    other.Write("Monitor0", "Description", "mine");
+    fakes::FakeWatcher otherWatcher;
+    MainWindowPolicy to(other, otherWatcher, false);
+    to.Start();
+    EXPECT_EQ(to.ImportMonitors(files), "I added 2 monitors.");
+    EXPECT_EQ(other.Read("Monitor1", "Description"), "A");
+    EXPECT_EQ(other.Read("Monitor2", "Caption"), "caption of B");
+    EXPECT_EQ(otherWatcher.watches.size(), 3u);
+
+    files.files["C:\\backup.reg"].resize(files.files["C:\\backup.reg"].size() - 1);  // cut short
+    const auto before = other.sections;
+    EXPECT_TRUE(to.ImportMonitors(files).starts_with("I can't read that file"));
+    EXPECT_EQ(other.sections, before);
+    EXPECT_EQ(MonitorCount(to.CurrentSettings().Monitors), 3);
+
+    files.chosen.reset();  // cancelled
+    EXPECT_EQ(to.ImportMonitors(files), "");
+    EXPECT_EQ(from.ExportMonitors(files), "");
 }
 
 }  // namespace

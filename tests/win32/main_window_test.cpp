@@ -16,6 +16,7 @@
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/display.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
@@ -96,7 +97,7 @@ class MainWindow : public ::testing::Test {
 protected:
     void Load(std::wstring commandLine = L"") {
         form = std::make_unique<frmKVL>(frmKVL::Services{scoped.Store(), watcher, shell, desktop,
-                                                         clock, commandLine, [this](int) { ++ended; }});
+                                                         clock, files, commandLine, [this](int) { ++ended; }});
         ASSERT_TRUE(form->Form_Load());
         SetWindowSubclass(form->Handle(), Listen, 1, reinterpret_cast<DWORD_PTR>(this));
     }
@@ -184,6 +185,7 @@ protected:
     fakes::FakeShell shell;
     win32::Win32Desktop desktop;
     win32::Win32Clock clock;
+    win32::Win32Files files;
     std::unique_ptr<frmKVL> form;
     int ended = 0;
     std::vector<UINT> trayEvents;
@@ -570,7 +572,7 @@ TEST_F(MainWindow, AWindowTheSystemWillNotMakeEndsTheStartUpLeavingNothing) {
         const std::wstring refusedClass(refused, refused + std::strlen(refused));
         RefuseWindowsOf refuse(refusedClass.c_str());
         frmKVL failed(
-            {scoped.Store(), watcher, shell, desktop, clock, L"", [this](int) { ++ended; }});
+            {scoped.Store(), watcher, shell, desktop, clock, files, L"", [this](int) { ++ended; }});
         EXPECT_FALSE(failed.Form_Load());
         EXPECT_FALSE(failed.IsVisible());
         if (failed.Handle()) {
@@ -679,6 +681,79 @@ TEST_F(MainWindow, WindowsReportedDuringAPausedStepGetTheirKeysInTurn) {
         return a == L"xy" && b == L"xy";
     }, 15000)) << win32::Narrow(wintest::EditText(w[0])) << " / " << win32::Narrow(wintest::EditText(w[1]));
     EXPECT_FALSE(mixed);
+}
+
+// A visible top-level window of this thread with this caption: our dialogs and message boxes.
+struct OwnWindowSearch {
+    const wchar_t* caption;
+    HWND found;
+};
+BOOL CALLBACK FindOwnWindow(HWND h, LPARAM lp) {
+    auto* search = reinterpret_cast<OwnWindowSearch*>(lp);
+    if (IsWindowVisible(h) && wintest::CaptionOf(h) == search->caption) search->found = h;
+    return TRUE;
+}
+HWND OwnWindow(const wchar_t* caption) {
+    OwnWindowSearch search{caption, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindOwnWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Export through the Save dialog, import through the Open dialog, both typed into as a user
+// would: the file holds what regedit writes, and its monitors come back after ours.
+TEST_F(MainWindow, MonitorsExportAndImportThroughTheFileDialogs) {
+    AddMonitor(0, "First");
+    AddMonitor(1, "Second");
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = folder + wintest::UniqueName(L"monitors") + L".reg";
+    struct Remove {
+        const std::wstring& path;
+        ~Remove() { DeleteFileW(path.c_str()); }
+    } remove{path};
+    Load();
+    ASSERT_TRUE(WaitFor([&] { return Focused(frmKVL::idLstItems); }));
+
+    // Types the path into the dialog once it has the focus, then Enter; and for the import,
+    // reads and closes the message that follows.
+    auto answer = [&](const wchar_t* dialogTitle, std::wstring* message) {
+        int stage = 0;
+        WhenInLoop([&, dialogTitle, message] {
+            if (stage == 0) {
+                HWND dialog = OwnWindow(dialogTitle);
+                if (!dialog || !IsChild(dialog, GetFocus())) return false;
+                wintest::TypeText(path);
+                PressKey(VK_RETURN);
+                stage = 1;
+                return message == nullptr;
+            }
+            HWND box = OwnWindow(L"KVL");
+            if (!box) return false;
+            *message = wintest::CaptionOf(GetDlgItem(box, 0xFFFF));  // the box's text
+            PressKey(VK_RETURN);
+            stage = 2;
+            return true;
+        });
+        return WaitFor([&] { return stage == (message ? 2 : 1) && !OwnWindow(dialogTitle); }, 15000);
+    };
+
+    PressAltKey('F');
+    PressKey('P');  // "Ex&port Monitors..."
+    ASSERT_TRUE(answer(L"Export Monitors", nullptr));
+    ASSERT_TRUE(WaitFor([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    const std::string bytes = files.ReadFileStart(win32::Narrow(path), 1 << 20).value_or("");
+    const std::wstring header = L"\uFEFFWindows Registry Editor Version 5.00\r\n";
+    ASSERT_GE(bytes.size(), header.size() * 2);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), header.size()), header);
+
+    std::wstring message;
+    PressAltKey('F');
+    PressKey('I');  // "&Import Monitors..."
+    ASSERT_TRUE(answer(L"Import Monitors", &message));
+    EXPECT_EQ(message, L"I added 2 monitors.");
+    EXPECT_EQ(Lines(), (std::vector<std::wstring>{L"First", L"Second", L"First", L"Second"}));
+    EXPECT_EQ(scoped.Store().Read("Monitor3", "Caption"), "caption of Second");
+    EXPECT_EQ(watcher.watches.size(), 4u);
 }
 
 }  // namespace

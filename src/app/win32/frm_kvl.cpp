@@ -105,6 +105,8 @@ void frmKVL::OnMenuCommand(UINT id) {
         {mnuDisable, &frmKVL::mnuDisable_Click},
         {mnuClose, &frmKVL::mnuClose_Click},
         {mnuStartWithWindows, &frmKVL::mnuStartWithWindows_Click},
+        {mnuImport, &frmKVL::mnuImport_Click},
+        {mnuExport, &frmKVL::mnuExport_Click},
     };
     for (const auto& [command, handler] : kHandlers)
         if (command == id) return (this->*handler)();
@@ -359,6 +361,19 @@ void frmKVL::ShowAutostartState(HMENU menu) {
     const bool starts = StartsThisProgram(win32::ReadUserText(kRunKey, kAutostartValueName),
                                           win32::Narrow(win32::ThisProgramPath()));
     CheckMenuItem(menu, mnuStartWithWindows, MF_BYCOMMAND | (starts ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// The file dialogs and what they end in are our own modal loops: reports wait for them.
+void frmKVL::mnuExport_Click() {
+    std::string message;
+    ModalLoop([&] { message = policy_.ExportMonitors(services_.files); });
+    if (!message.empty()) ShowOwnedMessage(win32::Widen(message));
+}
+
+void frmKVL::mnuImport_Click() {
+    std::string message;
+    ModalLoop([&] { message = policy_.ImportMonitors(services_.files); });
+    if (!message.empty()) ShowOwnedMessage(win32::Widen(message));
 }
 
 // The command line's wait ran out: end quietly, saving nothing; the exit code tells.

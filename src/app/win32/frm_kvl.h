@@ -30,6 +30,7 @@ class WindowWatcher;
 class Shell;
 class Desktop;
 class Clock;
+class Files;
 
 class frmKVL final : public win32::Window {
 public:
@@ -39,6 +40,7 @@ public:
         Shell& shell;
         Desktop& desktop;
         Clock& clock;
+        Files& files;
         std::wstring commandLine;          // the arguments after the program's name
         std::function<void(int)> endProgram;  // ends the message loop, with this exit code
     };
@@ -86,6 +88,8 @@ public:
         mnuDisable = IDM_DISABLE,
         mnuClose = IDM_TRAY_EXIT,
         mnuStartWithWindows = IDM_START_WITH_WINDOWS,
+        mnuImport = IDM_IMPORT,
+        mnuExport = IDM_EXPORT,
     };
     // Control identifiers.
     enum Control : int {
@@ -113,6 +117,8 @@ public:
     void mnuClose_Click();
     void mnuCommnadHelp_Click();
     void mnuStartWithWindows_Click();
+    void mnuImport_Click();
+    void mnuExport_Click();
     void Tray1_MouseDown(int button);
     void Tray1_MouseDblClick();
     void tmrIconChange_Timer();

@@ -8,6 +8,7 @@
 #include "cmdline/command_line.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/desktop_win32.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/resources/resource.h"
@@ -27,10 +28,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     kvl::win32::Win32Shell shell;
     kvl::win32::Win32Desktop desktop;
     kvl::win32::Win32Clock clock;
+    kvl::win32::Win32Files files;
     const std::wstring arguments = kvl::win32::Widen(
         kvl::ArgumentsOf(kvl::win32::Narrow(GetCommandLineW())));
 
-    kvl::frmKVL main({store, watcher, shell, desktop, clock, arguments, [](int exitCode) { PostQuitMessage(exitCode); }});
+    kvl::frmKVL main({store, watcher, shell, desktop, clock, files, arguments, [](int exitCode) { PostQuitMessage(exitCode); }});
     if (!main.Form_Load()) {
         // Run on without its window or its icon, the program could be reached by no one.
         MessageBoxW(nullptr, L"KVL could not create its window or its notification icon.",

@@ -20,8 +20,10 @@ std::wstring RegistryStore::AppNameOfThisProgram() {
 }
 
 std::wstring RegistryStore::SectionPath(std::string_view section) const {
-    return std::wstring(kSettingsRoot) + L"\\" + app_ + L"\\" + Widen(section);
+    return Widen(kSettingsRoot) + L"\\" + app_ + L"\\" + Widen(section);
 }
+
+std::string RegistryStore::KeyPath() const { return SettingsKeyPath(Narrow(app_)); }
 
 std::optional<std::string> ReadUserText(const std::wstring& keyPath, std::string_view key) {
     HKEY raw = nullptr;

@@ -9,8 +9,6 @@
 
 namespace kvl::win32 {
 
-inline constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings";
-
 // REG_SZ values of any key under HKEY_CURRENT_USER, as the store reads and writes its own:
 // a value of another type reads as missing.
 std::optional<std::string> ReadUserText(const std::wstring& keyPath, std::string_view name);
@@ -29,6 +27,7 @@ public:
     bool DeleteSection(std::string_view section) override;
     std::vector<std::string> Keys(std::string_view section) override;
     bool DeleteKey(std::string_view section, std::string_view key) override;
+    std::string KeyPath() const override;
 
     std::wstring SectionPath(std::string_view section) const;
 

@@ -47,6 +47,7 @@ public:
         auto s = sections.find(std::string(section));
         return s != sections.end() && s->second.erase(std::string(key)) > 0;
     }
+    std::string KeyPath() const override { return SettingsKeyPath("KVL"); }
 
     std::map<std::string, Section> sections;
     int steps = 0;         // mutating calls so far

@@ -61,7 +61,7 @@ ScopedStore::ScopedStore(std::wstring appName) : app_(std::move(appName)), store
 
 ScopedStore::~ScopedStore() {
     RegDeleteTreeW(HKEY_CURRENT_USER,
-                   (std::wstring(win32::kSettingsRoot) + L"\\" + app_).c_str());
+                   (win32::Widen(kSettingsRoot) + L"\\" + app_).c_str());
 }
 
 bool ScopedStore::SectionExists(std::string_view section) {
@@ -118,7 +118,7 @@ KvlCopy::~KvlCopy() {
     WaitFor([&] { return DeleteFileW(path_.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
             3000);
     RegDeleteTreeW(HKEY_CURRENT_USER,
-                   (std::wstring(win32::kSettingsRoot) + L"\\" + app_).c_str());
+                   (win32::Widen(kSettingsRoot) + L"\\" + app_).c_str());
 }
 
 HWND AwaitShownWindow(std::wstring_view caption, DWORD processId, DWORD timeoutMs) {

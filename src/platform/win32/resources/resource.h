@@ -19,6 +19,8 @@
 #define IDM_DISABLE 108
 #define IDM_TRAY_EXIT 109
 #define IDM_START_WITH_WINDOWS 110  // in the File menu and the tray's menu alike
+#define IDM_IMPORT 111
+#define IDM_EXPORT 112
 
 // Texts.
 #define IDS_TRAY_TIP 200
