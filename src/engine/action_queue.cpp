@@ -41,7 +41,9 @@ void ActionQueue::Pump() {
             continue;
         }
         if (next_ == current_->steps.size()) {
+            const ActionRun finished = std::move(*current_);
             current_.reset();
+            if (onFinished) onFinished(finished);
             continue;
         }
         // Copies: a Stop while the keys go in (the session ends) drops the run under us.
@@ -52,7 +54,12 @@ void ActionQueue::Pump() {
             timer_.Start(step.ms);
         } else {
             const std::string caption = current_->caption;
-            RunStep(desktop_, step, caption, current_->window);
+            if (!RunStep(desktop_, step, caption, current_->window) && current_) {
+                // Nothing more of this keystroke step: its keys would go elsewhere.
+                current_->result = ActionResult::KeysNotTyped;
+                while (next_ < current_->steps.size() && current_->steps[next_].group == step.group)
+                    ++next_;
+            }
         }
     }
     pumping_ = false;

@@ -15,11 +15,18 @@
 
 namespace kvl {
 
+// How a run on a window ended.
+enum class ActionResult {
+    Done,
+    KeysNotTyped,  // the window was not in front: the rest of a keystroke step went untyped
+};
+
 // What to do to one window: the steps, and the caption its keys are typed into.
 struct ActionRun {
     WindowHandle window = 0;
     std::string caption;
     std::vector<ActionStep> steps;
+    ActionResult result = ActionResult::Done;
 };
 
 class ActionQueue {
@@ -49,6 +56,9 @@ public:
     void Stop();
 
     bool Idle() const { return !current_ && waiting_.empty(); }
+
+    // Told of each run as it ends, with its result.
+    std::function<void(const ActionRun&)> onFinished;
     std::size_t Waiting() const { return waiting_.size(); }
 
 private:

@@ -26,7 +26,8 @@ ActionRun MonitorRun(const Monitor& monitor, WindowHandle window) {
         run.steps.push_back({ActionStep::Kind::SetState, monitor.WindowState});
     for (std::size_t step = 0; step < 3; ++step) {
         if (monitor.SendKeys[step].empty()) continue;
-        for (ActionStep& s : KeystrokeSteps(monitor.SendKeys[step], monitor.SendKeysPause[step]))
+        for (ActionStep& s : KeystrokeSteps(monitor.SendKeys[step], monitor.SendKeysPause[step],
+                                            static_cast<int>(step)))
             run.steps.push_back(std::move(s));
     }
     return run;

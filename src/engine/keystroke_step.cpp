@@ -24,11 +24,6 @@ std::size_t CharLength(std::string_view s, std::size_t pos) {
     return next - pos;
 }
 
-void TypeText(Desktop& desktop, std::string_view text) {
-    const std::optional<KeySequence> strokes = ParseKeyText(text);
-    if (!strokes || strokes->empty()) return;
-    desktop.Inject(*strokes);
-}
 
 }  // namespace
 
@@ -110,40 +105,47 @@ void PauseSeconds(Desktop& desktop, double seconds) {
     desktop.Sleep(static_cast<std::uint32_t>(ms > kLongest ? kLongest : ms));
 }
 
-std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds) {
+std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds, int group) {
     using Kind = ActionStep::Kind;
     const std::string translated = TranslateTokens(keys);
-    if (pauseSeconds <= 0) return {{Kind::Type, translated}};
+    if (pauseSeconds <= 0) return {{Kind::Type, translated, 0, group}};
     const auto ms = static_cast<std::uint32_t>(pauseSeconds) * 1000u;
     std::vector<ActionStep> steps;
     for (std::string& unit : KeystrokeUnits(translated)) {
-        if (!unit.empty()) steps.push_back({Kind::Type, std::move(unit)});
-        steps.push_back({Kind::Pause, {}, ms});
+        if (!unit.empty()) steps.push_back({Kind::Type, std::move(unit), 0, group});
+        steps.push_back({Kind::Pause, {}, ms, group});
     }
     return steps;
 }
 
-void RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
+bool RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
              WindowHandle target) {
     switch (step.kind) {
         case ActionStep::Kind::SetState:
             SetWindowState(desktop, target, step.text);
-            break;
-        case ActionStep::Kind::Type:
-            desktop.Activate(caption, target);
-            TypeText(desktop, step.text);
-            break;
+            return true;
+        case ActionStep::Kind::Type: {
+            const WindowHandle front = desktop.Activate(caption, target);
+            const std::optional<KeySequence> strokes = ParseKeyText(step.text);
+            if (!strokes || strokes->empty()) return true;
+            // Typed anyway, the keys would go to whatever has the focus: another program's
+            // document, say.
+            if (!front) return false;
+            return desktop.Inject(*strokes, front) != Desktop::Typing::NotInFront;
+        }
         case ActionStep::Kind::Pause:
-            break;
+            return true;
     }
+    return true;
 }
 
-void RunKeystrokeStep(Desktop& desktop, std::string_view caption, std::string_view keys,
+bool RunKeystrokeStep(Desktop& desktop, std::string_view caption, std::string_view keys,
                       int pauseSeconds, WindowHandle target) {
     for (const ActionStep& step : KeystrokeSteps(keys, pauseSeconds)) {
         if (step.kind == ActionStep::Kind::Pause) desktop.Sleep(step.ms);
-        else RunStep(desktop, step, caption, target);
+        else if (!RunStep(desktop, step, caption, target)) return false;
     }
+    return true;
 }
 
 }  // namespace kvl

@@ -40,23 +40,27 @@ struct ActionStep {
     Kind kind;
     std::string text;
     std::uint32_t ms = 0;
+    int group = -1;  // the keystroke step it belongs to; -1 for the window-state action
 
     bool operator==(const ActionStep&) const = default;
 };
 
-// The steps of typing `keys`. With pauseSeconds <= 0 the whole text goes at once; otherwise
-// unit by unit, each pass followed by a pause.
-std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds);
+// The steps of typing `keys`, all of `group`. With pauseSeconds <= 0 the whole text goes at
+// once; otherwise unit by unit, each pass followed by a pause.
+std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds, int group = 0);
 
 // Carries out a step that is not a pause, on the window titled `caption`, preferring
-// `target` when its caption contains that text. Failures are swallowed: keys that do not
-// parse type nothing, and when activation fails the keys go to whichever window has the focus.
-void RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
+// `target` when its caption contains that text. Keys go only into the window brought to the
+// front, and only while it stays there: false when it could not be brought there or lost
+// the front half-way, and the rest of its keys were not typed. Keys that do not parse type
+// nothing, and that is no failure.
+bool RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
              WindowHandle target);
 
-// KeystrokeSteps carried out at once, the pauses blocking. For the one-shot mode, which
-// types without pauses. `keys` is never changed.
-void RunKeystrokeStep(Desktop& desktop, std::string_view caption, std::string_view keys,
+// KeystrokeSteps carried out at once, the pauses blocking, up to the first step that could
+// not type (false then). For the one-shot mode, which types without pauses. `keys` is never
+// changed.
+bool RunKeystrokeStep(Desktop& desktop, std::string_view caption, std::string_view keys,
                       int pauseSeconds, WindowHandle target);
 
 }  // namespace kvl

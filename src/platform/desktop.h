@@ -34,14 +34,23 @@ public:
 
     // Brings a top-level window titled `title` to the front: `preferred` when its caption
     // contains the text (letter case ignored), else a visible window whose whole caption
-    // equals it, else the frontmost whose caption contains it. False when none could be
-    // brought to the front.
-    virtual bool Activate(std::string_view title, WindowHandle preferred) = 0;
-    // Types the strokes into whichever window has the keyboard focus and returns once that
-    // window has dealt with them, however long that takes while it keeps answering; a window
-    // that stops answering for about a second is no longer waited for. False when the
-    // system refused some of the input.
-    virtual bool Inject(const KeySequence& keys) = 0;
+    // equals it, else the frontmost whose caption contains it. The window now in front, or
+    // none when none could be brought there.
+    virtual WindowHandle Activate(std::string_view title, WindowHandle preferred) = 0;
+    // Whether the window, or a window it owns (a dialog of its own), is in front.
+    virtual bool IsInFront(WindowHandle window) = 0;
+
+    enum class Typing {
+        Typed,       // every stroke went in
+        Refused,     // the system refused some of the input
+        NotInFront,  // `into` was not in front before a batch: nothing more was typed
+    };
+    // Types the strokes into whichever window has the keyboard focus, batch by batch, and
+    // returns once that window has dealt with them, however long that takes while it keeps
+    // answering; a window that stops answering for about a second is no longer waited for.
+    // Before each batch, `into` (unless none) must be in front: keys meant for one window
+    // never go into another that took the front meanwhile.
+    virtual Typing Inject(const KeySequence& keys, WindowHandle into) = 0;
 
     // Blocks the calling thread.
     virtual void Sleep(std::uint32_t milliseconds) = 0;

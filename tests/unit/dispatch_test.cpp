@@ -179,5 +179,21 @@ TEST_F(Dispatch, AHoldKeepsEverythingBackAndStopDropsIt) {
     EXPECT_EQ(desktop.Typed().size(), 2u);
 }
 
+// A keystroke step whose window is not in front types nothing more, pauses included; the
+// next step tries again, and the run says what went untyped.
+TEST_F(Dispatch, AStepWhoseWindowLostTheFrontEndsAndTheRunSaysSo) {
+    const WindowHandle w = desktop.AddWindow("Slow");
+    Monitor& m = Add(0, "Slow");
+    m.SendKeys = {"ab", "c", ""};
+    m.SendKeysPause = {5, 0, 0};
+    std::vector<ActionResult> results;
+    queue.onFinished = [&](const ActionRun& run) { results.push_back(run.result); };
+    desktop.stealFrontAfter = 0;
+    ASSERT_TRUE(Open(0, w));
+    EXPECT_EQ(desktop.Typed(), (std::vector<KeySequence>{{{0, U'c', 0}}}));
+    EXPECT_EQ(desktop.nowMs, 0u);
+    EXPECT_EQ(results, (std::vector<ActionResult>{ActionResult::KeysNotTyped}));
+}
+
 }  // namespace
 }  // namespace kvl

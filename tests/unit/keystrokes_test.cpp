@@ -272,12 +272,26 @@ TEST_F(Step, AUnitThatDoesNotParseTypesNothingAndTheWalkGoesOn) {
     EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate}));
 }
 
-TEST_F(Step, KeysGoOutEvenWhenActivationFails) {
+// Keys go only into the window brought to the front, and only while it stays there: typed
+// anyway, they would land in whatever has the focus. The step then ends, pauses and all.
+TEST_F(Step, KeysGoOnlyIntoTheWindowInFrontAndTheStepEndsWhenItIsNot) {
     desk.activationWorks = false;
+    EXPECT_FALSE(RunKeystrokeStep(desk, "Editor", "hi", 1, target));
+    EXPECT_TRUE(desk.Typed().empty());
+    EXPECT_EQ(desk.nowMs, 0u);
+
+    desk.activationWorks = true;
+    desk.batch = 2;
+    desk.stealFrontAfter = 1;  // another window takes the front after the first batch
+    EXPECT_FALSE(RunKeystrokeStep(desk, "Editor", "abcde", 0, target));
+    EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a'), Ch('b')}}));
+
+    // Refused input is not the window's fault: the step goes on.
+    desk.stealFrontAfter.reset();
     desk.injectionWorks = false;
-    RunKeystrokeStep(desk, "No such window", "hi", 1, target);
-    EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('h')}, {Ch('i')}}));
-    EXPECT_EQ(desk.nowMs, 3000u);
+    desk.calls.clear();
+    EXPECT_TRUE(RunKeystrokeStep(desk, "Editor", "xy", 1, target));
+    EXPECT_EQ(desk.Typed().size(), 2u);
 }
 
 TEST_F(Step, AnEmptyTextActivatesAndTypesNothing) {

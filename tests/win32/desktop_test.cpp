@@ -319,6 +319,22 @@ TEST_F(DesktopTest, AHungWindowNeverHoldsUsUp) {
     EXPECT_LT(MsSince(start), 2000u + 500u);
 }
 
+// A window that will not come to the front gets no keys, and neither does the window of its
+// program that keeps the focus meanwhile.
+TEST_F(DesktopTest, KeysForAWindowThatWillNotComeToTheFrontGoNowhere) {
+    const std::wstring tag = UniqueName(L"");
+    ChildProcess process;
+    ASSERT_TRUE(process.Start(L"\"" + wintest::ExeDir() + L"\\kvl_target.exe\" \"edit:Focused " + tag +
+                              L"\" \"bounce:Refuser " + tag + L"\""));
+    HWND focused = wintest::AwaitShownWindow(L"Focused " + tag, process.Id(), 10000);
+    HWND refuser = wintest::AwaitShownWindow(L"Refuser " + tag, process.Id(), 10000);
+    ASSERT_TRUE(focused && refuser);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == focused; }));
+
+    EXPECT_FALSE(RunKeystrokeStep(desk, Narrow(L"Refuser " + tag), "abc", 0, H(refuser)));
+    EXPECT_FALSE(WaitFor([&] { return !EditText(focused).empty(); }, 1000)) << Narrow(EditText(focused));
+}
+
 // ---- windows that vanish ----------------------------------------------------------------
 
 TEST_F(DesktopTest, AWindowGoneBeforeTheActionLeavesNothingToDo) {

@@ -39,6 +39,10 @@ HWND ToHwnd(WindowHandle w) {
     return reinterpret_cast<HWND>(w);
 }
 
+WindowHandle ToHandle(HWND hwnd) {
+    return reinterpret_cast<WindowHandle>(hwnd);
+}
+
 bool OnThisThread(HWND hwnd) {
     return GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();
 }
@@ -366,13 +370,14 @@ HWND FindActivationTarget(std::string_view title, HWND preferred) {
     return ToHwnd(chosen);
 }
 
-bool Win32Desktop::Activate(std::string_view title, WindowHandle preferred) {
+WindowHandle Win32Desktop::Activate(std::string_view title, WindowHandle preferred) {
     HWND target = FindActivationTarget(title, ToHwnd(preferred));
-    if (!target) return false;
-    if (IsInFront(target)) return true;
+    if (!target) return 0;
+    const auto done = [target](bool inFront) { return inFront ? ToHandle(target) : 0; };
+    if (kvl::win32::IsInFront(target)) return done(true);
     // Activation talks to the window's thread (Wine waits up to a second for it), so a
     // window that does not answer is left alone: keys would not reach it anyway.
-    if (!Answers(target, kAnswerMs)) return false;
+    if (!Answers(target, kAnswerMs)) return 0;
 
     const ULONGLONG deadline = Now() + kActivateBudgetMs;
     const DWORD self = GetCurrentThreadId();
@@ -404,9 +409,13 @@ bool Win32Desktop::Activate(std::string_view title, WindowHandle preferred) {
                           KeyInput(VK_MENU, 0, KEYEVENTF_KEYUP)};
             SendInput(3, up, sizeof(INPUT));
         }
-        if (AwaitFront(target, deadline)) return true;
+        if (AwaitFront(target, deadline)) return done(true);
     }
-    return IsInFront(target);
+    return done(kvl::win32::IsInFront(target));
+}
+
+bool Win32Desktop::IsInFront(WindowHandle window) {
+    return kvl::win32::IsInFront(ToHwnd(window));
 }
 
 std::vector<INPUT> KeyInputs(const KeySequence& keys, HKL layout, bool capsLock) {
@@ -415,8 +424,8 @@ std::vector<INPUT> KeyInputs(const KeySequence& keys, HKL layout, bool capsLock)
     return b.Finish();
 }
 
-bool Win32Desktop::Inject(const KeySequence& keys) {
-    if (keys.empty()) return true;
+Desktop::Typing Win32Desktop::Inject(const KeySequence& keys, WindowHandle into) {
+    if (keys.empty()) return Typing::Typed;
     HWND front = GetForegroundWindow();
     const DWORD frontThread = front ? GetWindowThreadProcessId(front, nullptr) : 0;
     const bool ownThread = front && frontThread == GetCurrentThreadId();
@@ -433,6 +442,7 @@ bool Win32Desktop::Inject(const KeySequence& keys) {
     InputBuilder b(layout);
     bool waiting = true;
     for (std::size_t from = 0; from < keys.size(); from += kStrokesPerBatch) {
+        if (into && !kvl::win32::IsInFront(ToHwnd(into))) return Typing::NotInFront;
         const std::size_t to = std::min(keys.size(), from + kStrokesPerBatch);
         for (std::size_t k = from; k < to; ++k) AddStroke(b, keys[k], layout, capsLock);
         // Every batch lets go of its modifiers, even in the middle of a group (the next
@@ -449,7 +459,7 @@ bool Win32Desktop::Inject(const KeySequence& keys) {
                 KeyInput(VK_MENU, 0, KEYEVENTF_KEYUP), KeyInput(kMaskKey, 0, KEYEVENTF_KEYUP)};
             if (sent > 0) SendInput(4, release, sizeof(INPUT));
             if (ownThread) ProcessOwnKeys(sent);
-            return false;
+            return Typing::Refused;
         }
         // A target that stops taking keys still gets the whole text, as it would have had it
         // all at once; we only stop waiting for it.
@@ -464,7 +474,7 @@ bool Win32Desktop::Inject(const KeySequence& keys) {
             waiting = AwaitOtherThread(front, sent);
         }
     }
-    return true;
+    return Typing::Typed;
 }
 
 void Win32Desktop::Sleep(std::uint32_t milliseconds) {

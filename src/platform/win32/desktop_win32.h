@@ -20,8 +20,9 @@ public:
     std::vector<WindowHandle> TopLevelWindows() override;
     void Show(WindowHandle window, int command) override;
     void PostClose(WindowHandle window) override;
-    bool Activate(std::string_view title, WindowHandle preferred) override;
-    bool Inject(const KeySequence& keys) override;
+    WindowHandle Activate(std::string_view title, WindowHandle preferred) override;
+    bool IsInFront(WindowHandle window) override;
+    Typing Inject(const KeySequence& keys, WindowHandle into) override;
     void Sleep(std::uint32_t milliseconds) override;
 };
 

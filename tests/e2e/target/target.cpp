@@ -8,6 +8,8 @@
 //     hidden:CAPTION     created hidden; shown after 300 ms
 //     late:CAPTION       created untitled and visible; titled after 300 ms
 //     hang:CAPTION       a window whose thread stops pumping messages once it is shown
+//     bounce:CAPTION     a window that never keeps the front: activated, it hands the front
+//                        back to the last edit window opened before it
 //     storm:COUNT        COUNT unrelated windows, each created and destroyed at once
 //
 // The log gets one line per event: "open CAPTION", "close CAPTION", "hidden CAPTION".
@@ -24,8 +26,10 @@ namespace {
 
 constexpr wchar_t kClass[] = L"KVL.TestTarget";
 constexpr UINT_PTR kLaterTimer = 1;
+constexpr UINT kBounceMessage = WM_APP + 1;
 FILE* g_log = nullptr;
 int g_open = 0;
+HWND g_lastEdit = nullptr;
 
 struct Pending {
     HWND hwnd;
@@ -54,6 +58,14 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (edit) SetFocus(edit);
             return 0;
         }
+        case WM_ACTIVATE:
+            // Posted: the activation must finish before the front is handed on.
+            if (LOWORD(wp) != WA_INACTIVE && GetPropW(hwnd, L"KVL.Bounce"))
+                PostMessageW(hwnd, kBounceMessage, 0, 0);
+            return DefWindowProcW(hwnd, msg, wp, lp);
+        case kBounceMessage:
+            if (g_lastEdit) SetForegroundWindow(g_lastEdit);
+            return 0;
         case WM_SHOWWINDOW:
             if (!wp) Log(L"hidden", hwnd);
             return DefWindowProcW(hwnd, msg, wp, lp);
@@ -139,6 +151,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         } else if (verb == L"edit") {
             HWND hwnd = Open(value, true, true);
             SetForegroundWindow(hwnd);
+            g_lastEdit = hwnd;
         } else if (verb == L"hidden") {
             HWND hwnd = Open(value, false, false);
             g_later.push_back({hwnd, value, true});
@@ -157,6 +170,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                 SetPropW(hwnd, L"KVL.Storm", reinterpret_cast<HANDLE>(1));
                 DestroyWindow(hwnd);
             }
+        } else if (verb == L"bounce") {
+            HWND hwnd = Open(value, false, false);
+            SetPropW(hwnd, L"KVL.Bounce", reinterpret_cast<HANDLE>(1));
+            ShowWindow(hwnd, SW_SHOWNOACTIVATE);
         } else if (verb == L"hang") {
             ++g_open;
             std::thread(HangingWindow, value).detach();

@@ -82,7 +82,7 @@ public:
 
     // Picks a window by the rules the real desktop follows; `activationWorks` false makes
     // every activation fail, as when the system refuses to change the foreground.
-    bool Activate(std::string_view title, WindowHandle preferred) override {
+    WindowHandle Activate(std::string_view title, WindowHandle preferred) override {
         const WindowHandle chosen = activationWorks ? Choose(title, preferred) : 0;
         calls.push_back({.op = Op::Activate,
                          .window = chosen,
@@ -90,11 +90,24 @@ public:
                          .preferred = preferred,
                          .at = nowMs});
         if (chosen) foreground = chosen;
-        return chosen != 0;
+        return chosen;
     }
-    bool Inject(const KeySequence& keys) override {
-        calls.push_back({.op = Op::Inject, .window = foreground, .keys = keys, .at = nowMs});
-        return injectionWorks;
+    bool IsInFront(WindowHandle w) override { return w != 0 && w == foreground; }
+    // Each batch of `batch` strokes looks at the front first, as the real one does;
+    // `stealFrontAfter` batches in, another window takes the front.
+    Typing Inject(const KeySequence& keys, WindowHandle into) override {
+        for (std::size_t from = 0; from < keys.size(); from += batch) {
+            if (stealFrontAfter && batchesTyped == *stealFrontAfter) {
+                foreground = 0xDEAD;
+                stealFrontAfter.reset();
+            }
+            if (into && !IsInFront(into)) return Typing::NotInFront;
+            const KeySequence part(keys.begin() + static_cast<std::ptrdiff_t>(from),
+                                   keys.begin() + static_cast<std::ptrdiff_t>(std::min(keys.size(), from + batch)));
+            calls.push_back({.op = Op::Inject, .window = foreground, .keys = part, .at = nowMs});
+            ++batchesTyped;
+        }
+        return injectionWorks ? Typing::Typed : Typing::Refused;
     }
     void Sleep(std::uint32_t ms) override {
         calls.push_back({.op = Op::Sleep, .ms = ms, .at = nowMs});
@@ -127,6 +140,9 @@ public:
     WindowHandle foreground = 0;
     bool activationWorks = true;
     bool injectionWorks = true;
+    std::size_t batch = 1u << 20;                 // strokes per batch
+    std::optional<std::size_t> stealFrontAfter;   // batches typed before another takes the front, once
+    std::size_t batchesTyped = 0;
 
 private:
     WindowHandle Choose(std::string_view title, WindowHandle preferred) const {
