@@ -73,6 +73,13 @@ std::string MainWindowPolicy::ImportMonitors(Files& files) {
     return message;
 }
 
+std::optional<std::string> MainWindowPolicy::RecordRun(const ActionRun& run) {
+    activity_.Add({run.at, run.description, run.windowCaption, run.program, run.result});
+    if (run.result == ActionResult::HigherRights && notices_.FirstFor(run.program))
+        return HigherRightsNotice(run.windowCaption, run.program);
+    return std::nullopt;
+}
+
 void MainWindowPolicy::RefreshMe() {
     SaveSettings(store_, settings_);
     ClearTable(settings_.Monitors);

@@ -5,7 +5,10 @@
 // end do to the store and the watcher. The forms call this; it needs no platform.
 
 #include <functional>
+#include <optional>
+#include <string>
 
+#include "app/activity.h"
 #include "editor/editor_host.h"
 #include "monitors/settings.h"
 #include "platform/settings_store.h"
@@ -49,6 +52,11 @@ public:
     std::string ExportMonitors(Files& files);
     std::string ImportMonitors(Files& files);
 
+    // A run on a window ended: it goes into the recent activity. What to tell the user in a
+    // balloon, if anything: a window of higher rights, once per program in a run.
+    std::optional<std::string> RecordRun(const ActionRun& run);
+    const ActivityLog& Activity() const { return activity_; }
+
     // EditorHost
     Settings& CurrentSettings() override { return settings_; }
     void RefreshMe() override;
@@ -78,6 +86,8 @@ private:
     Settings settings_;
     bool monitoringDisabled_ = false;
     bool editorOpen_ = false;
+    ActivityLog activity_;
+    HigherRightsNotices notices_;
 };
 
 }  // namespace kvl

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/keystroke_step.h"
+#include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/timer.h"
 
@@ -19,14 +20,21 @@ namespace kvl {
 enum class ActionResult {
     Done,
     KeysNotTyped,  // the window was not in front: the rest of a keystroke step went untyped
+    HigherRights,  // not touched: its program runs with higher rights than ours
 };
 
-// What to do to one window: the steps, and the caption its keys are typed into.
+// What to do to one window: the steps, and the caption its keys are typed into; and what
+// the program tells of it afterwards.
 struct ActionRun {
     WindowHandle window = 0;
     std::string caption;
     std::vector<ActionStep> steps;
     ActionResult result = ActionResult::Done;
+
+    LocalTime at;               // when its turn came
+    std::string description;    // the monitor's
+    std::string windowCaption;  // as the window had it when its turn came
+    std::string program;        // the path of the window's program; empty when unknown
 };
 
 class ActionQueue {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/keystroke_step.h"
+#include "engine/window_actions.h"
 
 namespace kvl {
 
@@ -33,15 +34,29 @@ ActionRun MonitorRun(const Monitor& monitor, WindowHandle window) {
     return run;
 }
 
+bool RunsWithHigherRights(std::optional<std::uint32_t> target, std::optional<std::uint32_t> own) {
+    return target && own && *target > *own;
+}
+
 std::optional<ActionRun> MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record,
-                                           int watchId, WindowHandle window, const LocalTime& now) {
+                                           int watchId, WindowHandle window, const LocalTime& now,
+                                           Desktop& desktop) {
     if (watchId < 0 || watchId >= kTableSlots) return std::nullopt;
     const Monitor& monitor = table[static_cast<std::size_t>(watchId)];
     if (monitor.Disable == 1) return std::nullopt;
     if (IsRepeat(record, window, now)) return std::nullopt;
     RecordTrigger(record, window, now);
     // The run holds copies: the table may change while its pauses go by.
-    return MonitorRun(monitor, window);
+    ActionRun run = MonitorRun(monitor, window);
+    run.at = now;
+    run.description = monitor.Description;
+    run.windowCaption = WindowCaption(desktop, window);
+    run.program = desktop.ProgramPath(window);
+    if (RunsWithHigherRights(desktop.IntegrityLevel(window), desktop.IntegrityLevel(0))) {
+        run.steps.clear();
+        run.result = ActionResult::HigherRights;
+    }
+    return run;
 }
 
 }  // namespace kvl

@@ -2,6 +2,7 @@
 // Joins the window watcher to the monitor table: registration of the watches, and what
 // happens when a watched window opens.
 
+#include <cstdint>
 #include <optional>
 
 #include "engine/action_queue.h"
@@ -20,10 +21,16 @@ void RegisterWatches(SettingsStore& store, const Settings& settings, WindowWatch
 // monitor's own caption text.
 ActionRun MonitorRun(const Monitor& monitor, WindowHandle window);
 
+// A window of a process with higher rights than ours ignores our input and messages without
+// a word (the system drops them). A level that cannot be read is taken as not higher.
+bool RunsWithHigherRights(std::optional<std::uint32_t> target, std::optional<std::uint32_t> own);
+
 // A watched window opened while monitors are resident, and its turn has come. What to do to
 // it, or nothing for a disabled monitor, a slot outside the table and a repeat report. A
-// trigger is recorded (the caller then starts the tray animation).
+// trigger is recorded (the caller then starts the tray animation). A window of a program
+// with higher rights gets a run with nothing to do and says why.
 std::optional<ActionRun> MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record,
-                                           int watchId, WindowHandle window, const LocalTime& now);
+                                           int watchId, WindowHandle window, const LocalTime& now,
+                                           Desktop& desktop);
 
 }  // namespace kvl

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,13 @@ public:
     // Before each batch, `into` (unless none) must be in front: keys meant for one window
     // never go into another that took the front meanwhile.
     virtual Typing Inject(const KeySequence& keys, WindowHandle into) = 0;
+
+    // The full path of the program that owns the window; empty when it cannot be read.
+    virtual std::string ProgramPath(WindowHandle window) = 0;
+    // The mandatory integrity level of the process that owns the window (its relative id:
+    // 0x2000 medium, 0x3000 high, 0x4000 system), or of this program itself for none.
+    // Nothing when it cannot be read.
+    virtual std::optional<std::uint32_t> IntegrityLevel(WindowHandle window) = 0;
 
     // Blocks the calling thread.
     virtual void Sleep(std::uint32_t milliseconds) = 0;

@@ -26,7 +26,7 @@ protected:
     bool Report(int watchId, WindowHandle w, LocalTime now = At(10, 0)) {
         auto triggered = std::make_shared<bool>(false);
         queue.Add([=, this] {
-            auto run = MonitorWindowOpen(table, record, watchId, w, now);
+            auto run = MonitorWindowOpen(table, record, watchId, w, now, desktop);
             *triggered = run.has_value();
             return run;
         });
@@ -193,6 +193,32 @@ TEST_F(Dispatch, AStepWhoseWindowLostTheFrontEndsAndTheRunSaysSo) {
     EXPECT_EQ(desktop.Typed(), (std::vector<KeySequence>{{{0, U'c', 0}}}));
     EXPECT_EQ(desktop.nowMs, 0u);
     EXPECT_EQ(results, (std::vector<ActionResult>{ActionResult::KeysNotTyped}));
+}
+
+// A window of a program with higher rights is left alone, and the run says why; one whose
+// level cannot be read, or is no higher, is acted on as ever.
+TEST_F(Dispatch, AWindowOfHigherRightsIsNotTouched) {
+    const WindowHandle admin = desktop.AddWindow("Nag admin");
+    desktop.windows[admin].integrity = 0x3000;
+    desktop.windows[admin].program = "C:\\Tools\\setup.exe";
+    const WindowHandle unknown = desktop.AddWindow("Nag unknown");
+    desktop.windows[unknown].integrity = std::nullopt;
+    Add(0, "Nag", "hide").SendKeys[0] = "x";
+    std::vector<ActionRun> runs;
+    queue.onFinished = [&](const ActionRun& run) { runs.push_back(run); };
+
+    ASSERT_TRUE(Open(0, admin));
+    EXPECT_TRUE(desktop.calls.empty());
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].result, ActionResult::HigherRights);
+    EXPECT_EQ(runs[0].program, "C:\\Tools\\setup.exe");
+    EXPECT_EQ(runs[0].windowCaption, "Nag admin");
+
+    ASSERT_TRUE(Open(0, unknown));
+    EXPECT_EQ(desktop.CallsOf(Op::Show).size(), 1u);
+    desktop.ownIntegrity = std::nullopt;  // our own unreadable: nothing to compare with
+    ASSERT_TRUE(Open(0, admin, At(11, 0)));
+    EXPECT_EQ(desktop.CallsOf(Op::Show).size(), 2u);
 }
 
 }  // namespace

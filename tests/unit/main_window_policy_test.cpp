@@ -141,5 +141,32 @@ TEST_F(MainWindowPolicyTest, ExportedMonitorsImportAfterOursAndABadFileChangesNo
     EXPECT_EQ(from.ExportMonitors(files), "");
 }
 
+// The activity keeps the last 500 runs, newest first; a window of higher rights is told of
+// once per program, whatever the letter case of its path.
+TEST_F(MainWindowPolicyTest, ActivityKeepsTheLast500NewestFirstAndTellsOfHigherRightsOnce) {
+    MainWindowPolicy policy(store, watcher, false);
+    for (int n = 0; n < 502; ++n) {
+        ActionRun run;
+        run.description = "run " + std::to_string(n);
+        EXPECT_FALSE(policy.RecordRun(run));
+    }
+    ASSERT_EQ(policy.Activity().Size(), 500u);
+    EXPECT_EQ(policy.Activity()[0].description, "run 501");
+    EXPECT_EQ(policy.Activity()[499].description, "run 2");
+
+    ActionRun admin;
+    admin.result = ActionResult::HigherRights;
+    admin.windowCaption = "Setup";
+    admin.program = "C:\\Tools\\Setup.exe";
+    const auto notice = policy.RecordRun(admin);
+    ASSERT_TRUE(notice);
+    EXPECT_NE(notice->find("Setup.exe"), std::string::npos);
+    admin.program = "c:\\tools\\setup.EXE";
+    EXPECT_FALSE(policy.RecordRun(admin));
+    admin.program = "C:\\Tools\\other.exe";
+    EXPECT_TRUE(policy.RecordRun(admin));
+    EXPECT_EQ(policy.Activity()[0].result, ActionResult::HigherRights);
+}
+
 }  // namespace
 }  // namespace kvl

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/dispatch.h"
 #include "engine/key_text.h"
 #include "engine/keystroke_step.h"
 #include "engine/window_actions.h"
@@ -333,6 +334,18 @@ TEST_F(DesktopTest, KeysForAWindowThatWillNotComeToTheFrontGoNowhere) {
 
     EXPECT_FALSE(RunKeystrokeStep(desk, Narrow(L"Refuser " + tag), "abc", 0, H(refuser)));
     EXPECT_FALSE(WaitFor([&] { return !EditText(focused).empty(); }, 1000)) << Narrow(EditText(focused));
+}
+
+// An ordinary window of another program runs with no higher rights than ours, and its
+// program is read by the limited query alone.
+TEST_F(DesktopTest, AnOrdinaryProgramsWindowIsNotOfHigherRights) {
+    Target t = Start(L"open", UniqueName(L"Ordinary "));
+    ASSERT_TRUE(t.window);
+    EXPECT_FALSE(RunsWithHigherRights(desk.IntegrityLevel(H(t.window)), desk.IntegrityLevel(0)));
+    EXPECT_TRUE(desk.ProgramPath(H(t.window)).ends_with("\\kvl_target.exe"))
+        << desk.ProgramPath(H(t.window));
+    t.process.Kill();
+    EXPECT_EQ(desk.ProgramPath(H(t.window)), "");
 }
 
 // ---- windows that vanish ----------------------------------------------------------------

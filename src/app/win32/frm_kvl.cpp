@@ -91,6 +91,7 @@ void frmKVL::BindEvents() {
     tmrIconChange_.onTimer = [this] { tmrIconChange_Timer(); };
     trayClick_.onTimer = [this] { TrayClick_Timer(); };
     pauseTimer_.onRing = [this] { actions_.PauseEnded(); };
+    actions_.onFinished = [this](const ActionRun& run) { Action_Finished(run); };
 }
 
 void frmKVL::OnMenuCommand(UINT id) {
@@ -477,10 +478,17 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
             return std::nullopt;
         }
         std::optional<ActionRun> run = MonitorWindowOpen(
-            policy_.CurrentSettings().Monitors, triggers_, watchId, window, services_.clock.Now());
-        if (run) tmrIconChange_.Enable(true);
+            policy_.CurrentSettings().Monitors, triggers_, watchId, window, services_.clock.Now(),
+            services_.desktop);
+        // The icon flashes for what KVL does, not for a window it left alone.
+        if (run && run->result == ActionResult::Done) tmrIconChange_.Enable(true);
         return run;
     });
+}
+
+void frmKVL::Action_Finished(const ActionRun& run) {
+    const std::optional<std::string> notice = policy_.RecordRun(run);
+    if (notice && tray1_) tray1_->ShowBalloon(win32::ResourceText(IDS_MESSAGE_TITLE), win32::Widen(*notice));
 }
 
 void frmKVL::TrayClick_Timer() {

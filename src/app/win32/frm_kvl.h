@@ -123,6 +123,7 @@ public:
     void Tray1_MouseDblClick();
     void tmrIconChange_Timer();
     void PaneWatcher1_WindowOpen(int watchId, WindowHandle window);
+    void Action_Finished(const ActionRun& run);
 
 private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;

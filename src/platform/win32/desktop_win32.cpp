@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/activation_target.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
 
@@ -475,6 +477,44 @@ Desktop::Typing Win32Desktop::Inject(const KeySequence& keys, WindowHandle into)
         }
     }
     return Typing::Typed;
+}
+
+namespace {
+
+// Asks no more of another process than the limited query right, which even a process of
+// higher rights grants: no handle that could change it is ever opened.
+UniqueHandle OpenForQuery(WindowHandle window) {
+    DWORD pid = GetCurrentProcessId();
+    if (window && !GetWindowThreadProcessId(ToHwnd(window), &pid)) return nullptr;
+    return UniqueHandle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+}
+
+}  // namespace
+
+std::string Win32Desktop::ProgramPath(WindowHandle window) {
+    const UniqueHandle process = OpenForQuery(window);
+    if (!process) return {};
+    std::wstring path(32768, L'\0');
+    DWORD size = static_cast<DWORD>(path.size());
+    if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) return {};
+    path.resize(size);
+    return Narrow(path);
+}
+
+std::optional<std::uint32_t> Win32Desktop::IntegrityLevel(WindowHandle window) {
+    const UniqueHandle process = OpenForQuery(window);
+    HANDLE raw = nullptr;
+    if (!process || !OpenProcessToken(process.get(), TOKEN_QUERY, &raw)) return std::nullopt;
+    const UniqueHandle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
+    if (size < sizeof(TOKEN_MANDATORY_LABEL)) return std::nullopt;
+    std::vector<BYTE> buffer(size);
+    if (!GetTokenInformation(token.get(), TokenIntegrityLevel, buffer.data(), size, &size))
+        return std::nullopt;
+    const PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
+    if (!IsValidSid(sid) || *GetSidSubAuthorityCount(sid) == 0) return std::nullopt;
+    return static_cast<std::uint32_t>(*GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1));
 }
 
 void Win32Desktop::Sleep(std::uint32_t milliseconds) {

@@ -23,6 +23,8 @@ public:
     WindowHandle Activate(std::string_view title, WindowHandle preferred) override;
     bool IsInFront(WindowHandle window) override;
     Typing Inject(const KeySequence& keys, WindowHandle into) override;
+    std::string ProgramPath(WindowHandle window) override;
+    std::optional<std::uint32_t> IntegrityLevel(WindowHandle window) override;
     void Sleep(std::uint32_t milliseconds) override;
 };
 

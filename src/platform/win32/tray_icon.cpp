@@ -36,6 +36,20 @@ void TrayIcon::SetTip(const std::wstring& tip) {
     Publish();
 }
 
+void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) {
+    if (!added_) return;
+    balloon_ = text;
+    // Only this once: a later change of the icon or its tip must not show it again.
+    NOTIFYICONDATAW note = data_;
+    note.uFlags = NIF_INFO;
+    std::wcsncpy(note.szInfoTitle, title.c_str(), std::size(note.szInfoTitle) - 1);
+    note.szInfoTitle[std::size(note.szInfoTitle) - 1] = L'\0';
+    std::wcsncpy(note.szInfo, text.c_str(), std::size(note.szInfo) - 1);
+    note.szInfo[std::size(note.szInfo) - 1] = L'\0';
+    note.dwInfoFlags = NIIF_WARNING;
+    Shell_NotifyIconW(NIM_MODIFY, &note);
+}
+
 void TrayIcon::Publish() {
     if (added_ && Shell_NotifyIconW(NIM_MODIFY, &data_)) return;
     added_ = Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;

@@ -24,6 +24,11 @@ public:
     const wchar_t* Tip() const { return data_.szTip; }
     bool Added() const { return added_; }
 
+    // A warning balloon beside the icon; the shell shows it for a while and lets it go.
+    void ShowBalloon(const std::wstring& title, const std::wstring& text);
+    // The last balloon's text, for the tests.
+    const wchar_t* BalloonText() const { return balloon_.c_str(); }
+
     void Remove();
     // True when `msg` is the shell's restart broadcast; the icon is then added again.
     bool HandleShellRestart(UINT msg);
@@ -32,6 +37,7 @@ private:
     void Publish();
 
     NOTIFYICONDATAW data_{};
+    std::wstring balloon_;
     bool added_ = false;
     const UINT taskbarCreated_;
 };

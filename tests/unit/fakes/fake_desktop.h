@@ -23,6 +23,8 @@ public:
         std::string caption;
         bool visible = true;
         bool enabled = true;
+        std::string program = "C:\\Apps\\app.exe";
+        std::optional<std::uint32_t> integrity = 0x2000;  // medium, as the user's programs run
     };
 
     enum class Op { Show, PostClose, Activate, Inject, Sleep };
@@ -109,6 +111,15 @@ public:
         }
         return injectionWorks ? Typing::Typed : Typing::Refused;
     }
+    std::string ProgramPath(WindowHandle w) override {
+        auto it = windows.find(w);
+        return it == windows.end() ? std::string() : it->second.program;
+    }
+    std::optional<std::uint32_t> IntegrityLevel(WindowHandle w) override {
+        if (w == 0) return ownIntegrity;
+        auto it = windows.find(w);
+        return it == windows.end() ? std::nullopt : it->second.integrity;
+    }
     void Sleep(std::uint32_t ms) override {
         calls.push_back({.op = Op::Sleep, .ms = ms, .at = nowMs});
         nowMs += ms;
@@ -140,6 +151,7 @@ public:
     WindowHandle foreground = 0;
     bool activationWorks = true;
     bool injectionWorks = true;
+    std::optional<std::uint32_t> ownIntegrity = 0x2000;
     std::size_t batch = 1u << 20;                 // strokes per batch
     std::optional<std::size_t> stealFrontAfter;   // batches typed before another takes the front, once
     std::size_t batchesTyped = 0;

@@ -1,0 +1,59 @@
+#pragma once
+// Recent activity: what KVL did to the windows it found, and why it did nothing, kept in
+// memory only (no file is ever written) for the "Recent Activity" window.
+
+#include <cstddef>
+#include <deque>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "engine/action_queue.h"
+#include "platform/clock.h"
+
+namespace kvl {
+
+struct ActivityEvent {
+    LocalTime at;
+    std::string description;    // the monitor's
+    std::string windowCaption;
+    std::string program;  // the window's program, a full path; empty when unknown
+    ActionResult result = ActionResult::Done;
+
+    bool operator==(const ActivityEvent&) const = default;
+};
+
+// The last kCapacity events, newest first.
+class ActivityLog {
+public:
+    static constexpr std::size_t kCapacity = 500;
+
+    void Add(ActivityEvent event);
+    std::size_t Size() const { return events_.size(); }
+    // 0 is the newest.
+    const ActivityEvent& operator[](std::size_t index) const { return events_[index]; }
+
+private:
+    std::deque<ActivityEvent> events_;
+};
+
+// What the result column says.
+std::string ResultText(ActionResult result);
+
+// The program's file name, the way a user knows it: "setup.exe", not its whole path.
+std::string_view ProgramName(std::string_view path);
+
+// Whether to tell the user of a window KVL may not touch: once per program in a run, or
+// the notices would follow every window of a program that keeps opening them.
+class HigherRightsNotices {
+public:
+    bool FirstFor(std::string_view program);
+
+private:
+    std::set<std::u32string> told_;  // folded
+};
+
+// The balloon's text for such a window.
+std::string HigherRightsNotice(std::string_view windowCaption, std::string_view program);
+
+}  // namespace kvl
