@@ -4,6 +4,7 @@
 #include "engine/dispatch.h"
 #include "monitors/reg_file.h"
 #include "platform/files.h"
+#include "platform/shell.h"
 #include "platform/window_watcher.h"
 #include "monitors/strength.h"
 
@@ -71,6 +72,15 @@ std::string MainWindowPolicy::ImportMonitors(Files& files) {
     if (import.leftOut > 0)
         message += " " + std::to_string(import.leftOut) + " did not fit: I keep at most 50 monitors.";
     return message;
+}
+
+void MainWindowPolicy::ShowHelp(Shell& shell, std::string_view helpCommand,
+                                std::string_view ourFolder) {
+    const auto blank = helpCommand.find(' ');
+    if (blank == std::string_view::npos) return;
+    shell.LaunchSystemProgram(helpCommand.substr(0, blank),
+                              "\"" + std::string(ourFolder) + "\\" +
+                                  std::string(helpCommand.substr(blank + 1)) + "\"");
 }
 
 std::optional<std::string> MainWindowPolicy::RecordRun(const ActionRun& run) {

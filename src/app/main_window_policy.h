@@ -16,6 +16,7 @@
 namespace kvl {
 
 class Files;
+class Shell;
 class WindowWatcher;
 
 class MainWindowPolicy final : public EditorHost {
@@ -51,6 +52,11 @@ public:
     // when there is nothing to say (the dialog was cancelled, the export went well).
     std::string ExportMonitors(Files& files);
     std::string ImportMonitors(Files& files);
+
+    // The guide: `helpCommand` names a program of the system's own and the guide's file,
+    // which ships beside ours (`ourFolder`). Both go by full paths: the program's folder is
+    // often Downloads. A failure is ignored.
+    void ShowHelp(Shell& shell, std::string_view helpCommand, std::string_view ourFolder);
 
     // A run on a window ended: it goes into the recent activity. What to tell the user in a
     // balloon, if anything: a window of higher rights, once per program in a run.

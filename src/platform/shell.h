@@ -18,6 +18,10 @@ public:
     // the focus, found on the search path like a typed command. Never waits for it; false
     // when it cannot be started.
     virtual bool Launch(std::string_view commandLine) = 0;
+    // Starts a program of the system's own, found in the system folder or else the Windows
+    // folder (never beside KVL or in the current folder, where anyone could have put one),
+    // in its own folder, with `arguments`. Never waits for it; false when it cannot be started.
+    virtual bool LaunchSystemProgram(std::string_view program, std::string_view arguments) = 0;
     // An OK-only box without icon; returns when the user has closed it.
     virtual void MessageBox(std::string_view text, std::string_view title) = 0;
 };

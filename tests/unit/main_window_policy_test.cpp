@@ -3,6 +3,7 @@
 #include "app/main_window_policy.h"
 #include "cmdline/command_line.h"
 #include "fakes/fake_files.h"
+#include "fakes/fake_shell.h"
 #include "fakes/fake_watcher.h"
 #include "fakes/memory_store.h"
 
@@ -166,6 +167,17 @@ TEST_F(MainWindowPolicyTest, ActivityKeepsTheLast500NewestFirstAndTellsOfHigherR
     admin.program = "C:\\Tools\\other.exe";
     EXPECT_TRUE(policy.RecordRun(admin));
     EXPECT_EQ(policy.Activity()[0].result, ActionResult::HigherRights);
+}
+
+// The guide opens in the system's own word processor, by full paths, whatever folder KVL
+// runs from.
+TEST_F(MainWindowPolicyTest, HelpStartsTheSystemsProgramOnTheGuideBesideOurs) {
+    MainWindowPolicy policy(store, watcher, false);
+    fakes::FakeShell shell;
+    policy.ShowHelp(shell, "write.exe kvlhelp.doc", "C:\\Users\\me\\Downloads\\My KVL");
+    EXPECT_EQ(shell.systemLaunches,
+              (std::vector<std::string>{"write.exe \"C:\\Users\\me\\Downloads\\My KVL\\kvlhelp.doc\""}));
+    EXPECT_TRUE(shell.launches.empty());
 }
 
 }  // namespace

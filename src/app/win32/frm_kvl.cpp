@@ -43,20 +43,6 @@ std::wstring ThisProgramsFolder() {
     return path.substr(0, path.find_last_of(L"\\/"));
 }
 
-// A program of the system's own: from the system folder, else from the Windows folder. Never
-// one found beside KVL or in the current folder, where anyone could have put one.
-std::wstring SystemProgram(const std::wstring& name) {
-    using FolderOf = UINT(WINAPI*)(LPWSTR, UINT);
-    for (FolderOf folderOf : {FolderOf{GetSystemDirectoryW}, FolderOf{GetWindowsDirectoryW}}) {
-        wchar_t folder[MAX_PATH];
-        const UINT n = folderOf(folder, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) continue;
-        std::wstring path = std::wstring(folder, n) + L"\\" + name;
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
-    }
-    return {};
-}
-
 }  // namespace
 
 frmKVL::frmKVL(Services services)
@@ -317,26 +303,7 @@ void frmKVL::mnuDelete_Click() {
 }
 
 void frmKVL::mnuHelp_Click() {
-    // The word processor opens the guide that ships beside the program; a failure is ignored.
-    // Both are named by full paths: the program's folder is often Downloads.
-    const auto blank = helpCommand_.find(L' ');
-    const std::wstring program = SystemProgram(helpCommand_.substr(0, blank));
-    if (program.empty() || blank == std::wstring::npos) return;
-    const std::wstring folder = ThisProgramsFolder();
-    std::wstring commandLine =
-        L"\"" + program + L"\" \"" + folder + L"\\" + helpCommand_.substr(blank + 1) + L"\"";
-    STARTUPINFOW si{sizeof si};
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi{};
-    // It starts in its own folder, so that not even what it loads later comes from ours.
-    const std::wstring programFolder = program.substr(0, program.find_last_of(L'\\'));
-    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       programFolder.c_str(), &si, &pi)) {
-        AllowSetForegroundWindow(pi.dwProcessId);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
+    policy_.ShowHelp(services_.shell, win32::Narrow(helpCommand_), win32::Narrow(ThisProgramsFolder()));
 }
 
 void frmKVL::mnuExit_Click() { EndProgram(policy_.Exit()); }

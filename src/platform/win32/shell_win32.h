@@ -10,6 +10,7 @@ namespace kvl::win32 {
 class Win32Shell final : public Shell {
 public:
     bool Launch(std::string_view commandLine) override;
+    bool LaunchSystemProgram(std::string_view program, std::string_view arguments) override;
     void MessageBox(std::string_view text, std::string_view title) override;
 };
 

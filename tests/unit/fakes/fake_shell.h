@@ -19,12 +19,17 @@ public:
         launches.emplace_back(commandLine);
         return launchSucceeds;
     }
+    bool LaunchSystemProgram(std::string_view program, std::string_view arguments) override {
+        systemLaunches.push_back(std::string(program) + " " + std::string(arguments));
+        return launchSucceeds;
+    }
     void MessageBox(std::string_view text, std::string_view title) override {
         boxes.push_back({std::string(text), std::string(title)});
     }
 
     bool launchSucceeds = true;
-    std::vector<std::string> launches;  // every attempt, failed ones too
+    std::vector<std::string> launches;        // every attempt, failed ones too
+    std::vector<std::string> systemLaunches;  // "program arguments"
     std::vector<Box> boxes;
 };
 
