@@ -21,6 +21,23 @@ std::string ResultText(ActionResult result) {
     return {};
 }
 
+std::vector<std::string> ActivityCells(const ActivityEvent& event, std::string time) {
+    return {std::move(time), event.description, event.windowCaption, event.program,
+            ResultText(event.result)};
+}
+
+std::string TabSeparated(const std::vector<std::vector<std::string>>& rows) {
+    std::string text;
+    for (const auto& row : rows) {
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            if (k > 0) text += '\t';
+            for (char c : row[k]) text += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
 std::string_view ProgramName(std::string_view path) {
     const auto slash = path.find_last_of("\\/");
     return slash == std::string_view::npos ? path : path.substr(slash + 1);

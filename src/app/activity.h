@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/action_queue.h"
 #include "platform/clock.h"
@@ -39,6 +40,13 @@ private:
 
 // What the result column says.
 std::string ResultText(ActionResult result);
+
+// An event's row: time (already written the user's way), monitor, window, program, result.
+std::vector<std::string> ActivityCells(const ActivityEvent& event, std::string time);
+
+// Rows as the clipboard takes them for a spreadsheet: cells parted by tabs, each row ended
+// by CR LF; a tab or line break inside a cell (a caption may hold one) becomes a space.
+std::string TabSeparated(const std::vector<std::vector<std::string>>& rows);
 
 // The program's file name, the way a user knows it: "setup.exe", not its whole path.
 std::string_view ProgramName(std::string_view path);

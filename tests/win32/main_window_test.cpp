@@ -434,6 +434,7 @@ TEST_F(MainWindow, CommandLineModeKeepsTheWindowHiddenTheStoreUntouchedAndActsOn
     EXPECT_TRUE(hidden);
     EXPECT_TRUE(greyed);
     EXPECT_FALSE(offersAutostart);
+    EXPECT_EQ(GetMenuState(form->StatsMenu(), frmKVL::mnuActivity, MF_BYCOMMAND), static_cast<UINT>(-1));
     EXPECT_FALSE(scoped.SectionExists("General"));
 
     // Once ended, it acts on nothing: a fresh run for the reports.
@@ -754,6 +755,62 @@ TEST_F(MainWindow, MonitorsExportAndImportThroughTheFileDialogs) {
     EXPECT_EQ(Lines(), (std::vector<std::wstring>{L"First", L"Second", L"First", L"Second"}));
     EXPECT_EQ(scoped.Store().Read("Monitor3", "Caption"), "caption of Second");
     EXPECT_EQ(watcher.watches.size(), 4u);
+}
+
+// The recent activity, from the Monitors menu and from the tray's left-click menu, lists
+// what was done; Ctrl+C gives its rows as a spreadsheet takes them.
+TEST_F(MainWindow, RecentActivityListsWhatWasDoneAndCopiesItsRows) {
+    AddMonitor(0, "Hider");
+    scoped.Store().Write("Monitor0", "WindowState", "hide");
+    Load();
+    wintest::TestWindow hidden(L"caption of Hider");
+    watcher.Open(0, reinterpret_cast<WindowHandle>(hidden.Handle()));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(hidden.Handle()); }));
+    ASSERT_TRUE(WaitFor([&] { return Focused(frmKVL::idLstItems); }));
+
+    PressAltKey('M');
+    PressKey('A');  // "Recent &Activity"
+    frmActivity& activity = form->Activity();
+    ASSERT_TRUE(WaitFor([&] { return activity.IsVisible() && GetFocus() == activity.lvwEvents.Handle(); }));
+    ASSERT_EQ(activity.lvwEvents.RowCount(), 1);
+    EXPECT_EQ(activity.lvwEvents.Cell(0, 1), L"Hider");
+    EXPECT_EQ(activity.lvwEvents.Cell(0, 2), L"caption of Hider");
+    EXPECT_EQ(activity.lvwEvents.Cell(0, 4), L"done");
+
+    PressKey(VK_HOME);  // selects the first row
+    ASSERT_TRUE(WaitFor([&] { return activity.lvwEvents.SelectedRows().size() == 1; }));
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    wintest::SendKey(VK_CONTROL, false);
+    PressKey('C');
+    wintest::SendKey(VK_CONTROL, true);
+    std::wstring copied;
+    EXPECT_TRUE(WaitFor([&] {
+        if (!OpenClipboard(nullptr)) return false;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            copied = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+        return !copied.empty();
+    }));
+    const std::wstring time = activity.lvwEvents.Cell(0, 0);
+    EXPECT_EQ(copied, time + L"\tHider\tcaption of Hider\t" + activity.lvwEvents.Cell(0, 3) +
+                          L"\tdone\r\n");
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !activity.Loaded(); }));
+
+    const POINT icon = TrayIcon();
+    WhenInLoop([&] {
+        if (!InMenu()) return false;
+        PressKey('A');
+        return true;
+    });
+    wintest::ClickAt(icon);
+    EXPECT_TRUE(WaitFor([&] { return activity.IsVisible(); }, 5000));
+    EXPECT_EQ(activity.lvwEvents.RowCount(), 1);
 }
 
 }  // namespace

@@ -94,6 +94,7 @@ void frmKVL::OnMenuCommand(UINT id) {
         {mnuStartWithWindows, &frmKVL::mnuStartWithWindows_Click},
         {mnuImport, &frmKVL::mnuImport_Click},
         {mnuExport, &frmKVL::mnuExport_Click},
+        {mnuActivity, &frmKVL::mnuActivity_Click},
     };
     for (const auto& [command, handler] : kHandlers)
         if (command == id) return (this->*handler)();
@@ -192,6 +193,7 @@ bool frmKVL::InitApp() {
         EnableMenuItem(mnuPopUp_, mnuDisable, MF_BYCOMMAND | MF_GRAYED);
         // Started with Windows, a copy would run resident, not this one-shot command.
         DeleteMenu(mnuPopUp_, mnuStartWithWindows, MF_BYCOMMAND);
+        DeleteMenu(mnuStats_, mnuActivity, MF_BYCOMMAND);
         const CommandLineOutcome outcome = RunCommandLine(
             win32::Narrow(services_.commandLine), services_.shell, services_.watcher, timer2_);
         if (outcome != CommandLineOutcome::Waiting)
@@ -331,6 +333,10 @@ void frmKVL::ShowAutostartState(HMENU menu) {
     CheckMenuItem(menu, mnuStartWithWindows, MF_BYCOMMAND | (starts ? MF_CHECKED : MF_UNCHECKED));
 }
 
+void frmKVL::mnuActivity_Click() {
+    if (!CommandLineMode()) activity_.Show();
+}
+
 // The file dialogs and what they end in are our own modal loops: reports wait for them.
 void frmKVL::mnuExport_Click() {
     std::string message;
@@ -455,6 +461,7 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
 
 void frmKVL::Action_Finished(const ActionRun& run) {
     const std::optional<std::string> notice = policy_.RecordRun(run);
+    activity_.Refresh();
     if (notice && tray1_) tray1_->ShowBalloon(win32::ResourceText(IDS_MESSAGE_TITLE), win32::Widen(*notice));
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/icon_animation.h"
 #include "app/main_window_policy.h"
+#include "app/win32/frm_activity.h"
 #include "editor/win32/frm_action.h"
 #include "engine/action_queue.h"
 #include "engine/trigger_guard.h"
@@ -90,6 +91,7 @@ public:
         mnuStartWithWindows = IDM_START_WITH_WINDOWS,
         mnuImport = IDM_IMPORT,
         mnuExport = IDM_EXPORT,
+        mnuActivity = IDM_ACTIVITY,
     };
     // Control identifiers.
     enum Control : int {
@@ -119,6 +121,8 @@ public:
     void mnuStartWithWindows_Click();
     void mnuImport_Click();
     void mnuExport_Click();
+    void mnuActivity_Click();
+    frmActivity& Activity() { return activity_; }
     void Tray1_MouseDown(int button);
     void Tray1_MouseDblClick();
     void tmrIconChange_Timer();
@@ -151,6 +155,7 @@ private:
     Services services_;
     MainWindowPolicy policy_;
     std::unique_ptr<frmAction> editor_;  // loaded on demand, gone when closed
+    frmActivity activity_{policy_.Activity()};
     TriggerRecord triggers_;
     IconAnimation animation_;
     std::wstring helpCommand_;

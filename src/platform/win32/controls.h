@@ -9,5 +9,6 @@
 #include "platform/win32/controls/gradient_background.h"
 #include "platform/win32/controls/label.h"
 #include "platform/win32/controls/list_box.h"
+#include "platform/win32/controls/list_view.h"
 #include "platform/win32/controls/styled_button.h"
 #include "platform/win32/controls/text_box.h"

@@ -26,6 +26,9 @@ bool ReflectToChild(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         case WM_DRAWITEM:
             child = reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem;
             break;
+        case WM_NOTIFY:
+            child = reinterpret_cast<const NMHDR*>(lp)->hwndFrom;
+            break;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORBTN:

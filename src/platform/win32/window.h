@@ -19,7 +19,8 @@ protected:
 };
 
 // A child that hears back what it tells its parent: the one window procedure hands a child's
-// WM_COMMAND, WM_DRAWITEM and WM_CTLCOLOR* to the child's target before the parent sees them
+// WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and WM_CTLCOLOR* to the child's target before the
+// parent sees them
 // (the control wrappers raise their events and give their colours so).
 class ReflectionTarget {
 public:

@@ -89,6 +89,8 @@ bool Control::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         case WM_DRAWITEM:
             result = TRUE;
             return DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        case WM_NOTIFY:
+            return Notify(*reinterpret_cast<const NMHDR*>(lp), result);
         default:  // WM_CTLCOLOR*
             result = PaintWith(reinterpret_cast<HDC>(wp));
             return result != 0;

@@ -102,6 +102,8 @@ protected:
     // True when it was the control's to handle.
     virtual bool Notified(UINT) { return false; }
     virtual bool DrawItem(const DRAWITEMSTRUCT&) { return false; }
+    // What the control told its parent by WM_NOTIFY; `result` is the parent's answer.
+    virtual bool Notify(const NMHDR&, LRESULT&) { return false; }
     // A message to the control's own window before its class sees it; true when taken.
     virtual bool OwnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
     // The text of an item of a list, asked for with the kind's own two messages.

@@ -7,25 +7,35 @@
 #define IDR_MAIN_MENU 10  // the main window's menu bar; "&Monitors" is also the list's pop-up
 #define IDR_TRAY_MENUS 11  // the tray icon's menus: "Stats" first, then "PopUp"
 
-// Menu commands.
-#define IDM_EXIT 100
-#define IDM_NEW 101
-#define IDM_EDIT 102
-#define IDM_DELETE 103
-#define IDM_HELP 104
-#define IDM_COMMAND_HELP 105
-#define IDM_LAST 106
-#define IDM_EDIT_MONITORS 107
-#define IDM_DISABLE 108
-#define IDM_TRAY_EXIT 109
-#define IDM_START_WITH_WINDOWS 110  // in the File menu and the tray's menu alike
-#define IDM_IMPORT 111
-#define IDM_EXPORT 112
+// Menu commands, in a range of their own: a command with no sender is mapped to a control by
+// its identifier, and must never reach one of the forms' controls (from 10, and 100 up).
+#define IDM_EXIT 40001
+#define IDM_NEW 40002
+#define IDM_EDIT 40003
+#define IDM_DELETE 40004
+#define IDM_HELP 40005
+#define IDM_COMMAND_HELP 40006
+#define IDM_LAST 40007
+#define IDM_EDIT_MONITORS 40008
+#define IDM_DISABLE 40009
+#define IDM_TRAY_EXIT 40010
+#define IDM_START_WITH_WINDOWS 40011  // in the File menu and the tray's menu alike
+#define IDM_IMPORT 40012
+#define IDM_EXPORT 40013
+#define IDM_ACTIVITY 40014  // "Recent Activity", in the Monitors menu and the tray's left-click menu
 
 // Texts.
 #define IDS_TRAY_TIP 200
 #define IDS_LAST_TRIGGERED 201
 #define IDS_MESSAGE_TITLE 202
+
+// The recent activity window: its caption, then its columns in order.
+#define IDS_ACTIVITY_CAPTION 250
+#define IDS_ACTIVITY_TIME 251
+#define IDS_ACTIVITY_MONITOR 252
+#define IDS_ACTIVITY_WINDOW 253
+#define IDS_ACTIVITY_PROGRAM 254
+#define IDS_ACTIVITY_RESULT 255
 
 // The forms' captions and tips. Rows of the editor's keystroke steps are consecutive.
 #define IDS_MONITORED_LABEL 300
