@@ -17,6 +17,8 @@ std::string ResultText(ActionResult result) {
             return "keys not typed: the window was not in front";
         case ActionResult::HigherRights:
             return "skipped: the window runs with higher rights than KVL";
+        case ActionResult::WindowGone:
+            return "the window was gone before KVL could act";
     }
     return {};
 }

@@ -21,6 +21,7 @@ enum class ActionResult {
     Done,
     KeysNotTyped,  // the window was not in front: the rest of a keystroke step went untyped
     HigherRights,  // not touched: its program runs with higher rights than ours
+    WindowGone,    // the window was gone when its turn came
 };
 
 // What to do to one window: the steps, and the caption its keys are typed into; and what

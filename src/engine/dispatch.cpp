@@ -52,7 +52,10 @@ std::optional<ActionRun> MonitorWindowOpen(const MonitorTable& table, TriggerRec
     run.description = monitor.Description;
     run.windowCaption = WindowCaption(desktop, window);
     run.program = desktop.ProgramPath(window);
-    if (RunsWithHigherRights(desktop.IntegrityLevel(window), desktop.IntegrityLevel(0))) {
+    if (!desktop.Exists(window)) {
+        run.steps.clear();
+        run.result = ActionResult::WindowGone;
+    } else if (RunsWithHigherRights(desktop.IntegrityLevel(window), desktop.IntegrityLevel(0))) {
         run.steps.clear();
         run.result = ActionResult::HigherRights;
     }

@@ -19,6 +19,8 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
+    // Whether the window is still there at all.
+    virtual bool Exists(WindowHandle window) = 0;
     virtual bool IsVisible(WindowHandle window) = 0;
     virtual bool IsEnabled(WindowHandle window) = 0;
     // The window's title as it stands, whether or not the window is shown, cut to at most

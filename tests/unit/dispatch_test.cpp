@@ -197,7 +197,7 @@ TEST_F(Dispatch, AStepWhoseWindowLostTheFrontEndsAndTheRunSaysSo) {
 
 // A window of a program with higher rights is left alone, and the run says why; one whose
 // level cannot be read, or is no higher, is acted on as ever.
-TEST_F(Dispatch, AWindowOfHigherRightsIsNotTouched) {
+TEST_F(Dispatch, AWindowOfHigherRightsOrOneGoneIsNotTouched) {
     const WindowHandle admin = desktop.AddWindow("Nag admin");
     desktop.windows[admin].integrity = 0x3000;
     desktop.windows[admin].program = "C:\\Tools\\setup.exe";
@@ -215,6 +215,9 @@ TEST_F(Dispatch, AWindowOfHigherRightsIsNotTouched) {
     EXPECT_EQ(runs[0].windowCaption, "Nag admin");
 
     ASSERT_TRUE(Open(0, unknown));
+    EXPECT_EQ(desktop.CallsOf(Op::Show).size(), 1u);
+    ASSERT_TRUE(Open(0, 0x9999));  // gone before its turn
+    EXPECT_EQ(runs.back().result, ActionResult::WindowGone);
     EXPECT_EQ(desktop.CallsOf(Op::Show).size(), 1u);
     desktop.ownIntegrity = std::nullopt;  // our own unreadable: nothing to compare with
     ASSERT_TRUE(Open(0, admin, At(11, 0)));

@@ -316,6 +316,10 @@ void AddStroke(InputBuilder& b, const KeyStroke& k, HKL layout, bool capsLock) {
 
 }  // namespace
 
+bool Win32Desktop::Exists(WindowHandle window) {
+    return IsWindow(ToHwnd(window)) != FALSE;
+}
+
 bool Win32Desktop::IsVisible(WindowHandle window) {
     return IsWindowVisible(ToHwnd(window)) != FALSE;
 }

@@ -14,6 +14,7 @@ namespace kvl::win32 {
 
 class Win32Desktop final : public Desktop {
 public:
+    bool Exists(WindowHandle window) override;
     bool IsVisible(WindowHandle window) override;
     bool IsEnabled(WindowHandle window) override;
     std::string Caption(WindowHandle window, std::size_t maxUnits) override;

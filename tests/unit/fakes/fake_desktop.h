@@ -48,6 +48,7 @@ public:
         return h;
     }
 
+    bool Exists(WindowHandle w) override { return windows.count(w) != 0; }
     bool IsVisible(WindowHandle w) override {
         auto it = windows.find(w);
         return it != windows.end() && it->second.visible;
