@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes pictures of the monitor editor and its special-key picker on the tests' private X
-# display, in full colour and at 256 colours, into docs/screenshots/. Build first (make win64).
+# display, in full colour and at 256 colours, and of the recent activity, into
+# docs/screenshots/. Build first (make win64).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,20 +11,23 @@ out=$root/docs/screenshots
 command -v import >/dev/null || { echo "screenshot: needs ImageMagick (apt-get install imagemagick)" >&2; exit 1; }
 mkdir -p "$out"
 
-# shoot DEPTH SUFFIX: one run of the picture holder at that display depth.
+# shoot DEPTH SUFFIX TEST NAME...: one run of a picture holder at that display depth, one
+# picture a name.
 shoot() {
-    local depth=$1 suffix=$2
+    local depth=$1 suffix=$2 test=$3
+    shift 3
+    local names=("$@")
     local work=$root/build/screenshots-$depth
     rm -rf "$work"
     mkdir -p "$work"
     # The test program sees the folder through Wine's drive Z:.
     KVL_WINE_DEPTH=$depth KVL_SCREENSHOT_DIR="Z:${work//\//\\}" \
         "$root/scripts/wine-env.sh" run "$exe" --gtest_also_run_disabled_tests \
-        --gtest_filter=EditorTest.DISABLED_HoldsTheEditorAndPickerForPictures \
+        --gtest_filter="$test" \
         >"$work/log" 2>&1 &
     local pid=$!
     local n name deadline
-    for n in 1 2; do
+    for n in $(seq 1 ${#names[@]}); do
         deadline=$((SECONDS + 120))
         while [ ! -f "$work/ready-$n" ]; do
             if [ $SECONDS -ge $deadline ] || ! kill -0 "$pid" 2>/dev/null; then
@@ -34,7 +38,7 @@ shoot() {
             fi
             sleep 0.2
         done
-        if [ "$n" = 1 ]; then name=editor; else name=picker; fi
+        name=${names[n - 1]}
         # Window by window: at 256 colours Wine's windows have a colour map of their own,
         # which a plain grab of the screen would read through the wrong one.
         import -display "$(cat "$root/build/wine-$depth/display")" -window root -descend miff:- |
@@ -44,8 +48,9 @@ shoot() {
     wait "$pid"
 }
 
-shoot 24 ""
-shoot 8 "-256-colours"
+shoot 24 "" EditorTest.DISABLED_HoldsTheEditorAndPickerForPictures editor picker
+shoot 8 "-256-colours" EditorTest.DISABLED_HoldsTheEditorAndPickerForPictures editor picker
+shoot 24 "" MainWindow.DISABLED_HoldsTheRecentActivityForItsPicture activity
 ls -l "$out"
 
 # And the main window, from KVL.exe itself.

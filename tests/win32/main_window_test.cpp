@@ -8,6 +8,8 @@
 // clang-format on
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/win32/frm_kvl.h"
@@ -811,6 +813,57 @@ TEST_F(MainWindow, RecentActivityListsWhatWasDoneAndCopiesItsRows) {
     wintest::ClickAt(icon);
     EXPECT_TRUE(WaitFor([&] { return activity.IsVisible(); }, 5000));
     EXPECT_EQ(activity.lvwEvents.RowCount(), 1);
+}
+
+// Not a test: scripts/screenshot.sh runs it to hold the recent activity on the screen while
+// it takes its picture ("ready-1" in KVL_SCREENSHOT_DIR holds the rectangle, "taken-1"
+// answers).
+TEST_F(MainWindow, DISABLED_HoldsTheRecentActivityForItsPicture) {
+    const char* dirText = std::getenv("KVL_SCREENSHOT_DIR");
+    ASSERT_NE(dirText, nullptr);
+    const std::wstring dir = win32::Widen(dirText);
+    Load();
+    struct Shown {
+        int minute;
+        const char* monitor;
+        const char* caption;
+        const char* program;
+        ActionResult result;
+    };
+    static constexpr Shown kRuns[] = {
+        {2, "Close the Tip of the Day", "Tip of the Day", "C:\\Program Files\\Paint\\paint.exe", ActionResult::Done},
+        {5, "Accept the licence", "License Agreement", "C:\\Users\\me\\Downloads\\setup.exe", ActionResult::HigherRights},
+        {9, "Save the draft", "Untitled - Notepad", "C:\\Windows\\notepad.exe", ActionResult::KeysNotTyped},
+        {9, "Save the draft", "Untitled - Notepad", "C:\\Windows\\notepad.exe", ActionResult::Done},
+        {12, "Hide the update nag", "Update available", "C:\\Program Files\\Updater\\update.exe", ActionResult::WindowGone},
+    };
+    for (const Shown& shown : kRuns) {
+        ActionRun run;
+        run.at = {2026, 12, 8, 9, shown.minute, 30};
+        run.description = shown.monitor;
+        run.windowCaption = shown.caption;
+        run.program = shown.program;
+        run.result = shown.result;
+        form->Policy().RecordRun(run);
+    }
+    frmActivity& activity = form->Activity();
+    ASSERT_TRUE(activity.Show());
+    activity.Refresh();
+    SetWindowPos(activity.Handle(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    SetCursorPos(0, 0);
+    RedrawWindow(activity.Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    GdiFlush();
+    RECT r{};
+    GetWindowRect(activity.Handle(), &r);
+    const std::wstring ready = dir + L"\\ready-1";
+    FILE* f = _wfopen((ready + L".tmp").c_str(), L"w");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    std::fclose(f);
+    MoveFileW((ready + L".tmp").c_str(), ready.c_str());
+    const std::wstring taken = dir + L"\\taken-1";
+    EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(taken.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000));
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"KVL.frmActivity";
 // Columns: time, monitor, window, program, result, in twips.
-constexpr int kColumnWidths[] = {2400, 2100, 3000, 3600, 3900};
-constexpr int kWidthTwips = 15600;
+constexpr int kColumnWidths[] = {1800, 1800, 1800, 2700, 4500};
+constexpr int kWidthTwips = 13050;
 constexpr int kHeightTwips = 5400;
 // Smaller than this, not one row and its headings would show.
 constexpr SIZE kSmallest{320, 160};
