@@ -15,6 +15,8 @@ std::string ResultText(ActionResult result) {
             return "done";
         case ActionResult::KeysNotTyped:
             return "keys not typed: the window was not in front";
+        case ActionResult::ButtonNotFound:
+            return "button not found";
         case ActionResult::HigherRights:
             return "skipped: the window runs with higher rights than KVL";
         case ActionResult::WindowGone:

@@ -56,7 +56,9 @@ void ActionQueue::Pump() {
             const std::string caption = current_->caption;
             if (!RunStep(desktop_, step, caption, current_->window) && current_) {
                 // Nothing more of this keystroke step: its keys would go elsewhere.
-                current_->result = ActionResult::KeysNotTyped;
+                current_->result = step.kind == ActionStep::Kind::PressButton
+                                       ? ActionResult::ButtonNotFound
+                                       : ActionResult::KeysNotTyped;
                 while (next_ < current_->steps.size() && current_->steps[next_].group == step.group)
                     ++next_;
             }

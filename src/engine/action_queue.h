@@ -20,6 +20,7 @@ namespace kvl {
 enum class ActionResult {
     Done,
     KeysNotTyped,  // the window was not in front: the rest of a keystroke step went untyped
+    ButtonNotFound,  // the window had no such button to press
     HigherRights,  // not touched: its program runs with higher rights than ours
     WindowGone,    // the window was gone when its turn came
 };

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <limits>
 
+#include "engine/caption_match.h"
 #include "engine/key_text.h"
 #include "engine/window_actions.h"
+#include "platform/blanks.h"
 #include "platform/utf8.h"
 
 namespace kvl {
@@ -135,8 +137,40 @@ bool RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
         }
         case ActionStep::Kind::Pause:
             return true;
+        case ActionStep::Kind::PressButton:
+            for (const Desktop::Button& button : desktop.PushButtons(target)) {
+                if (!ButtonCaptionMatches(button.caption, step.text)) continue;
+                desktop.PressButton(button.handle);
+                return true;
+            }
+            return false;
     }
     return true;
+}
+
+namespace {
+
+// A caption as a user reads it on the button, folded for comparing.
+std::u32string ButtonText(std::string_view caption) {
+    std::string text;
+    for (std::size_t k = 0; k < caption.size(); ++k) {
+        if (caption[k] == '&') {
+            if (k + 1 < caption.size() && caption[k + 1] == '&') text += caption[++k];
+            continue;
+        }
+        text += caption[k];
+    }
+    std::string_view shown = TrimBlanks(text);
+    for (std::string_view ellipsis : {std::string_view("..."), std::string_view("\u2026")})
+        if (shown.ends_with(ellipsis)) shown.remove_suffix(ellipsis.size());
+    return FoldCase(TrimBlanks(shown));
+}
+
+}  // namespace
+
+bool ButtonCaptionMatches(std::string_view caption, std::string_view wanted) {
+    const std::u32string want = ButtonText(wanted);
+    return !want.empty() && ButtonText(caption) == want;
 }
 
 bool RunKeystrokeStep(Desktop& desktop, std::string_view caption, std::string_view keys,

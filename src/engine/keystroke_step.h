@@ -36,6 +36,7 @@ struct ActionStep {
         SetState,  // the window-state action named by `text`
         Type,      // bring the window to the front, then type the key text `text`
         Pause,     // wait `ms` milliseconds before the next step
+        PressButton,  // press the window's push button captioned `text`
     };
     Kind kind;
     std::string text;
@@ -53,9 +54,14 @@ std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds, 
 // `target` when its caption contains that text. Keys go only into the window brought to the
 // front, and only while it stays there: false when it could not be brought there or lost
 // the front half-way, and the rest of its keys were not typed. Keys that do not parse type
-// nothing, and that is no failure.
+// nothing, and that is no failure. A button press fails when the window has no such button.
 bool RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
              WindowHandle target);
+
+// Whether a button's caption names `wanted`: the "&" that marks its access key left out (a
+// "&&" is a plain "&"), letter case ignored, blanks around and a trailing "..." (or "…")
+// ignored on either side.
+bool ButtonCaptionMatches(std::string_view caption, std::string_view wanted);
 
 // KeystrokeSteps carried out at once, the pauses blocking, up to the first step that could
 // not type (false then). For the one-shot mode, which types without pauses. `keys` is never

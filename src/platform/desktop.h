@@ -35,6 +35,17 @@ public:
     // Posts WM_CLOSE; never waits for the window.
     virtual void PostClose(WindowHandle window) = 0;
 
+    // A push button among the window's descendants, visible and enabled, as its caption reads.
+    struct Button {
+        WindowHandle handle;
+        std::string caption;
+    };
+    // Read without sending the window anything: a hung window cannot hold us.
+    virtual std::vector<Button> PushButtons(WindowHandle window) = 0;
+    // Presses the button as a click would, by a posted command to its parent: it works while
+    // the window is not in front, and never waits for it.
+    virtual void PressButton(WindowHandle button) = 0;
+
     // Brings a top-level window titled `title` to the front: `preferred` when its caption
     // contains the text (letter case ignored), else a visible window whose whole caption
     // equals it, else the frontmost whose caption contains it. The window now in front, or

@@ -317,3 +317,20 @@ TEST(Pause, RoundsToTheNearestMillisecondAndNeverWaitsForANegativeTime) {
 
 }  // namespace
 }  // namespace kvl
+
+namespace kvl {
+namespace {
+
+TEST(ButtonCaption, IsReadAsTheUserReadsItOnTheButton) {
+    EXPECT_TRUE(ButtonCaptionMatches("&No", "no"));
+    EXPECT_TRUE(ButtonCaptionMatches("Don't &Save", "DON'T SAVE"));
+    EXPECT_TRUE(ButtonCaptionMatches("Save &As...", "save as"));
+    EXPECT_TRUE(ButtonCaptionMatches("Browse\xE2\x80\xA6", "Browse..."));
+    EXPECT_TRUE(ButtonCaptionMatches("R&&D", "r&&d"));  // written as on the button
+    EXPECT_TRUE(ButtonCaptionMatches("&No", "&No"));
+    EXPECT_FALSE(ButtonCaptionMatches("&Not now", "No"));
+    EXPECT_FALSE(ButtonCaptionMatches("&No", ""));
+}
+
+}  // namespace
+}  // namespace kvl

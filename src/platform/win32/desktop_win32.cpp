@@ -316,6 +316,40 @@ void AddStroke(InputBuilder& b, const KeyStroke& k, HKL layout, bool capsLock) {
 
 }  // namespace
 
+namespace {
+
+BOOL CALLBACK CollectPushButton(HWND child, LPARAM found) {
+    wchar_t cls[16] = L"";
+    GetClassNameW(child, cls, 16);
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    const LONG type = style & BS_TYPEMASK;
+    if (_wcsicmp(cls, L"Button") != 0 || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) ||
+        !IsWindowVisible(child) || !IsWindowEnabled(child))
+        return TRUE;
+    wchar_t text[256] = L"";
+    const int n = InternalGetWindowText(child, text, 256);
+    reinterpret_cast<std::vector<Desktop::Button>*>(found)->push_back(
+        {ToHandle(child), Narrow(std::wstring_view(text, static_cast<std::size_t>(std::max(n, 0))))});
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<Desktop::Button> Win32Desktop::PushButtons(WindowHandle window) {
+    std::vector<Button> buttons;
+    if (window) EnumChildWindows(ToHwnd(window), CollectPushButton, reinterpret_cast<LPARAM>(&buttons));
+    return buttons;
+}
+
+void Win32Desktop::PressButton(WindowHandle button) {
+    const HWND hwnd = ToHwnd(button);
+    const HWND parent = GetParent(hwnd);
+    if (!parent) return;
+    // What the button itself tells its parent on a click; a dialog answers it as one.
+    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(hwnd));
+}
+
 bool Win32Desktop::Exists(WindowHandle window) {
     return IsWindow(ToHwnd(window)) != FALSE;
 }

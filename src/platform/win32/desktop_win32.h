@@ -21,6 +21,8 @@ public:
     std::vector<WindowHandle> TopLevelWindows() override;
     void Show(WindowHandle window, int command) override;
     void PostClose(WindowHandle window) override;
+    std::vector<Button> PushButtons(WindowHandle window) override;
+    void PressButton(WindowHandle button) override;
     WindowHandle Activate(std::string_view title, WindowHandle preferred) override;
     bool IsInFront(WindowHandle window) override;
     Typing Inject(const KeySequence& keys, WindowHandle into) override;

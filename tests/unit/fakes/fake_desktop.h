@@ -25,9 +25,10 @@ public:
         bool enabled = true;
         std::string program = "C:\\Apps\\app.exe";
         std::optional<std::uint32_t> integrity = 0x2000;  // medium, as the user's programs run
+        std::vector<Button> buttons;  // its visible, enabled push buttons
     };
 
-    enum class Op { Show, PostClose, Activate, Inject, Sleep };
+    enum class Op { Show, PostClose, Activate, Inject, Sleep, PressButton };
 
     struct Call {
         Op op;
@@ -81,6 +82,13 @@ public:
     }
     void PostClose(WindowHandle w) override {
         calls.push_back({.op = Op::PostClose, .window = w, .at = nowMs});
+    }
+    std::vector<Button> PushButtons(WindowHandle w) override {
+        auto it = windows.find(w);
+        return it == windows.end() ? std::vector<Button>{} : it->second.buttons;
+    }
+    void PressButton(WindowHandle button) override {
+        calls.push_back({.op = Op::PressButton, .window = button, .at = nowMs});
     }
 
     // Picks a window by the rules the real desktop follows; `activationWorks` false makes
