@@ -19,18 +19,12 @@ Monitor Make(std::string description, std::string caption = "cap") {
     return m;
 }
 
+// The section a save leaves for this monitor.
 MemoryStore::Section Stored(const Monitor& m) {
-    return {{"Description", m.Description},
-            {"Disable", std::to_string(m.Disable)},
-            {"Caption", m.Caption},
-            {"ExactMatch", std::to_string(m.ExactMatch)},
-            {"WindowState", m.WindowState},
-            {"SendKeysPause0", std::to_string(m.SendKeysPause[0])},
-            {"SendKeysPause1", std::to_string(m.SendKeysPause[1])},
-            {"SendKeysPause2", std::to_string(m.SendKeysPause[2])},
-            {"SendKeys0", m.SendKeys[0]},
-            {"SendKeys1", m.SendKeys[1]},
-            {"SendKeys2", m.SendKeys[2]}};
+    MemoryStore::Section section;
+    for (const MonitorField& field : MonitorFields())
+        if (IsWritten(field, m)) section[std::string(field.key)] = StoredText(field, m);
+    return section;
 }
 
 Settings Load(MemoryStore& store) {
