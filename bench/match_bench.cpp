@@ -26,7 +26,8 @@ kvl::WatchTracker FiftyWatches() {
     for (int k = 0; k < 50; ++k) {
         std::string caption = std::string(kWords[k % 10]) + " " + std::to_string(k);
         if (k % 5 == 4) caption += " - Äpfel Übersicht";  // a few beyond ASCII
-        tracker.AddWatch(caption, k % 5 == 0);
+        tracker.AddWatch(
+            {caption, k % 5 == 0 ? kvl::CaptionKind::Exact : kvl::CaptionKind::Partial});
     }
     tracker.Baseline({});
     return tracker;

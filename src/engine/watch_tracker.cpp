@@ -21,8 +21,8 @@ void WatchTracker::ClearWatches() {
     needsBaseline_ = true;
 }
 
-int WatchTracker::AddWatch(std::string_view caption, bool exact) {
-    watches_.emplace_back(caption, exact);
+int WatchTracker::AddWatch(const Watch& watch) {
+    watches_.emplace_back(watch.caption, watch.captionKind == CaptionKind::Exact);
     needsBaseline_ = true;
     return static_cast<int>(watches_.size()) - 1;
 }

@@ -29,7 +29,7 @@ struct WindowView {
 class WatchTracker {
 public:
     void ClearWatches();
-    int AddWatch(std::string_view caption, bool exact);
+    int AddWatch(const Watch& watch);
     std::size_t WatchCount() const { return watches_.size(); }
 
     // Set when the watches changed or reporting resumes; until Baseline runs, nothing is

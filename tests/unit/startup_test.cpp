@@ -45,8 +45,9 @@ TEST(RegisterWatches, SavesThenWatchesEverySlotInOrder) {
     EXPECT_EQ(store.sections["General"]["Strength"], "1");
     EXPECT_EQ(store.sections["Monitor0"]["Caption"], "Alpha");
     EXPECT_EQ(watcher.clears, 1);
-    const std::vector<fakes::FakeWatcher::Watch> expected = {
-        {"Alpha", true}, {"Beta", false}, {"Gamma", false}};
+    const std::vector<Watch> expected = {{"Alpha", CaptionKind::Exact},
+                                         {"Beta", CaptionKind::Partial},
+                                         {"Gamma", CaptionKind::Partial}};
     EXPECT_EQ(watcher.watches, expected);
     EXPECT_EQ(watcher.level, 2);
 

@@ -46,9 +46,9 @@ TEST(CaptionPattern, BucketsOfATextCoverThoseOfEachPartOfIt) {
 class Tracker : public ::testing::Test {
 protected:
     void SetUp() override {
-        tracker.AddWatch("Setup", false);       // 0
-        tracker.AddWatch("Error", true);        // 1
-        tracker.AddWatch("setup wizard", false);  // 2
+        tracker.AddWatch({"Setup", CaptionKind::Partial});         // 0
+        tracker.AddWatch({"Error", CaptionKind::Exact});           // 1
+        tracker.AddWatch({"setup wizard", CaptionKind::Partial});  // 2
         tracker.Baseline({{1, true, "Setup Wizard"}, {2, false, "Error"}});
     }
     Ids See(WindowHandle w, std::string_view caption, bool shown = true) {
@@ -81,7 +81,7 @@ TEST_F(Tracker, ACaptionSetLaterOrAWindowShownLaterIsReported) {
 TEST_F(Tracker, RegisteringAgainNeverRefires) {
     EXPECT_EQ(See(5, "Setup"), Ids{0});
     tracker.ClearWatches();
-    tracker.AddWatch("setup", true);
+    tracker.AddWatch({"setup", CaptionKind::Exact});
     EXPECT_EQ(See(6, "Setup"), Ids{});  // nothing before the baseline
     tracker.Baseline({{5, true, "Setup"}});
     EXPECT_EQ(See(5, "Setup"), Ids{});

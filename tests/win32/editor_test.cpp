@@ -44,7 +44,7 @@ class CountingWatcher final : public WindowWatcher {
         ++registrations;
         real.ClearWatches();
     }
-    void AddWatch(std::string_view caption, bool exact) override { real.AddWatch(caption, exact); }
+    void AddWatch(const Watch& watch) override { real.AddWatch(watch); }
     void MonitorStrength(std::int16_t level) override { real.MonitorStrength(level); }
     void DebugLevel(std::int16_t level) override { real.DebugLevel(level); }
     void OnWindowOpen(WindowOpenHandler handler) override { real.OnWindowOpen(std::move(handler)); }

@@ -74,8 +74,8 @@ void Win32WindowWatcher::ClearWatches() {
     ++generation_;
 }
 
-void Win32WindowWatcher::AddWatch(std::string_view caption, bool exact) {
-    tracker_.AddWatch(caption, exact);
+void Win32WindowWatcher::AddWatch(const Watch& watch) {
+    tracker_.AddWatch(watch);
     ++generation_;
 }
 

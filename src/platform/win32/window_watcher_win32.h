@@ -22,7 +22,7 @@ public:
     Win32WindowWatcher& operator=(const Win32WindowWatcher&) = delete;
 
     void ClearWatches() override;
-    void AddWatch(std::string_view caption, bool exact) override;
+    void AddWatch(const Watch& watch) override;
     void MonitorStrength(std::int16_t level) override;
     void DebugLevel(std::int16_t level) override { debugLevel_ = level; }
     void OnWindowOpen(WindowOpenHandler handler) override { handler_ = std::move(handler); }
