@@ -37,6 +37,14 @@ constexpr std::array kFields{
     MonitorField{"SendKeys0", "", Presence::Always, SendKeysOf<0>},
     MonitorField{"SendKeys1", "", Presence::Always, SendKeysOf<1>},
     MonitorField{"SendKeys2", "", Presence::Always, SendKeysOf<2>},
+    // Beyond the eleven: absent from the monitors that do not use them, so that a store
+    // written before them is written back as it was.
+    MonitorField{"Program", "", Presence::WhenSet,
+                 [](Monitor& m) -> std::string& { return m.Program; }},
+    MonitorField{"WindowClass", "", Presence::WhenSet,
+                 [](Monitor& m) -> std::string& { return m.WindowClass; }},
+    MonitorField{"CaptionPattern", "0", Presence::WhenSet, nullptr,
+                 [](Monitor& m) -> std::int16_t& { return m.CaptionPattern; }},
 };
 // clang-format on
 

@@ -9,7 +9,8 @@
 //   !delete 1 4          after loading, mark these slots deleted
 //   !add d|c|w|k0|...    after loading, add a monitor where the editor would put it:
 //                        Description|Caption|WindowState|SendKeys0..2|Disable|ExactMatch|
-//                        SendKeysPause0..2, numbers as written (out of range: clamped)
+//                        SendKeysPause0..2|Program|WindowClass|CaptionPattern, numbers as
+//                        written (out of range: clamped)
 //   !strength N          the selection the save writes (-1: none)
 //   !fail N              the N-th write or section deletion of the save fails
 //   !crash N             every write and deletion from the N-th on fails
@@ -124,6 +125,9 @@ void Action(std::string_view line, Plan& plan) {
         m.Disable = number(6);
         m.ExactMatch = number(7);
         for (std::size_t k = 0; k < 3; ++k) m.SendKeysPause[k] = number(8 + k);
+        m.Program = text(11);
+        m.WindowClass = text(12);
+        m.CaptionPattern = number(13);
         if (!m.Description.empty()) plan.additions.push_back(m);
     } else if (verb == "!strength") {
         plan.strength = static_cast<int>(Number(rest, -1, 5));
