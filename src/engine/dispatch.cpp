@@ -24,7 +24,11 @@ void RegisterWatches(SettingsStore& store, const Settings& settings, WindowWatch
 Watch WatchOf(const Monitor& monitor) {
     Watch watch;
     watch.caption = monitor.Caption;
-    watch.captionKind = monitor.ExactMatch == 1 ? CaptionKind::Exact : CaptionKind::Partial;
+    watch.captionKind = monitor.CaptionPattern == 1 ? CaptionKind::Pattern
+                        : monitor.ExactMatch == 1   ? CaptionKind::Exact
+                                                    : CaptionKind::Partial;
+    watch.program = monitor.Program;
+    watch.windowClass = monitor.WindowClass;
     return watch;
 }
 

@@ -14,12 +14,17 @@ namespace kvl {
 enum class CaptionKind : std::uint8_t {
     Partial,  // anywhere in the caption
     Exact,    // the whole caption
+    Pattern,  // a regular expression found anywhere in the caption
 };
 
-// Which windows a watch reports.
+// Which windows a watch reports: every condition given must hold, and one left empty narrows
+// nothing. An empty caption with a program or class matches any caption of those.
 struct Watch {
     std::string caption;
     CaptionKind captionKind = CaptionKind::Partial;
+    // The owning program's file name ("setup.exe"); with a backslash in it, its whole path.
+    std::string program;
+    std::string windowClass;  // the whole class name ("#32770")
 
     bool operator==(const Watch&) const = default;
 };
