@@ -144,6 +144,25 @@ TEST_F(WatcherTest, ForgetsWindowsThatAreDestroyed) {
     EXPECT_TRUE(WaitFor([&] { return watcher.TrackedWindows() == 0; }));
 }
 
+TEST_F(WatcherTest, ProgramAndClassTellWindowsOfOneCaptionApartAndTheProcessIsLetGo) {
+    const std::wstring tag = UniqueName(L"Which");
+    watcher.AddWatch({win32::Narrow(tag), CaptionKind::Exact, "KVL_TARGET.EXE"});
+    watcher.AddWatch({"", CaptionKind::Partial, "", "kvl.testtarget"});
+    watcher.MonitorStrength(1);
+    TestWindow ours(tag);
+    ChildProcess target = Target(L"\"open:" + tag + L"\"");
+    HWND theirs = AwaitWindow(tag, target.Id());
+    ASSERT_TRUE(theirs);
+    ASSERT_TRUE(WaitFor([&] { return ReportedFor(theirs, 0) && ReportedFor(theirs, 1); }));
+    EXPECT_FALSE(ReportedFor(ours.Handle()));
+    // The target's process is held open, so that its id cannot pass to another, only while
+    // a window of it is known.
+    const std::size_t held = watcher.KnownProcesses();
+    ASSERT_GE(held, 2u);  // ours and the target's
+    target.Kill();
+    EXPECT_TRUE(WaitFor([&] { return watcher.KnownProcesses() == held - 1; }));
+}
+
 TEST_F(WatcherTest, AStormOfUnrelatedWindowsMissesNoMatchingWindowAndLeavesNothingBehind) {
     const std::wstring tag = UniqueName(L"Storm");
     for (int k = 0; k < 50; ++k)
