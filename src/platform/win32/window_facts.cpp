@@ -35,7 +35,8 @@ const std::string& WindowFacts::ProgramOf(DWORD processId, bool& known) {
     if (!process) return kUnreadable;
     std::string program = Narrow(ProgramPathOf(process.get()));
     known = true;
-    auto [it, added] = processes_.emplace(processId, Process{std::move(process), std::move(program)});
+    auto [it, added] =
+        processes_.emplace(processId, Process{std::move(process), std::move(program)});
     return it->second.program;
 }
 
