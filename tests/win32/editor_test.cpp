@@ -164,6 +164,18 @@ Monitor Make(std::string description, std::string caption) {
     return m;
 }
 
+// The frame of which windows lies whole inside the form, below everything else.
+void ExpectWhichWindowFrameShown(frmAction& ed) {
+    RECT frame{}, client{}, buttons{};
+    GetWindowRect(ed.FrameWhich.Handle(), &frame);
+    GetWindowRect(ed.cmdApply[ed.InLowColorMode() ? 1 : 0].Handle(), &buttons);
+    GetClientRect(ed.Handle(), &client);
+    MapWindowPoints(ed.Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_GT(frame.top, buttons.bottom);
+    EXPECT_LT(frame.bottom, client.bottom);
+    EXPECT_TRUE(IsWindowVisible(ed.FrameWhich.Handle()));
+}
+
 class EditorTest : public ::testing::Test {
   protected:
     EditorTest() : scoped(UniqueName(L"KVLEditorTest")), host(scoped.Store()) {}
@@ -236,7 +248,8 @@ TEST_F(EditorTest, OpensOnANewMonitorAboveEverythingWithMonitoringPaused) {
     GetWindowRect(w, &outer);
     const bool rich = win32::IsRichColourDisplay();
     EXPECT_EQ(client.right, 430);  // 6450 twips
-    EXPECT_EQ(client.bottom, rich ? 493 : 473);
+    EXPECT_EQ(client.bottom, rich ? 574 : 554);  // grown by the frame of which windows
+    ExpectWhichWindowFrameShown(ed);
     // Centred from its full-colour size.
     const int fullHeight = (outer.bottom - outer.top) + (rich ? 0 : 20);
     EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2, 1);
@@ -421,6 +434,9 @@ TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
                                      rich ? ed.cmdCancel[0].Handle() : ed.cmdApply[1].Handle(),
                                      rich ? ed.cmdApply[0].Handle() : ed.cmdCancel[1].Handle(),
                                      ed.cmdAddIn[0].Handle(),
+                                     ed.txtProgram.Handle(),
+                                     ed.txtWindowClass.Handle(),
+                                     ed.chkPattern.Handle(),
                                      ed.txtCaption.Handle()};
     for (HWND next : order) {
         PressKey(VK_TAB);
@@ -429,7 +445,7 @@ TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
             << win32::Narrow(TextOf(FocusedControl()));
     }
     PressKey(VK_TAB, true);
-    EXPECT_TRUE(WaitFor([&] { return FocusedControl() == ed.cmdAddIn[0].Handle(); }));
+    EXPECT_TRUE(WaitFor([&] { return FocusedControl() == ed.chkPattern.Handle(); }));
 }
 
 // ---- storing ------------------------------------------------------------------------------
@@ -947,7 +963,8 @@ void ExpectPlainLayout(frmAction& ed) {
     EXPECT_TRUE(lf.lfItalic);
     RECT client{};
     GetClientRect(ed.Handle(), &client);
-    EXPECT_EQ(client.bottom, 493 - 20);  // 300 twips less
+    EXPECT_EQ(client.bottom, 574 - 20);  // 300 twips less
+    ExpectWhichWindowFrameShown(ed);
 }
 
 TEST_F(EditorTest, LowColorModeSwapsTheButtonSetsOnce) {
