@@ -1015,6 +1015,81 @@ TEST_F(EditorTest, LowColourDisplayDecidesTheLayoutAtEachOpening) {
 
 // ---- pictures for the documentation -------------------------------------------------------
 
+// ---- the finder -----------------------------------------------------------------------------
+
+TEST_F(EditorTest, TheFinderDraggedOntoAnotherProgramsWindowFillsItsCaptionProgramAndClass) {
+    const std::wstring tag = UniqueName(L"Finder");
+    ChildProcess target;
+    ASSERT_TRUE(target.Start(L"\"" + wintest::ExeDir() + L"\\kvl_target.exe\" \"open:" + tag +
+                             L" target\""));
+    const HWND theirs = wintest::AwaitShownWindow(tag + L" target", target.Id(), 10000);
+    ASSERT_TRUE(theirs);
+    TestWindow ours(tag + L" ours");  // a window of KVL's own process
+    frmAction& ed = Open();
+    ed.txtCaption.SetText(L"as typed");
+    ed.chkPattern.SetState(1);
+    BringForward();
+
+    RECT finder{}, theirRect{}, ourRect{};
+    GetWindowRect(ed.picFinder.Handle(), &finder);
+    GetWindowRect(theirs, &theirRect);
+    GetWindowRect(ours.Handle(), &ourRect);
+    const POINT grip{(finder.left + finder.right) / 2, (finder.top + finder.bottom) / 2};
+    // Clear of each other and of the editor, which stays above everything.
+    const POINT onTheirs{theirRect.left + 20, theirRect.bottom - 20};
+    const POINT onOurs{ourRect.left + 10, ourRect.top + 10};
+    ASSERT_TRUE(WaitFor([&] { return WindowFromPoint(onTheirs) == theirs; }));
+    ASSERT_TRUE(WaitFor([&] { return WindowFromPoint(onOurs) == ours.Handle(); }));
+
+    auto pickUp = [&] {
+        if (!wintest::MovePointerAndWait(grip)) return false;
+        wintest::LeftButtonDown();
+        return WaitFor([&] { return ed.Finding(); }) && ed.picFinder.Empty();
+    };
+
+    // Let go over one of KVL's own windows: nothing changes.
+    ASSERT_TRUE(pickUp());
+    ASSERT_TRUE(wintest::MovePointerAndWait(onOurs));
+    EXPECT_EQ(ed.OutlinedWindow(), nullptr);
+    ASSERT_TRUE(wintest::LeftButtonUp(onOurs));
+    ASSERT_TRUE(WaitFor([&] { return !ed.Finding(); }));
+    EXPECT_EQ(ed.txtCaption.Text(), L"as typed");
+
+    // Escape puts the finder back, and the editor stays open.
+    ASSERT_TRUE(pickUp());
+    ASSERT_TRUE(wintest::MovePointerAndWait(onTheirs));
+    ASSERT_TRUE(WaitFor([&] { return ed.OutlinedWindow() == theirs; }));
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !ed.Finding(); }));
+    // Let go back over the editor: a release over the other window would be that window's.
+    ASSERT_TRUE(wintest::MovePointerAndWait(grip));
+    ASSERT_TRUE(wintest::LeftButtonUp(grip));
+    EXPECT_TRUE(ed.Loaded());
+    EXPECT_EQ(ed.txtCaption.Text(), L"as typed");
+    EXPECT_EQ(ed.OutlinedWindow(), nullptr);
+
+    // Onto the other program's window: outlined on the screen while dragged, then taken.
+    ASSERT_TRUE(pickUp());
+    ASSERT_TRUE(
+        wintest::MovePointerAndWait({(grip.x + onTheirs.x) / 2, (grip.y + onTheirs.y) / 2}));
+    ASSERT_TRUE(wintest::MovePointerAndWait(onTheirs));
+    ASSERT_TRUE(WaitFor([&] { return ed.OutlinedWindow() == theirs; }));
+    HDC screen = GetDC(nullptr);
+    EXPECT_TRUE(WaitFor([&] {
+        return GetPixel(screen, theirRect.left + 1, (theirRect.top + theirRect.bottom) / 2) ==
+               RGB(255, 0, 0);
+    }));
+    ReleaseDC(nullptr, screen);
+    ASSERT_TRUE(wintest::LeftButtonUp(onTheirs));
+    ASSERT_TRUE(WaitFor([&] { return ed.txtCaption.Text() == tag + L" target"; }));
+    EXPECT_FALSE(ed.Finding());
+    EXPECT_EQ(_wcsicmp(ed.txtProgram.Text().c_str(), L"kvl_target.exe"), 0)
+        << win32::Narrow(ed.txtProgram.Text());
+    EXPECT_EQ(ed.txtWindowClass.Text(), L"KVL.TestTarget");
+    EXPECT_EQ(ed.chkPattern.State(), 0);
+    EXPECT_FALSE(ed.picFinder.Empty());
+}
+
 // Not a test: scripts/screenshot.sh runs it to hold the editor, and then the picker, on the
 // screen while it takes their pictures. It talks to the script through files in the folder
 // KVL_SCREENSHOT_DIR names: "ready-N" holds the rectangle to take, "taken-N" answers.

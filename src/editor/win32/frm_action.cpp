@@ -58,6 +58,9 @@ constexpr std::array<KeystrokeRow, kKeystrokeSteps> kRows{{
 
 constexpr TwipsRect kFrame4At{1080, 4560, 4815, 1215};
 constexpr TwipsRect kFrameWhichAt{1080, 6720, 4815, 1425};
+
+constexpr UINT_PTR kFinderTimer = 1;
+constexpr UINT kFinderFollowMs = 30;
 constexpr TwipsRect kOKAt{2190, 6120, 1185, 495};
 constexpr TwipsRect kCancelAt{3420, 6120, 1185, 495};
 constexpr TwipsRect kApplyAt{4650, 6120, 1185, 495};
@@ -446,11 +449,27 @@ void frmAction::picFinder_MouseDown(win32::MouseButton button) {
     picFinder.SetEmpty(true);
     picFinder.SetCapture();
     SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+    // The pointer is followed by the clock as well as by its moves: not every system hands
+    // us the moves over another program's window while we hold the mouse (Wine does not,
+    // always), nor the button's release there.
+    SetTimer(Handle(), kFinderTimer, kFinderFollowMs, nullptr);
 }
 
-void frmAction::picFinder_MouseMove(POINT inTarget) {
+void frmAction::picFinder_MouseMove() {
+    FollowFinder();
+}
+
+void frmAction::FollowFinder() {
     if (!finding_) return;
-    const HWND window = WindowForFinder(picFinder.ScreenPoint(inTarget));
+    // Where the pointer is now rather than where a message says it was: on a busy machine
+    // the moves queue up behind the pointer, and the outline must not lag behind.
+    POINT now{};
+    GetCursorPos(&now);
+    if ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0) {
+        FinishFinding(now);  // let go where we did not hear of it
+        return;
+    }
+    const HWND window = WindowForFinder(now);
     if (window != outline_.Target()) outline_.Around(window);
 }
 
@@ -458,8 +477,11 @@ void frmAction::picFinder_MouseUp(win32::MouseButton button) {
     if (button != win32::MouseButton::Left || !finding_) return;
     // Where the button came up, not where the last move was seen.
     const DWORD at = GetMessagePos();
-    const HWND window = WindowForFinder(
-        {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))});
+    FinishFinding({static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))});
+}
+
+void frmAction::FinishFinding(POINT screen) {
+    const HWND window = WindowForFinder(screen);
     EndFinding();
     if (window) TakeFoundWindow(window);
 }
@@ -471,6 +493,7 @@ void frmAction::picFinder_CaptureLost() {
 void frmAction::EndFinding() {
     if (!finding_) return;
     finding_ = false;  // first: letting the mouse go tells us again
+    KillTimer(Handle(), kFinderTimer);
     outline_.Around(nullptr);
     picFinder.SetEmpty(false);
     picFinder.ReleaseCapture();
@@ -532,7 +555,7 @@ void frmAction::BindEvents() {
     picFinder.onMouseDown = [this](win32::MouseButton button, POINT) {
         picFinder_MouseDown(button);
     };
-    picFinder.onMouseMove = [this](POINT at) { picFinder_MouseMove(at); };
+    picFinder.onMouseMove = [this](POINT) { picFinder_MouseMove(); };
     picFinder.onMouseUp = [this](win32::MouseButton button) { picFinder_MouseUp(button); };
     picFinder.onCaptureLost = [this] { picFinder_CaptureLost(); };
     txtName.onGotFocus = [this] { txtName_GotFocus(); };
@@ -581,6 +604,9 @@ LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             [[fallthrough]];
         case WM_CTLCOLORDLG:
             return reinterpret_cast<LRESULT>(TealBrush());
+        case WM_TIMER:
+            if (wp == kFinderTimer) FollowFinder();
+            return 0;
         case WM_CLOSE:
             DestroyWindow(Handle());  // may delete this object: nothing may follow
             return 0;

@@ -115,9 +115,11 @@ class frmAction final : public win32::Window {
     void ShowPicker(int field, POINT at);
     void chk_Click(win32::CheckBox& box);
     void picFinder_MouseDown(win32::MouseButton button);
-    void picFinder_MouseMove(POINT inTarget);  // twips
+    void picFinder_MouseMove();
     void picFinder_MouseUp(win32::MouseButton button);
     void picFinder_CaptureLost();
+    void FollowFinder();
+    void FinishFinding(POINT screen);
     void EndFinding();
     // The top-level window the finder would take at a point of the screen: none over KVL's
     // own windows.
