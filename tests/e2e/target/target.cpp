@@ -9,8 +9,10 @@
 //     late:CAPTION       created untitled and visible; titled after 300 ms
 //     hang:CAPTION       a window whose thread stops pumping messages once it is shown
 //     storm:COUNT        COUNT unrelated windows, each created and destroyed at once
+//     box:TEXT           a standard message box (class #32770) titled "KVL factory"
 //
-// The log gets one line per event: "open CAPTION", "close CAPTION", "hidden CAPTION".
+// The log gets one line per event: "open CAPTION", "close CAPTION", "hidden CAPTION",
+// "box closed TEXT".
 
 #include <windows.h>
 #include <shellapi.h>
@@ -26,6 +28,7 @@ constexpr wchar_t kClass[] = L"KVL.TestTarget";
 constexpr UINT_PTR kLaterTimer = 1;
 FILE* g_log = nullptr;
 int g_open = 0;
+DWORD g_mainThread = 0;
 
 struct Pending {
     HWND hwnd;
@@ -100,6 +103,16 @@ HWND Open(const std::wstring& caption, bool edit, bool visible) {
     return hwnd;
 }
 
+// On a thread of its own, so that the instructions after it run meanwhile.
+void MessageBoxThread(std::wstring text) {
+    MessageBoxW(nullptr, text.c_str(), L"KVL factory", MB_OK);
+    if (g_log) {
+        fwprintf(g_log, L"box closed %ls\n", text.c_str());
+        fflush(g_log);
+    }
+    PostThreadMessageW(g_mainThread, WM_APP, 0, 0);
+}
+
 void HangingWindow(std::wstring caption) {
     HWND hwnd = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_OVERLAPPEDWINDOW,
                                 60, 60, 300, 150, nullptr, nullptr, GetModuleHandleW(nullptr),
@@ -122,6 +135,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.lpszClassName = kClass;
     RegisterClassExW(&wc);
 
+    g_mainThread = GetCurrentThreadId();
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; i < argc; ++i) {
@@ -157,6 +171,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                 SetPropW(hwnd, L"KVL.Storm", reinterpret_cast<HANDLE>(1));
                 DestroyWindow(hwnd);
             }
+        } else if (verb == L"box") {
+            ++g_open;
+            std::thread(MessageBoxThread, value).detach();
         } else if (verb == L"hang") {
             ++g_open;
             std::thread(HangingWindow, value).detach();
@@ -167,6 +184,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // A message box has closed: it counted as a window.
+        if (msg.hwnd == nullptr && msg.message == WM_APP && --g_open == 0) break;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
