@@ -1103,11 +1103,19 @@ TEST_F(EditorTest, DISABLED_HoldsTheEditorAndPickerForPictures) {
     m.SendKeys[0] = "{CNTL}s";
     m.SendKeysPause[0] = 1;
     m.ExactMatch = 0;
-    StoreMonitors({m});
+    // The guide's example of which windows: Notepad's "Save changes?" only.
+    Monitor example = Make("No to Notepad's Save changes?", "Save changes?");
+    example.WindowState = "(None)";
+    example.ExactMatch = 1;
+    example.SendKeys = {"%n", "", ""};
+    example.SendKeysPause = {0, 0, 0};
+    example.Program = "notepad.exe";
+    example.WindowClass = "#32770";
+    StoreMonitors({m, example});
     TestWindow notepad(L"Untitled - Notepad");
     TestWindow mail(L"Inbox - Mail");
     frmAction& ed = Open();
-    ed.EditRec(0);
+    ed.EditRec(1);
     SetCursorPos(0, 0);  // no tip in the picture
 
     auto hold = [&](int n, HWND a, HWND b) {
@@ -1136,6 +1144,7 @@ TEST_F(EditorTest, DISABLED_HoldsTheEditorAndPickerForPictures) {
             [&] { return GetFileAttributesW(taken.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000));
     };
     hold(1, ed.Handle(), nullptr);
+    ed.EditRec(0);
     SendMessageW(ed.cmdAddIn[0].Handle(), BM_CLICK, 0, 0);
     ASSERT_NE(ed.Picker(), nullptr);
     SendMessageW(ed.Picker()->List1.Handle(), LB_SETCURSEL, 27, 0);  // as if the pointer were on it

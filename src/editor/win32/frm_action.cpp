@@ -233,11 +233,11 @@ void frmAction::CreateControls() {
                        .at = kFrameWhichAt});
     const HWND which = FrameWhich.Handle();
     lblProgram.Create({.parent = which, .id = id++, .text = ResourceText(IDS_PROGRAM),
-                       .at = {120, 360, 1020, 195}});
-    txtProgram.Create({.parent = which, .id = id++, .at = {1200, 330, 2595, 285}});
+                       .at = {120, 360, 1170, 195}});
+    txtProgram.Create({.parent = which, .id = id++, .at = {1320, 330, 2475, 285}});
     lblWindowClass.Create({.parent = which, .id = id++, .text = ResourceText(IDS_WINDOW_CLASS),
-                           .at = {120, 735, 1020, 195}});
-    txtWindowClass.Create({.parent = which, .id = id++, .at = {1200, 705, 2595, 285}});
+                           .at = {120, 735, 1170, 195}});
+    txtWindowClass.Create({.parent = which, .id = id++, .at = {1320, 705, 2475, 285}});
     chkPattern.Create({.parent = which, .id = id++,
                        .text = ResourceText(IDS_CAPTION_IS_PATTERN),
                        .at = {120, 1095, 2295, 225}, .threeState = true});
