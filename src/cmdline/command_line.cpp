@@ -214,7 +214,7 @@ CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
     }
     if (program && !shell.Launch(*program)) return problem();
     if (caption) {
-        watcher.AddWatch(*caption, false);
+        watcher.AddWatch({.caption = *caption});
         watcher.MonitorStrength(kCommandLineStrength);
     }
     // Set even for the default: the port promises no starting interval.

@@ -1,11 +1,16 @@
 #include "editor/editor_fields.h"
 
+#include "engine/caption_regex.h"
 #include "platform/blanks.h"
 
 namespace kvl {
 
 std::string NumberedDescription(int slot) {
     return "(Monitor" + std::to_string(slot) + ")";
+}
+
+std::string BadPatternMessage(std::string_view problem) {
+    return "I can't read that caption pattern: " + std::string(problem) + ".";
 }
 
 std::optional<std::int16_t> ParsePauseSeconds(std::string_view text) {
@@ -48,6 +53,9 @@ EditorFields FieldsOfMonitor(const Monitor& monitor, int index) {
     }
     f.Disable = monitor.Disable;
     f.ExactMatch = monitor.ExactMatch;
+    f.Program = monitor.Program;
+    f.WindowClass = monitor.WindowClass;
+    f.CaptionPattern = monitor.CaptionPattern == 1 ? 1 : 0;
     return f;
 }
 
@@ -60,6 +68,10 @@ StoreResult StoreFields(EditorFields& fields, int& recIndex, MonitorTable& table
             seconds = ParseStoredInteger(fields.SendKeysPause[k]);
         if (!seconds) return {StoreResult::Outcome::BadPause, -1, static_cast<int>(k)};
         pauses[k] = *seconds;
+    }
+    if (fields.CaptionPattern == 1) {
+        if (auto problem = CaptionPatternProblem(fields.Caption))
+            return {StoreResult::Outcome::BadPattern, -1, -1, std::move(*problem)};
     }
 
     int slot = recIndex;
@@ -79,7 +91,10 @@ StoreResult StoreFields(EditorFields& fields, int& recIndex, MonitorTable& table
     m.WindowState = fields.WindowState;
     m.SendKeysPause = pauses;
     m.SendKeys = fields.SendKeys;
-    return {StoreResult::Outcome::Stored, slot, -1};
+    m.Program = std::string(TrimBlanks(fields.Program));
+    m.WindowClass = std::string(TrimBlanks(fields.WindowClass));
+    m.CaptionPattern = fields.CaptionPattern == 1 ? 1 : 0;
+    return {StoreResult::Outcome::Stored, slot, -1, {}};
 }
 
 int SlotAfterDeletion(int recIndex, int deleted) {
@@ -90,6 +105,11 @@ int SlotAfterDeletion(int recIndex, int deleted) {
 
 bool CaptionListKeeps(std::string_view caption) {
     return !caption.empty() && caption != kMainWindowCaption && caption != kEditorCaption;
+}
+
+std::string_view ProgramFileName(std::string_view path) {
+    const auto at = path.find_last_of("\\/");
+    return at == std::string_view::npos ? path : path.substr(at + 1);
 }
 
 }  // namespace kvl

@@ -33,6 +33,9 @@ inline constexpr std::string_view kBadPauseMessage =
 inline constexpr std::string_view kTableFullMessage =
     "I can keep at most 50 monitors. Delete one before you add another.";
 
+// The message for a caption pattern that does not compile, with what is wrong with it.
+std::string BadPatternMessage(std::string_view problem);
+
 // "(Monitor7)": the name a monitor gets when it has none, since an empty description would
 // end the table.
 std::string NumberedDescription(int slot);
@@ -56,6 +59,9 @@ struct EditorFields {
     std::array<std::string, kKeystrokeSteps> SendKeys;
     std::array<std::string, kKeystrokeSteps> SendKeysPause;
     std::int16_t Disable = 0;
+    std::string Program;
+    std::string WindowClass;
+    std::int16_t CaptionPattern = 0;  // a two-state box: 1 ticked, 0 not
 };
 
 // The fields of a new monitor, as the dialog opens.
@@ -65,17 +71,19 @@ EditorFields NewMonitorFields();
 EditorFields FieldsOfMonitor(const Monitor& monitor, int index);
 
 struct StoreResult {
-    enum class Outcome { Stored, BadPause, TableFull };
+    enum class Outcome { Stored, BadPause, BadPattern, TableFull };
     Outcome outcome = Outcome::Stored;
     int slot = -1;      // the slot written, when stored
     int badPause = -1;  // the first refused pause box, for BadPause
+    std::string patternProblem;  // for BadPattern
 };
 
 // Writes the fields into the slot the dialog edits. `recIndex` is that slot, or -1 for a
 // monitor not stored yet: it then gets the first free slot, which it keeps from now on. A
 // slot past the end of the table is treated the same way, so that a store never leaves a
-// gap. Refused, with nothing written: a pause box that does not hold whole seconds, and a
-// new monitor when all 50 slots are taken. An empty name becomes the numbered one, in
+// gap. Refused, with nothing written: a pause box that does not hold whole seconds, a caption
+// meant as a pattern that does not compile, and a new monitor when all 50 slots are taken.
+// Blanks around a program or class name go: no file or class name has them. An empty name becomes the numbered one, in
 // `fields` too, so that the dialog can show it.
 // Steps from `editableSteps` on are not shown to the user, who could not mend them: a pause
 // there that an earlier release stored (a negative one, say) goes back as it came.
@@ -89,5 +97,15 @@ int SlotAfterDeletion(int recIndex, int deleted);
 // Whether an open window's caption belongs in the caption list: not empty, and neither the
 // main window nor the editor itself (compared exactly).
 bool CaptionListKeeps(std::string_view caption);
+
+// Whether the finder takes the window it was let go over. KVL's own windows are told apart by
+// their process: a caption says nothing, as any program may show one like ours.
+constexpr bool FinderTakes(std::uint32_t windowProcess, std::uint32_t ownProcess) {
+    return windowProcess != 0 && windowProcess != ownProcess;
+}
+
+// What the finder fills in for the Program field: the file name of the program's path, which
+// still names it when the program is installed elsewhere.
+std::string_view ProgramFileName(std::string_view path);
 
 }  // namespace kvl

@@ -20,10 +20,11 @@ constexpr std::uint64_t CharacterBuckets(std::u32string_view folded) {
     return buckets;
 }
 
-// A watch as the watcher compares it: its caption folded once, when the watch is added.
-class CaptionPattern {
+// A watch's caption text, whole or a part, as the watcher compares it: folded once, when the
+// watch is added.
+class CaptionText {
 public:
-    CaptionPattern(std::string_view caption, bool exact)
+    CaptionText(std::string_view caption, bool exact)
         : folded_(FoldCase(caption)), buckets_(CharacterBuckets(folded_)), exact_(exact) {}
 
     // `caption` must already be folded.
@@ -35,6 +36,7 @@ public:
         if ((buckets_ & ~captionBuckets) != 0) return false;
         return exact_ ? caption == folded_ : caption.find(folded_) != std::u32string_view::npos;
     }
+    bool Empty() const { return folded_.empty(); }
 
 private:
     std::u32string folded_;

@@ -16,9 +16,20 @@ void RegisterWatches(SettingsStore& store, const Settings& settings, WindowWatch
     const int count = MonitorCount(settings.Monitors);
     for (int slot = 0; slot < count; ++slot) {
         const Monitor& m = settings.Monitors[static_cast<std::size_t>(slot)];
-        watcher.AddWatch(m.Caption, m.ExactMatch == 1);
+        watcher.AddWatch(WatchOf(m));
     }
     watcher.MonitorStrength(monitoringDisabled ? 0 : SelectedStrengthLevel(settings.Strength));
+}
+
+Watch WatchOf(const Monitor& monitor) {
+    Watch watch;
+    watch.caption = monitor.Caption;
+    watch.captionKind = monitor.CaptionPattern == 1 ? CaptionKind::Pattern
+                        : monitor.ExactMatch == 1   ? CaptionKind::Exact
+                                                    : CaptionKind::Partial;
+    watch.program = monitor.Program;
+    watch.windowClass = monitor.WindowClass;
+    return watch;
 }
 
 ActionRun MonitorRun(const Monitor& monitor, WindowHandle window) {

@@ -12,6 +12,9 @@
 
 namespace kvl {
 
+// What the watcher looks for on behalf of a monitor.
+Watch WatchOf(const Monitor& monitor);
+
 // Saves, then hands the watcher one watch per monitor in table order, so that a watch
 // identifier is a table slot. While "Disable All Monitoring" is ticked the level stays 0.
 void RegisterWatches(SettingsStore& store, const Settings& settings, WindowWatcher& watcher,

@@ -1,5 +1,5 @@
 #pragma once
-// A monitor is one watch rule: which window caption to look for and what to do to the window.
+// A monitor is one watch rule: which window to look for and what to do to it.
 
 #include <array>
 #include <cstdint>
@@ -16,6 +16,10 @@ struct Monitor {
     std::string WindowState;
     std::array<std::int16_t, 3> SendKeysPause{};
     std::array<std::string, 3> SendKeys;
+    // Which windows, beyond their caption; empty narrows nothing.
+    std::string Program;      // the owning program's file name, or its path with a backslash
+    std::string WindowClass;  // the whole class name
+    std::int16_t CaptionPattern = 0;  // 1: Caption is a regular expression, ExactMatch aside
 
     bool operator==(const Monitor&) const = default;
 };

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/blanks.h"
-
 namespace kvl {
 
 namespace {
@@ -22,73 +20,48 @@ std::string ReadText(SettingsStore& store, std::string_view section, std::string
     return ReadSetting(store, section, key, defaultValue);
 }
 
-// The eleven keys of a monitor, in the order the store receives them.
 bool WriteMonitor(SettingsStore& store, const std::string& section, const Monitor& m) {
     bool ok = true;
-    ok &= WriteSetting(store, section, "Description", m.Description);
-    ok &= WriteSetting(store, section, "Disable", m.Disable);
-    ok &= WriteSetting(store, section, "Caption", m.Caption);
-    ok &= WriteSetting(store, section, "ExactMatch", m.ExactMatch);
-    ok &= WriteSetting(store, section, "WindowState", m.WindowState);
-    for (int k = 0; k < 3; ++k)
-        ok &= WriteSetting(store, section, "SendKeysPause" + std::to_string(k),
-                           m.SendKeysPause[static_cast<std::size_t>(k)]);
-    for (int k = 0; k < 3; ++k)
-        ok &= WriteSetting(store, section, "SendKeys" + std::to_string(k),
-                           m.SendKeys[static_cast<std::size_t>(k)]);
+    for (const MonitorField& field : MonitorFields())
+        if (IsWritten(field, m))
+            ok &= WriteSetting(store, section, field.key, StoredText(field, m));
     return ok;
 }
 
-bool IsMonitorKey(std::string_view key) {
-    static constexpr std::string_view kKeys[] = {
-        "Description", "Disable",        "Caption",        "ExactMatch",
-        "WindowState", "SendKeysPause0", "SendKeysPause1", "SendKeysPause2",
-        "SendKeys0",   "SendKeys1",      "SendKeys2"};
-    // The registry compares value names without regard to case, and so must we: a
-    // "description" written by hand is the very value the next Write lands in.
-    auto same = [key](std::string_view name) {
-        if (name.size() != key.size()) return false;
-        for (std::size_t k = 0; k < name.size(); ++k) {
-            auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-            if (lower(name[k]) != lower(key[k])) return false;
-        }
-        return true;
-    };
-    return std::any_of(std::begin(kKeys), std::end(kKeys), same);
+// The registry compares value names without regard to case, and so must we: a
+// "description" written by hand is the very value the next Write lands in.
+bool SameKey(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (lower(a[k]) != lower(b[k])) return false;
+    return true;
+}
+
+// A key the save just wrote for this monitor. A field it leaves out (one not set) is no key
+// of its: a value stored there before would come back at the next load.
+bool IsKeyOf(const Monitor& m, std::string_view key) {
+    const auto fields = MonitorFields();
+    return std::any_of(fields.begin(), fields.end(), [&](const MonitorField& field) {
+        return SameKey(field.key, key) && IsWritten(field, m);
+    });
 }
 
 // A monitor is fully written: what else its section holds (a key of an older release, a
-// value put there by hand) goes, so that a saved store holds exactly what the next load
-// reads. Done only now, never before, so a failing step cannot cost a monitor its keys.
+// value put there by hand, a field this monitor no longer sets) goes, so that a saved store
+// holds exactly what the next load reads. Done only now, never before, so a failing step
+// cannot cost a monitor its keys. False unless the section now holds the monitor exactly.
 bool WriteMonitorExactly(SettingsStore& store, const std::string& section, const Monitor& m) {
     if (!WriteMonitor(store, section, m)) return false;
+    bool ok = true;
     for (const std::string& key : store.Keys(section))
-        if (!IsMonitorKey(key)) store.DeleteKey(section, key);
-    return true;
+        if (!IsKeyOf(m, key)) ok &= store.DeleteKey(section, key);
+    return ok;
 }
 
 }  // namespace
 
 std::string MonitorSection(int slot) { return "Monitor" + std::to_string(slot); }
-
-std::optional<std::int16_t> ParseStoredInteger(std::string_view text) {
-    text = TrimBlanks(text);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) return std::nullopt;
-    long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > 32768) return std::nullopt;  // stops long digit runs from overflowing
-    }
-    if (negative) value = -value;
-    if (value < -32768 || value > 32767) return std::nullopt;
-    return static_cast<std::int16_t>(value);
-}
 
 void LoadSettings(SettingsStore& store, Settings& settings) {
     settings.DebugMode = ReadInteger(store, kGeneral, "DebugMode", 0);
@@ -101,17 +74,13 @@ void LoadSettings(SettingsStore& store, Settings& settings) {
     for (int t = 0; t < kStoredSlots; ++t) {
         const std::string section = MonitorSection(t);
         Monitor& m = settings.Monitors[static_cast<std::size_t>(t)];
-        m.Description = ReadText(store, section, "Description", "");
+        // The first row is the description, and an empty one ends the table: the end
+        // marker's other fields, and every later slot, keep what they held.
+        const auto fields = MonitorFields();
+        TakeStoredText(fields.front(), m, store.Read(section, fields.front().key));
         if (m.Description.empty()) break;
-        m.Disable = ReadInteger(store, section, "Disable", 0);
-        m.Caption = ReadText(store, section, "Caption", "");
-        m.ExactMatch = ReadInteger(store, section, "ExactMatch", 0);
-        m.WindowState = ReadText(store, section, "WindowState", "Restore");
-        for (std::size_t k = 0; k < 3; ++k)
-            m.SendKeysPause[k] =
-                ReadInteger(store, section, "SendKeysPause" + std::to_string(k), 0);
-        for (std::size_t k = 0; k < 3; ++k)
-            m.SendKeys[k] = ReadText(store, section, "SendKeys" + std::to_string(k), "");
+        for (const MonitorField& field : fields.subspan(1))
+            TakeStoredText(field, m, store.Read(section, field.key));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "monitors/monitor.h"
+#include "monitors/monitor_fields.h"
 #include "monitors/strength.h"
 #include "platform/settings_store.h"
 
@@ -19,9 +20,6 @@ struct Settings {
 };
 
 std::string MonitorSection(int slot);
-
-// A stored integer: decimal text in the 16-bit range, blanks around it allowed.
-std::optional<std::int16_t> ParseStoredInteger(std::string_view text);
 
 // Reads the options and the monitors. Values that cannot be read fall back to the key's
 // default.

@@ -1,14 +1,33 @@
 #pragma once
-// Port to the window watcher: it holds watches (caption text + exact flag) and reports each
-// top-level window that starts to match one.
+// Port to the window watcher: it holds watches and reports each top-level window that starts
+// to match one.
 
 #include <cstdint>
 #include <functional>
-#include <string_view>
+#include <string>
 
 #include "platform/window_handle.h"
 
 namespace kvl {
+
+// How a watch's caption text is compared with a window's caption, letter case ignored.
+enum class CaptionKind : std::uint8_t {
+    Partial,  // anywhere in the caption
+    Exact,    // the whole caption
+    Pattern,  // a regular expression found anywhere in the caption
+};
+
+// Which windows a watch reports: every condition given must hold, and one left empty narrows
+// nothing. An empty caption with a program or class matches any caption of those.
+struct Watch {
+    std::string caption;
+    CaptionKind captionKind = CaptionKind::Partial;
+    // The owning program's file name ("setup.exe"); with a backslash in it, its whole path.
+    std::string program;
+    std::string windowClass;  // the whole class name ("#32770")
+
+    bool operator==(const Watch&) const = default;
+};
 
 class WindowWatcher {
 public:
@@ -17,7 +36,7 @@ public:
 
     virtual ~WindowWatcher() = default;
     virtual void ClearWatches() = 0;
-    virtual void AddWatch(std::string_view caption, bool exact) = 0;
+    virtual void AddWatch(const Watch& watch) = 0;
     // 0 reports nothing; 1 strongest to 10 weakest (polling only).
     virtual void MonitorStrength(std::int16_t level) = 0;
     virtual void DebugLevel(std::int16_t level) = 0;

@@ -22,6 +22,8 @@ protected:
         std::string keys1 = "";
         int disable = 0;
         int exact = 0;
+        std::string program = "";
+        std::string windowClass = "";
     };
 
     void Store(const std::vector<MonitorSetup>& monitors) {
@@ -36,6 +38,8 @@ protected:
             store.Write(section, "SendKeys1", m.keys1);
             store.Write(section, "Disable", std::to_string(m.disable));
             store.Write(section, "ExactMatch", std::to_string(m.exact));
+            if (!m.program.empty()) store.Write(section, "Program", m.program);
+            if (!m.windowClass.empty()) store.Write(section, "WindowClass", m.windowClass);
         }
         store.Write("General", "Strength", "0");  // Ultra
     }
@@ -130,6 +134,48 @@ TEST_F(Resident, AWindowShownAgainWithinAMinuteIsNotActedOnTwice) {
     EXPECT_TRUE(IsWindowVisible(w));
     const std::wstring text = Log();
     EXPECT_EQ(text.find(L"hidden once " + tag), text.rfind(L"hidden once " + tag));
+}
+
+TEST_F(Resident, AProgramConditionActsOnTheWindowOfThatProgramOnly) {
+    // A second program: the factory under another name.
+    const std::wstring other = wintest::ExeDir() + L"\\" + tag + L"_other.exe";
+    ASSERT_TRUE(CopyFileW((wintest::ExeDir() + L"\\kvl_target.exe").c_str(), other.c_str(), FALSE));
+    struct Remove {
+        std::wstring path;
+        ~Remove() {
+            WaitFor([&] { return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; }, 5000);
+        }
+    } removeOther{other};
+    Store({{L"Save changes? " + tag, "minimize", "", 0, "", 0, 1, "KVL_Target.exe"},
+           {L"control " + tag, "hide"}});
+    StartKvl();
+    ChildProcess second;
+    ASSERT_TRUE(second.Start(L"\"" + other + L"\" \"open:Save changes? " + tag + L"\""));
+    HWND theirs = wintest::AwaitShownWindow(L"Save changes? " + tag, second.Id(), 10000);
+    ASSERT_TRUE(target.Start(Target(L"\"open:Save changes? " + tag + L"\"")));
+    HWND ours = Window(L"Save changes? " + tag);
+    ASSERT_TRUE(theirs && ours);
+    EXPECT_TRUE(WaitFor([&] { return IsIconic(ours) != FALSE; }));
+    // The second program's window is dealt with once a later one of it has been.
+    ChildProcess control;
+    ASSERT_TRUE(control.Start(L"\"" + other + L"\" \"log:" + log + L"\" \"open:control " + tag + L"\""));
+    ASSERT_TRUE(WaitFor([&] { return Logged(L"hidden control " + tag); }));
+    EXPECT_FALSE(IsIconic(theirs));
+}
+
+TEST_F(Resident, AClassConditionWithNoCaptionActsOnAMessageBox) {
+    Store({{L"", "close", "", 0, "", 0, 0, "", "#32770"}, {L"control " + tag, "hide"}});
+    StartKvl();
+    // A plain window first: with no caption to narrow it, the class alone must.
+    ASSERT_TRUE(target.Start(Target(L"\"open:plain " + tag + L"\" \"box:Really? " + tag + L"\"")));
+    HWND plain = Window(L"plain " + tag);
+    ASSERT_TRUE(plain);
+    EXPECT_TRUE(WaitFor([&] { return Logged(L"box closed Really? " + tag); }, 10000));
+    ChildProcess control;
+    ASSERT_TRUE(control.Start(Target(L"\"open:control " + tag + L"\"")));
+    ASSERT_TRUE(WaitFor([&] { return Logged(L"hidden control " + tag); }));
+    EXPECT_FALSE(Logged(L"close plain " + tag));
+    EXPECT_TRUE(IsWindowVisible(plain));
 }
 
 TEST_F(Resident, TwoMonitorsMatchingOneWindowActOnce) {

@@ -177,7 +177,8 @@ void CheckRun(std::string_view line, bool launchWorks) {
     CHECK(watcher.watches.size() <= 1, line);
     CHECK(shell.launches.size() <= 1, line);
     for (const auto& w : watcher.watches) {
-        CHECK(!w.exact, line);
+        CHECK(w.captionKind == CaptionKind::Partial, line);
+        CHECK(w.program.empty() && w.windowClass.empty(), line);
         CheckTakenValue(w.caption, line);
         CHECK(watcher.level == 1, line);
     }

@@ -9,7 +9,8 @@
 //   !delete 1 4          after loading, mark these slots deleted
 //   !add d|c|w|k0|...    after loading, add a monitor where the editor would put it:
 //                        Description|Caption|WindowState|SendKeys0..2|Disable|ExactMatch|
-//                        SendKeysPause0..2, numbers as written (out of range: clamped)
+//                        SendKeysPause0..2|Program|WindowClass|CaptionPattern, numbers as
+//                        written (out of range: clamped)
 //   !strength N          the selection the save writes (-1: none)
 //   !fail N              the N-th write or section deletion of the save fails
 //   !crash N             every write and deletion from the N-th on fails
@@ -124,6 +125,9 @@ void Action(std::string_view line, Plan& plan) {
         m.Disable = number(6);
         m.ExactMatch = number(7);
         for (std::size_t k = 0; k < 3; ++k) m.SendKeysPause[k] = number(8 + k);
+        m.Program = text(11);
+        m.WindowClass = text(12);
+        m.CaptionPattern = number(13);
         if (!m.Description.empty()) plan.additions.push_back(m);
     } else if (verb == "!strength") {
         plan.strength = static_cast<int>(Number(rest, -1, 5));
@@ -256,14 +260,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (m.Deleted != 0) continue;
             CHECK(static_cast<int>(next) < reloadedCount);
             CHECK(reloaded.Monitors[next] == m);
-            // Only the eleven keys: whatever else an older release left there is gone. The
-            // registry knows no letter case in names, so "DisablE" is "Disable" there.
+            // Only the monitor's own keys: whatever else an older release left there is gone.
+            // The registry knows no letter case in names, so "DisablE" is "Disable" there.
             std::set<std::string> names;
             for (std::string key : store.Keys(MonitorSection(static_cast<int>(next)))) {
                 for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
                 names.insert(key);
             }
-            CHECK(names.size() == 11);
+            const auto fields = MonitorFields();
+            CHECK(names.size() == static_cast<std::size_t>(std::count_if(
+                                      fields.begin(), fields.end(),
+                                      [&](const MonitorField& f) { return IsWritten(f, m); })));
             ++next;
         }
         if (plan.additions.empty()) CHECK(reloadedCount == static_cast<int>(next));

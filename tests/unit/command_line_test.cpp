@@ -151,7 +151,7 @@ TEST_F(RunCommandLineTest, HelpWinsOverEverythingElse) {
 TEST_F(RunCommandLineTest, CaptionBecomesOneLowerCasePartialWatchAtTheStrongestLevel) {
     EXPECT_EQ(Run("/caption[Untitled - Notepad]"), CommandLineOutcome::Waiting);
     EXPECT_EQ(watcher.watches,
-              (std::vector<fakes::FakeWatcher::Watch>{{"untitled - notepad", false}}));
+              (std::vector<Watch>{{"untitled - notepad", CaptionKind::Partial}}));
     EXPECT_EQ(watcher.level, 1);
     EXPECT_EQ(timer.intervals, std::vector<int>{3});
     EXPECT_TRUE(timer.enabled);
@@ -190,7 +190,7 @@ TEST_F(RunCommandLineTest, LaunchesTheLowerCasedProgramLineThenWatchesAndWaits) 
     EXPECT_EQ(Run("/Run[C:\\Tools\\App.EXE -X \"A b\"] /caption[ App ] /WAIT[10] /max"),
               CommandLineOutcome::Waiting);
     EXPECT_EQ(shell.launches, std::vector<std::string>{"c:\\tools\\app.exe -x \"a b\""});
-    EXPECT_EQ(watcher.watches, (std::vector<fakes::FakeWatcher::Watch>{{" app ", false}}));
+    EXPECT_EQ(watcher.watches, (std::vector<Watch>{{" app ", CaptionKind::Partial}}));
     EXPECT_EQ(timer.intervals, std::vector<int>{10});
     EXPECT_TRUE(timer.enabled);
     EXPECT_TRUE(shell.boxes.empty());
@@ -282,7 +282,7 @@ TEST_F(RunCommandLineTest, SwitchesInsideOtherValuesAreFoundByPlainSearch) {
     watcher = {};
     timer = {};
     EXPECT_EQ(Run("/caption[report /wait[2] done]"), CommandLineOutcome::Waiting);
-    EXPECT_EQ(watcher.watches, (std::vector<fakes::FakeWatcher::Watch>{{"report /wait[2", false}}));
+    EXPECT_EQ(watcher.watches, (std::vector<Watch>{{"report /wait[2", CaptionKind::Partial}}));
     EXPECT_EQ(timer.intervals, std::vector<int>{2});
 }
 

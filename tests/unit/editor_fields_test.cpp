@@ -85,6 +85,10 @@ TEST(StoreFields, ShowingAMonitorAndStoringItChangesNothing) {
     table[1] = Make("b", "B");
     table[1].Disable = 1;
     table[1].ExactMatch = 2;
+    table[1].Caption = "^Save (changes|work)\\?$";
+    table[1].CaptionPattern = 1;
+    table[1].Program = "notepad.exe";
+    table[1].WindowClass = "#32770";
     const Monitor before = table[1];
     int recIndex = 1;
     EditorFields f = FieldsOfMonitor(table[1], 1);
@@ -127,6 +131,20 @@ TEST(StoreFields, RefusalsStoreNothing) {
     r = StoreFields(f, recIndex, table);
     EXPECT_EQ(r.badPause, 0);  // the first bad box gets the focus
     EXPECT_EQ(table, before);
+
+    // A caption meant as a pattern must compile; the same text as a plain caption may stand.
+    f = NewMonitorFields();
+    f.Caption = "Save (changes";
+    f.CaptionPattern = 1;
+    r = StoreFields(f, recIndex, table);
+    EXPECT_EQ(r.outcome, StoreResult::Outcome::BadPattern);
+    EXPECT_EQ(BadPatternMessage(r.patternProblem),
+              "I can't read that caption pattern: its parentheses do not pair up.");
+    EXPECT_EQ(table, before);
+    f.CaptionPattern = 0;
+    f.Program = "  setup.exe ";
+    ASSERT_EQ(StoreFields(f, recIndex, table).outcome, StoreResult::Outcome::Stored);
+    EXPECT_EQ(table[1].Program, "setup.exe");
 }
 
 TEST(StoreFields, AFiftyFirstMonitorIsRefusedButTheFiftyStayEditable) {

@@ -19,18 +19,12 @@ Monitor Make(std::string description, std::string caption = "cap") {
     return m;
 }
 
+// The section a save leaves for this monitor.
 MemoryStore::Section Stored(const Monitor& m) {
-    return {{"Description", m.Description},
-            {"Disable", std::to_string(m.Disable)},
-            {"Caption", m.Caption},
-            {"ExactMatch", std::to_string(m.ExactMatch)},
-            {"WindowState", m.WindowState},
-            {"SendKeysPause0", std::to_string(m.SendKeysPause[0])},
-            {"SendKeysPause1", std::to_string(m.SendKeysPause[1])},
-            {"SendKeysPause2", std::to_string(m.SendKeysPause[2])},
-            {"SendKeys0", m.SendKeys[0]},
-            {"SendKeys1", m.SendKeys[1]},
-            {"SendKeys2", m.SendKeys[2]}};
+    MemoryStore::Section section;
+    for (const MonitorField& field : MonitorFields())
+        if (IsWritten(field, m)) section[std::string(field.key)] = StoredText(field, m);
+    return section;
 }
 
 Settings Load(MemoryStore& store) {
@@ -86,6 +80,48 @@ TEST(LoadSettings, UnreadableNumbersFallBackToTheKeysDefault) {
 
     store.sections["General"]["Strength"] = "-1";
     EXPECT_EQ(Load(store).Strength, 3);
+}
+
+// What earlier releases wrote must come back from a save exactly as it was: the eleven keys
+// of each monitor, spelt out here as those releases spelt them.
+TEST(SaveSettings, AStoreOfEarlierReleasesIsWrittenBackAsItWas) {
+    MemoryStore store;
+    store.sections["General"] = {{"Strength", "2"}};
+    const MemoryStore::Section older = {
+        {"Description", "Licence"},   {"Disable", "1"},           {"Caption", "License Agreement"},
+        {"ExactMatch", "0"},          {"WindowState", "(None)"},  {"SendKeysPause0", "2"},
+        {"SendKeysPause1", "0"},      {"SendKeysPause2", "0"},    {"SendKeys0", "%a{ENTER}"},
+        {"SendKeys1", ""},            {"SendKeys2", ""}};
+    store.sections["Monitor0"] = older;
+    store.sections["Monitor1"] = older;
+    store.sections["Monitor1"]["Description"] = "Second";
+    const auto before = store.sections;
+    SaveSettings(store, Load(store));
+    EXPECT_EQ(store.sections, before);
+}
+
+TEST(SaveSettings, TheWhichWindowValuesAreStoredOnlyWhileSet) {
+    MemoryStore store;
+    Settings s;
+    s.Monitors[0] = Make("Save changes of one program", "Save changes?");
+    s.Monitors[0].Program = "notepad.exe";
+    s.Monitors[0].WindowClass = "#32770";
+    s.Monitors[0].CaptionPattern = 1;
+    s.Monitors[1] = Make("plain");
+    SaveSettings(store, s);
+    EXPECT_EQ(store.sections["Monitor0"]["Program"], "notepad.exe");
+    EXPECT_EQ(store.sections["Monitor0"]["WindowClass"], "#32770");
+    EXPECT_EQ(store.sections["Monitor0"]["CaptionPattern"], "1");
+    EXPECT_EQ(store.sections["Monitor1"].size(), 11u);
+    EXPECT_EQ(Load(store).Monitors[0], s.Monitors[0]);
+
+    // Cleared again, each goes from the store; otherwise the next load would bring it back.
+    s.Monitors[0].Program.clear();
+    s.Monitors[0].CaptionPattern = 0;
+    SaveSettings(store, s);
+    EXPECT_FALSE(store.sections["Monitor0"].contains("Program"));
+    EXPECT_FALSE(store.sections["Monitor0"].contains("CaptionPattern"));
+    EXPECT_EQ(Load(store).Monitors[0], s.Monitors[0]);
 }
 
 TEST(ParseStoredInteger, TakesSixteenBitDecimalsOnly) {
@@ -199,6 +235,11 @@ TEST_P(SaveInterrupted, NeverLosesAMonitorThatWasStored) {
     Settings original;
     const char* names[] = {"A", "B", "C", "D", "E", "F"};
     for (int i = 0; i < 6; ++i) original.Monitors[i] = Make(names[i], "caption " + std::string(names[i]));
+    // The deleted ones hold values that the monitors moving into their sections do not: a
+    // save that cannot remove them must not pass them on.
+    original.Monitors[1].Program = "setup.exe";
+    original.Monitors[3].WindowClass = "#32770";
+    original.Monitors[3].CaptionPattern = 1;
     MemoryStore pristine;
     SaveSettings(pristine, original);
 

@@ -38,6 +38,10 @@ TEST(RegisterWatches, SavesThenWatchesEverySlotInOrder) {
     s.Monitors[2].Description = "c";
     s.Monitors[2].Caption = "Gamma";
     s.Monitors[2].Deleted = -1;
+    s.Monitors[2].ExactMatch = 1;  // a pattern, whatever ExactMatch says
+    s.Monitors[2].CaptionPattern = 1;
+    s.Monitors[2].Program = "setup.exe";
+    s.Monitors[2].WindowClass = "#32770";
     s.Monitors[4].Description = "after the end";
     s.Strength = 1;
 
@@ -45,8 +49,9 @@ TEST(RegisterWatches, SavesThenWatchesEverySlotInOrder) {
     EXPECT_EQ(store.sections["General"]["Strength"], "1");
     EXPECT_EQ(store.sections["Monitor0"]["Caption"], "Alpha");
     EXPECT_EQ(watcher.clears, 1);
-    const std::vector<fakes::FakeWatcher::Watch> expected = {
-        {"Alpha", true}, {"Beta", false}, {"Gamma", false}};
+    const std::vector<Watch> expected = {{"Alpha", CaptionKind::Exact},
+                                         {"Beta", CaptionKind::Partial},
+                                         {"Gamma", CaptionKind::Pattern, "setup.exe", "#32770"}};
     EXPECT_EQ(watcher.watches, expected);
     EXPECT_EQ(watcher.level, 2);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/caption_match.h"
+#include "engine/caption_regex.h"
 #include "engine/watch_tracker.h"
 
 namespace kvl {
@@ -8,31 +9,31 @@ namespace {
 
 using Ids = std::vector<int>;
 
-TEST(CaptionPattern, IgnoresLetterCaseInEveryScript) {
-    EXPECT_TRUE(CaptionPattern("untitled - notepad", true).Matches(FoldCase("Untitled - Notepad")));
-    EXPECT_TRUE(CaptionPattern("ÜBER", false).Matches(FoldCase("Alles über uns")));
-    EXPECT_TRUE(CaptionPattern("ΣΦΆΛΜΑ", true).Matches(FoldCase("σφάλμα")));
-    EXPECT_TRUE(CaptionPattern("ошибка", false).Matches(FoldCase("Критическая ОШИБКА")));
-    EXPECT_TRUE(CaptionPattern("ǅ", true).Matches(FoldCase("ǆ")));
-    EXPECT_FALSE(CaptionPattern("note", true).Matches(FoldCase("Notepad")));
-    EXPECT_TRUE(CaptionPattern("", false).Matches(FoldCase("anything")));
+TEST(CaptionText, IgnoresLetterCaseInEveryScript) {
+    EXPECT_TRUE(CaptionText("untitled - notepad", true).Matches(FoldCase("Untitled - Notepad")));
+    EXPECT_TRUE(CaptionText("ÜBER", false).Matches(FoldCase("Alles über uns")));
+    EXPECT_TRUE(CaptionText("ΣΦΆΛΜΑ", true).Matches(FoldCase("σφάλμα")));
+    EXPECT_TRUE(CaptionText("ошибка", false).Matches(FoldCase("Критическая ОШИБКА")));
+    EXPECT_TRUE(CaptionText("ǅ", true).Matches(FoldCase("ǆ")));
+    EXPECT_FALSE(CaptionText("note", true).Matches(FoldCase("Notepad")));
+    EXPECT_TRUE(CaptionText("", false).Matches(FoldCase("anything")));
     // Malformed text never matches real letters by accident.
-    EXPECT_FALSE(CaptionPattern("a", true).Matches(FoldCase("\xC3")));
+    EXPECT_FALSE(CaptionText("a", true).Matches(FoldCase("\xC3")));
 }
 
-TEST(CaptionPattern, CharactersPresentOutOfOrderOrSharingABucketAreNoMatch) {
+TEST(CaptionText, CharactersPresentOutOfOrderOrSharingABucketAreNoMatch) {
     // '!' (U+0021) and 'a' (U+0061) fall in one bucket: only the search can tell them apart.
-    EXPECT_FALSE(CaptionPattern("a", false).Matches(FoldCase("!")));
-    EXPECT_FALSE(CaptionPattern("ab", false).Matches(FoldCase("b a")));
-    EXPECT_FALSE(CaptionPattern("ab", true).Matches(FoldCase("ba")));
-    EXPECT_TRUE(CaptionPattern("b a", false).Matches(FoldCase("xB Ax")));
+    EXPECT_FALSE(CaptionText("a", false).Matches(FoldCase("!")));
+    EXPECT_FALSE(CaptionText("ab", false).Matches(FoldCase("b a")));
+    EXPECT_FALSE(CaptionText("ab", true).Matches(FoldCase("ba")));
+    EXPECT_TRUE(CaptionText("b a", false).Matches(FoldCase("xB Ax")));
     // Letters far above ASCII, in buckets of their own and shared with ASCII ones.
     EXPECT_TRUE(
-        CaptionPattern("\xF0\x9F\x98\x80 ok", false).Matches(FoldCase("Fine \xF0\x9F\x98\x80 OK")));
-    EXPECT_FALSE(CaptionPattern("\xF0\x9F\x98\x80", false).Matches(FoldCase("\xF0\x9F\x98\x81")));
+        CaptionText("\xF0\x9F\x98\x80 ok", false).Matches(FoldCase("Fine \xF0\x9F\x98\x80 OK")));
+    EXPECT_FALSE(CaptionText("\xF0\x9F\x98\x80", false).Matches(FoldCase("\xF0\x9F\x98\x81")));
 }
 
-TEST(CaptionPattern, BucketsOfATextCoverThoseOfEachPartOfIt) {
+TEST(CaptionText, BucketsOfATextCoverThoseOfEachPartOfIt) {
     const std::u32string text = FoldCase("Ärger im Büro — Fehler 0x80070005 (Σφάλμα)");
     for (std::size_t from = 0; from < text.size(); ++from)
         for (std::size_t n = 0; from + n <= text.size(); ++n) {
@@ -46,9 +47,9 @@ TEST(CaptionPattern, BucketsOfATextCoverThoseOfEachPartOfIt) {
 class Tracker : public ::testing::Test {
 protected:
     void SetUp() override {
-        tracker.AddWatch("Setup", false);       // 0
-        tracker.AddWatch("Error", true);        // 1
-        tracker.AddWatch("setup wizard", false);  // 2
+        tracker.AddWatch({"Setup", CaptionKind::Partial});         // 0
+        tracker.AddWatch({"Error", CaptionKind::Exact});           // 1
+        tracker.AddWatch({"setup wizard", CaptionKind::Partial});  // 2
         tracker.Baseline({{1, true, "Setup Wizard"}, {2, false, "Error"}});
     }
     Ids See(WindowHandle w, std::string_view caption, bool shown = true) {
@@ -81,7 +82,7 @@ TEST_F(Tracker, ACaptionSetLaterOrAWindowShownLaterIsReported) {
 TEST_F(Tracker, RegisteringAgainNeverRefires) {
     EXPECT_EQ(See(5, "Setup"), Ids{0});
     tracker.ClearWatches();
-    tracker.AddWatch("setup", true);
+    tracker.AddWatch({"setup", CaptionKind::Exact});
     EXPECT_EQ(See(6, "Setup"), Ids{});  // nothing before the baseline
     tracker.Baseline({{5, true, "Setup"}});
     EXPECT_EQ(See(5, "Setup"), Ids{});
@@ -101,6 +102,89 @@ TEST_F(Tracker, ForgetsWindowsThatAreGone) {
     // Windows that match nothing cost nothing.
     for (WindowHandle w = 100; w < 1100; ++w) See(w, "unrelated");
     EXPECT_EQ(tracker.TrackedWindows(), 1u);
+}
+
+// The windows of a desktop where two programs show the same dialog.
+struct Seen {
+    WindowHandle window;
+    std::string caption, windowClass, program;
+};
+const Seen kNotepadSave{11, "Save changes?", "#32770", "C:\\Windows\\NOTEPAD.EXE"};
+const Seen kWriterSave{12, "Save changes?", "#32770", "C:\\Apps\\writer.exe"};
+const Seen kSetupMain{13, "Setup - Product 7", "SetupWindow", "C:\\Apps\\Setup.exe"};
+const Seen kNotSetup{14, "Setup - Product 7", "SetupWindow", "C:\\Tools\\notsetup.exe"};
+const Seen kUnreadable{15, "Save changes?", "#32770", ""};  // a program we may not look into
+
+Ids Opened(WatchTracker& tracker, const Seen& w) {
+    return tracker.Observe({w.window, true, w.caption, w.windowClass, w.program});
+}
+
+TEST(WatchConditions, ProgramClassAndCaptionMustAllHold) {
+    WatchTracker tracker;
+    tracker.AddWatch({"", CaptionKind::Partial, "setup.exe"});                        // 0
+    tracker.AddWatch({"", CaptionKind::Exact, "", "#32770"});                         // 1
+    tracker.AddWatch({"save CHANGES?", CaptionKind::Exact, "notepad.exe", "#32770"});  // 2
+    tracker.AddWatch({"", CaptionKind::Partial, "c:\\apps\\setup.exe"});              // 3
+    tracker.AddWatch({"Save", CaptionKind::Partial, "C:\\Windows\\notepad.exe"});     // 4
+    tracker.AddWatch({"save", CaptionKind::Partial, "", "SetupWindow"});              // 5
+    tracker.Baseline({});
+    EXPECT_TRUE(tracker.NeedsClass());
+    EXPECT_TRUE(tracker.NeedsProgram());
+
+    EXPECT_EQ(Opened(tracker, kNotepadSave), (Ids{1, 2, 4}));
+    EXPECT_EQ(Opened(tracker, kWriterSave), (Ids{1}));
+    EXPECT_EQ(Opened(tracker, kSetupMain), (Ids{0, 3}));
+    // The file name is compared whole, not as the end of the path.
+    EXPECT_EQ(Opened(tracker, kNotSetup), (Ids{}));
+    EXPECT_EQ(Opened(tracker, kUnreadable), (Ids{1}));
+
+    // A caption that changes later is news for the watches it now meets with the rest.
+    EXPECT_EQ(tracker.Observe({13, true, "Save your work", "SetupWindow", kSetupMain.program}),
+              (Ids{5}));
+
+    tracker.ClearWatches();
+    tracker.AddWatch({"Setup", CaptionKind::Partial});
+    EXPECT_FALSE(tracker.NeedsClass() || tracker.NeedsProgram());
+}
+
+TEST(WatchConditions, APatternIsFoundAnywhereIgnoringCaseAndAnchorsAtTheEnds) {
+    WatchTracker tracker;
+    tracker.AddWatch({"^ärger \\d+$", CaptionKind::Pattern});   // 0
+    tracker.AddWatch({"save (changes|work)\\?", CaptionKind::Pattern});  // 1
+    tracker.AddWatch({"(unclosed", CaptionKind::Pattern});       // 2: matches nothing
+    tracker.AddWatch({"", CaptionKind::Pattern, "", "#32770"});  // 3
+    tracker.Baseline({});
+    EXPECT_EQ(tracker.Observe({1, true, "ÄRGER 42"}), (Ids{0}));
+    EXPECT_EQ(tracker.Observe({2, true, "Noch mehr Ärger 42"}), (Ids{}));
+    EXPECT_EQ(tracker.Observe({3, true, "Notepad: SAVE CHANGES? now", "#32770"}), (Ids{1, 3}));
+    EXPECT_EQ(tracker.Observe({4, true, "(unclosed"}), (Ids{}));
+}
+
+TEST(WatchConditions, AnyPatternStaysQuickOnTheLongestCaption) {
+    // Backtracking would take longer than the universe has for these two; they must
+    // finish as quickly as any other.
+    const std::string longest(256, 'a');
+    WatchTracker tracker;
+    tracker.AddWatch({"(a+)+b", CaptionKind::Pattern});
+    tracker.AddWatch({"(a|aa)*c", CaptionKind::Pattern});
+    tracker.AddWatch({"a$", CaptionKind::Pattern});  // the 256th character is still seen
+    tracker.Baseline({});
+    EXPECT_EQ(tracker.Observe({1, true, longest}), (Ids{2}));
+    // Past 256 units a caption is cut, as every caption KVL reads is: no "b" is seen.
+    EXPECT_EQ(tracker.Observe({2, true, longest + "b"}), (Ids{2}));
+}
+
+TEST(CaptionPatternProblem, NamesWhatIsWrongAndRefusesWhatWouldBeSlow) {
+    EXPECT_EQ(CaptionPatternProblem("^Save (changes|work)\\?$"), std::nullopt);
+    EXPECT_EQ(CaptionPatternProblem(""), std::nullopt);
+    EXPECT_EQ(CaptionPatternProblem("(Setup"), "its parentheses do not pair up");
+    // Whole only when wrapped for the search: still refused.
+    EXPECT_EQ(CaptionPatternProblem("a)|(b"), "its parentheses do not pair up");
+    EXPECT_NE(CaptionPatternProblem("[abc"), std::nullopt);
+    EXPECT_NE(CaptionPatternProblem("*Setup"), std::nullopt);
+    EXPECT_NE(CaptionPatternProblem("(a)\\1"), std::nullopt);
+    EXPECT_NE(CaptionPatternProblem("((a{40}){40}){40}"), std::nullopt);
+    EXPECT_EQ(CaptionPatternProblem("x{1,200}"), std::nullopt);
 }
 
 TEST(WatchSchedule, FollowsTheStrengthLevel) {

@@ -44,7 +44,7 @@ class CountingWatcher final : public WindowWatcher {
         ++registrations;
         real.ClearWatches();
     }
-    void AddWatch(std::string_view caption, bool exact) override { real.AddWatch(caption, exact); }
+    void AddWatch(const Watch& watch) override { real.AddWatch(watch); }
     void MonitorStrength(std::int16_t level) override { real.MonitorStrength(level); }
     void DebugLevel(std::int16_t level) override { real.DebugLevel(level); }
     void OnWindowOpen(WindowOpenHandler handler) override { real.OnWindowOpen(std::move(handler)); }
@@ -164,6 +164,18 @@ Monitor Make(std::string description, std::string caption) {
     return m;
 }
 
+// The frame of which windows lies whole inside the form, below everything else.
+void ExpectWhichWindowFrameShown(frmAction& ed) {
+    RECT frame{}, client{}, buttons{};
+    GetWindowRect(ed.FrameWhich.Handle(), &frame);
+    GetWindowRect(ed.cmdApply[ed.InLowColorMode() ? 1 : 0].Handle(), &buttons);
+    GetClientRect(ed.Handle(), &client);
+    MapWindowPoints(ed.Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_GT(frame.top, buttons.bottom);
+    EXPECT_LT(frame.bottom, client.bottom);
+    EXPECT_TRUE(IsWindowVisible(ed.FrameWhich.Handle()));
+}
+
 class EditorTest : public ::testing::Test {
   protected:
     EditorTest() : scoped(UniqueName(L"KVLEditorTest")), host(scoped.Store()) {}
@@ -236,7 +248,8 @@ TEST_F(EditorTest, OpensOnANewMonitorAboveEverythingWithMonitoringPaused) {
     GetWindowRect(w, &outer);
     const bool rich = win32::IsRichColourDisplay();
     EXPECT_EQ(client.right, 430);  // 6450 twips
-    EXPECT_EQ(client.bottom, rich ? 493 : 473);
+    EXPECT_EQ(client.bottom, rich ? 574 : 554);  // grown by the frame of which windows
+    ExpectWhichWindowFrameShown(ed);
     // Centred from its full-colour size.
     const int fullHeight = (outer.bottom - outer.top) + (rich ? 0 : 20);
     EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2, 1);
@@ -421,6 +434,9 @@ TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
                                      rich ? ed.cmdCancel[0].Handle() : ed.cmdApply[1].Handle(),
                                      rich ? ed.cmdApply[0].Handle() : ed.cmdCancel[1].Handle(),
                                      ed.cmdAddIn[0].Handle(),
+                                     ed.txtProgram.Handle(),
+                                     ed.txtWindowClass.Handle(),
+                                     ed.chkPattern.Handle(),
                                      ed.txtCaption.Handle()};
     for (HWND next : order) {
         PressKey(VK_TAB);
@@ -429,7 +445,7 @@ TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
             << win32::Narrow(TextOf(FocusedControl()));
     }
     PressKey(VK_TAB, true);
-    EXPECT_TRUE(WaitFor([&] { return FocusedControl() == ed.cmdAddIn[0].Handle(); }));
+    EXPECT_TRUE(WaitFor([&] { return FocusedControl() == ed.chkPattern.Handle(); }));
 }
 
 // ---- storing ------------------------------------------------------------------------------
@@ -947,7 +963,8 @@ void ExpectPlainLayout(frmAction& ed) {
     EXPECT_TRUE(lf.lfItalic);
     RECT client{};
     GetClientRect(ed.Handle(), &client);
-    EXPECT_EQ(client.bottom, 493 - 20);  // 300 twips less
+    EXPECT_EQ(client.bottom, 574 - 20);  // 300 twips less
+    ExpectWhichWindowFrameShown(ed);
 }
 
 TEST_F(EditorTest, LowColorModeSwapsTheButtonSetsOnce) {
@@ -998,6 +1015,81 @@ TEST_F(EditorTest, LowColourDisplayDecidesTheLayoutAtEachOpening) {
 
 // ---- pictures for the documentation -------------------------------------------------------
 
+// ---- the finder -----------------------------------------------------------------------------
+
+TEST_F(EditorTest, TheFinderDraggedOntoAnotherProgramsWindowFillsItsCaptionProgramAndClass) {
+    const std::wstring tag = UniqueName(L"Finder");
+    ChildProcess target;
+    ASSERT_TRUE(target.Start(L"\"" + wintest::ExeDir() + L"\\kvl_target.exe\" \"open:" + tag +
+                             L" target\""));
+    const HWND theirs = wintest::AwaitShownWindow(tag + L" target", target.Id(), 10000);
+    ASSERT_TRUE(theirs);
+    TestWindow ours(tag + L" ours");  // a window of KVL's own process
+    frmAction& ed = Open();
+    ed.txtCaption.SetText(L"as typed");
+    ed.chkPattern.SetState(1);
+    BringForward();
+
+    RECT finder{}, theirRect{}, ourRect{};
+    GetWindowRect(ed.picFinder.Handle(), &finder);
+    GetWindowRect(theirs, &theirRect);
+    GetWindowRect(ours.Handle(), &ourRect);
+    const POINT grip{(finder.left + finder.right) / 2, (finder.top + finder.bottom) / 2};
+    // Clear of each other and of the editor, which stays above everything.
+    const POINT onTheirs{theirRect.left + 20, theirRect.bottom - 20};
+    const POINT onOurs{ourRect.left + 10, ourRect.top + 10};
+    ASSERT_TRUE(WaitFor([&] { return WindowFromPoint(onTheirs) == theirs; }));
+    ASSERT_TRUE(WaitFor([&] { return WindowFromPoint(onOurs) == ours.Handle(); }));
+
+    auto pickUp = [&] {
+        if (!wintest::MovePointerAndWait(grip)) return false;
+        wintest::LeftButtonDown();
+        return WaitFor([&] { return ed.Finding(); }) && ed.picFinder.Empty();
+    };
+
+    // Let go over one of KVL's own windows: nothing changes.
+    ASSERT_TRUE(pickUp());
+    ASSERT_TRUE(wintest::MovePointerAndWait(onOurs));
+    EXPECT_EQ(ed.OutlinedWindow(), nullptr);
+    ASSERT_TRUE(wintest::LeftButtonUp(onOurs));
+    ASSERT_TRUE(WaitFor([&] { return !ed.Finding(); }));
+    EXPECT_EQ(ed.txtCaption.Text(), L"as typed");
+
+    // Escape puts the finder back, and the editor stays open.
+    ASSERT_TRUE(pickUp());
+    ASSERT_TRUE(wintest::MovePointerAndWait(onTheirs));
+    ASSERT_TRUE(WaitFor([&] { return ed.OutlinedWindow() == theirs; }));
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !ed.Finding(); }));
+    // Let go back over the editor: a release over the other window would be that window's.
+    ASSERT_TRUE(wintest::MovePointerAndWait(grip));
+    ASSERT_TRUE(wintest::LeftButtonUp(grip));
+    EXPECT_TRUE(ed.Loaded());
+    EXPECT_EQ(ed.txtCaption.Text(), L"as typed");
+    EXPECT_EQ(ed.OutlinedWindow(), nullptr);
+
+    // Onto the other program's window: outlined on the screen while dragged, then taken.
+    ASSERT_TRUE(pickUp());
+    ASSERT_TRUE(
+        wintest::MovePointerAndWait({(grip.x + onTheirs.x) / 2, (grip.y + onTheirs.y) / 2}));
+    ASSERT_TRUE(wintest::MovePointerAndWait(onTheirs));
+    ASSERT_TRUE(WaitFor([&] { return ed.OutlinedWindow() == theirs; }));
+    HDC screen = GetDC(nullptr);
+    EXPECT_TRUE(WaitFor([&] {
+        return GetPixel(screen, theirRect.left + 1, (theirRect.top + theirRect.bottom) / 2) ==
+               RGB(255, 0, 0);
+    }));
+    ReleaseDC(nullptr, screen);
+    ASSERT_TRUE(wintest::LeftButtonUp(onTheirs));
+    ASSERT_TRUE(WaitFor([&] { return ed.txtCaption.Text() == tag + L" target"; }));
+    EXPECT_FALSE(ed.Finding());
+    EXPECT_EQ(_wcsicmp(ed.txtProgram.Text().c_str(), L"kvl_target.exe"), 0)
+        << win32::Narrow(ed.txtProgram.Text());
+    EXPECT_EQ(ed.txtWindowClass.Text(), L"KVL.TestTarget");
+    EXPECT_EQ(ed.chkPattern.State(), 0);
+    EXPECT_FALSE(ed.picFinder.Empty());
+}
+
 // Not a test: scripts/screenshot.sh runs it to hold the editor, and then the picker, on the
 // screen while it takes their pictures. It talks to the script through files in the folder
 // KVL_SCREENSHOT_DIR names: "ready-N" holds the rectangle to take, "taken-N" answers.
@@ -1011,11 +1103,19 @@ TEST_F(EditorTest, DISABLED_HoldsTheEditorAndPickerForPictures) {
     m.SendKeys[0] = "{CNTL}s";
     m.SendKeysPause[0] = 1;
     m.ExactMatch = 0;
-    StoreMonitors({m});
+    // The guide's example of which windows: Notepad's "Save changes?" only.
+    Monitor example = Make("No to Notepad's Save changes?", "Save changes?");
+    example.WindowState = "(None)";
+    example.ExactMatch = 1;
+    example.SendKeys = {"%n", "", ""};
+    example.SendKeysPause = {0, 0, 0};
+    example.Program = "notepad.exe";
+    example.WindowClass = "#32770";
+    StoreMonitors({m, example});
     TestWindow notepad(L"Untitled - Notepad");
     TestWindow mail(L"Inbox - Mail");
     frmAction& ed = Open();
-    ed.EditRec(0);
+    ed.EditRec(1);
     SetCursorPos(0, 0);  // no tip in the picture
 
     auto hold = [&](int n, HWND a, HWND b) {
@@ -1044,6 +1144,7 @@ TEST_F(EditorTest, DISABLED_HoldsTheEditorAndPickerForPictures) {
             [&] { return GetFileAttributesW(taken.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000));
     };
     hold(1, ed.Handle(), nullptr);
+    ed.EditRec(0);
     SendMessageW(ed.cmdAddIn[0].Handle(), BM_CLICK, 0, 0);
     ASSERT_NE(ed.Picker(), nullptr);
     SendMessageW(ed.Picker()->List1.Handle(), LB_SETCURSEL, 27, 0);  // as if the pointer were on it

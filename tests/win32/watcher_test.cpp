@@ -53,9 +53,9 @@ protected:
 
 TEST_F(WatcherTest, ReportsAnotherProgramsNewWindowForEachWatchItMatches) {
     const std::wstring tag = UniqueName(L"Report");
-    watcher.AddWatch("nothing like it", false);
-    watcher.AddWatch(win32::Narrow(tag), false);
-    watcher.AddWatch("SETUP " + win32::Narrow(tag), true);
+    watcher.AddWatch({"nothing like it", CaptionKind::Partial});
+    watcher.AddWatch({win32::Narrow(tag), CaptionKind::Partial});
+    watcher.AddWatch({"SETUP " + win32::Narrow(tag), CaptionKind::Exact});
     watcher.MonitorStrength(3);
     ChildProcess target = Target(L"\"open:Setup " + tag + L"\"");
     HWND w = AwaitWindow(L"Setup " + tag, target.Id());
@@ -70,14 +70,14 @@ TEST_F(WatcherTest, ReportsAnotherProgramsNewWindowForEachWatchItMatches) {
 TEST_F(WatcherTest, WindowsAlreadyOpenAreNotReportedAndReRegisteringNeverRefires) {
     const std::wstring tag = UniqueName(L"Old");
     TestWindow old(tag + L" old");
-    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.AddWatch({win32::Narrow(tag), CaptionKind::Partial});
     watcher.MonitorStrength(1);
     TestWindow fresh(tag + L" fresh");
     ASSERT_TRUE(WaitFor([&] { return ReportedFor(fresh.Handle()); }));
     EXPECT_FALSE(ReportedFor(old.Handle()));
 
     watcher.ClearWatches();
-    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.AddWatch({win32::Narrow(tag), CaptionKind::Partial});
     watcher.MonitorStrength(1);
     TestWindow control(tag + L" control");
     ASSERT_TRUE(WaitFor([&] { return ReportedFor(control.Handle()); }));
@@ -87,7 +87,7 @@ TEST_F(WatcherTest, WindowsAlreadyOpenAreNotReportedAndReRegisteringNeverRefires
 
 TEST_F(WatcherTest, ACaptionSetAfterCreationAndAWindowShownLaterAreReported) {
     const std::wstring tag = UniqueName(L"Later");
-    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.AddWatch({win32::Narrow(tag), CaptionKind::Partial});
     watcher.MonitorStrength(2);
     ChildProcess target = Target(L"\"late:titled " + tag + L"\" \"hidden:shown " + tag + L"\"");
     HWND titled = AwaitWindow(L"titled " + tag, target.Id());
@@ -99,7 +99,7 @@ TEST_F(WatcherTest, ACaptionSetAfterCreationAndAWindowShownLaterAreReported) {
 TEST_F(WatcherTest, ExactWatchesWantTheWholeCaptionInAnyLetterCase) {
     const std::wstring tag = UniqueName(L"Exact");
     watcher.DebugLevel(1);
-    watcher.AddWatch(win32::Narrow(tag) + " ÄRGER", true);
+    watcher.AddWatch({win32::Narrow(tag) + " ÄRGER", CaptionKind::Exact});
     watcher.MonitorStrength(1);
     TestWindow longer(tag + L" ärger!");
     TestWindow equal(tag + L" ärger");
@@ -109,7 +109,7 @@ TEST_F(WatcherTest, ExactWatchesWantTheWholeCaptionInAnyLetterCase) {
 
 TEST_F(WatcherTest, NothingIsReportedAtLevelZeroNorLaterForWindowsOpenedMeanwhile) {
     const std::wstring tag = UniqueName(L"Zero");
-    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.AddWatch({win32::Narrow(tag), CaptionKind::Partial});
     watcher.MonitorStrength(0);
     TestWindow during(tag + L" during");
     WaitFor([] { return false; }, 300);
@@ -121,7 +121,7 @@ TEST_F(WatcherTest, NothingIsReportedAtLevelZeroNorLaterForWindowsOpenedMeanwhil
 
 TEST_F(WatcherTest, PollingOnlyLevelFindsWindowsWithinItsPeriod) {
     const std::wstring tag = UniqueName(L"Poll");
-    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.AddWatch({win32::Narrow(tag), CaptionKind::Partial});
     watcher.MonitorStrength(10);
     ChildProcess target = Target(L"\"open:" + tag + L"\"");
     HWND w = AwaitWindow(tag, target.Id());
@@ -133,7 +133,7 @@ TEST_F(WatcherTest, PollingOnlyLevelFindsWindowsWithinItsPeriod) {
 
 TEST_F(WatcherTest, ForgetsWindowsThatAreDestroyed) {
     const std::wstring tag = UniqueName(L"Gone");
-    watcher.AddWatch(win32::Narrow(tag), false);
+    watcher.AddWatch({win32::Narrow(tag), CaptionKind::Partial});
     watcher.MonitorStrength(1);
     {
         TestWindow a(tag + L" a");
@@ -144,10 +144,30 @@ TEST_F(WatcherTest, ForgetsWindowsThatAreDestroyed) {
     EXPECT_TRUE(WaitFor([&] { return watcher.TrackedWindows() == 0; }));
 }
 
+TEST_F(WatcherTest, ProgramAndClassTellWindowsOfOneCaptionApartAndTheProcessIsLetGo) {
+    const std::wstring tag = UniqueName(L"Which");
+    watcher.AddWatch({win32::Narrow(tag), CaptionKind::Exact, "KVL_TARGET.EXE"});
+    watcher.AddWatch({"", CaptionKind::Partial, "", "kvl.testtarget"});
+    watcher.MonitorStrength(1);
+    TestWindow ours(tag);
+    ChildProcess target = Target(L"\"open:" + tag + L"\"");
+    HWND theirs = AwaitWindow(tag, target.Id());
+    ASSERT_TRUE(theirs);
+    ASSERT_TRUE(WaitFor([&] { return ReportedFor(theirs, 0) && ReportedFor(theirs, 1); }));
+    EXPECT_FALSE(ReportedFor(ours.Handle()));
+    // The target's process is held open, so that its id cannot pass to another, only while
+    // a window of it is known.
+    const std::size_t held = watcher.KnownProcesses();
+    ASSERT_GE(held, 2u);  // ours and the target's
+    target.Kill();
+    EXPECT_TRUE(WaitFor([&] { return watcher.KnownProcesses() == held - 1; }));
+}
+
 TEST_F(WatcherTest, AStormOfUnrelatedWindowsMissesNoMatchingWindowAndLeavesNothingBehind) {
     const std::wstring tag = UniqueName(L"Storm");
     for (int k = 0; k < 50; ++k)
-        watcher.AddWatch(k == 49 ? win32::Narrow(tag) : "watch " + std::to_string(k), k % 2 == 0);
+        watcher.AddWatch({k == 49 ? win32::Narrow(tag) : "watch " + std::to_string(k),
+                          k % 2 == 0 ? CaptionKind::Exact : CaptionKind::Partial});
     watcher.MonitorStrength(4);
     std::wstring instructions;
     for (int k = 0; k < 10; ++k)

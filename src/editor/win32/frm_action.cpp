@@ -8,6 +8,7 @@
 #include "platform/win32/display.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/resources/resource.h"
+#include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl {
@@ -18,7 +19,9 @@ constexpr wchar_t kClassName[] = L"KVL.frmAction";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 constexpr int kClientWidthTwips = 6450;
-constexpr int kClientHeightTwips = 7395;
+// The form as first laid out, and as grown to hold the frame of which windows below the rest.
+constexpr int kFirstClientHeightTwips = 7395;
+constexpr int kClientHeightTwips = 8610;
 constexpr int kLowColourHeightCut = 300;
 
 constexpr COLORREF kTeal = RGB(0, 128, 128);
@@ -54,6 +57,10 @@ constexpr std::array<KeystrokeRow, kKeystrokeSteps> kRows{{
 }};
 
 constexpr TwipsRect kFrame4At{1080, 4560, 4815, 1215};
+constexpr TwipsRect kFrameWhichAt{1080, 6720, 4815, 1425};
+
+constexpr UINT_PTR kFinderTimer = 1;
+constexpr UINT kFinderFollowMs = 30;
 constexpr TwipsRect kOKAt{2190, 6120, 1185, 495};
 constexpr TwipsRect kCancelAt{3420, 6120, 1185, 495};
 constexpr TwipsRect kApplyAt{4650, 6120, 1185, 495};
@@ -138,7 +145,7 @@ void frmAction::CreateControls() {
 
     // The background: every control of the form lies over it.
     CandyScreen1.Create({.parent = form, .id = id++,
-                         .at = {0, 0, kClientWidthTwips, kClientHeightTwips}});
+                         .at = {0, 0, kClientWidthTwips, kFirstClientHeightTwips}});
 
     Frame1.Create({.parent = form, .id = id++, .text = ResourceText(IDS_CAPTION_FRAME),
                    .at = {1080, 1080, 4815, 1125}});
@@ -218,16 +225,39 @@ void frmAction::CreateControls() {
     Label3.SetFont(label3Font_.get());
     Label3.SetVisible(false);
 
+    CandyScreen2.Create({.parent = form, .id = id++,
+                         .at = {0, kFirstClientHeightTwips, kClientWidthTwips,
+                                kClientHeightTwips - kFirstClientHeightTwips},
+                         .continuation = true});
+    FrameWhich.Create({.parent = form, .id = id++, .text = ResourceText(IDS_WHICH_WINDOW_FRAME),
+                       .at = kFrameWhichAt});
+    const HWND which = FrameWhich.Handle();
+    lblProgram.Create({.parent = which, .id = id++, .text = ResourceText(IDS_PROGRAM),
+                       .at = {120, 360, 1170, 195}});
+    txtProgram.Create({.parent = which, .id = id++, .at = {1320, 330, 2475, 285}});
+    lblWindowClass.Create({.parent = which, .id = id++, .text = ResourceText(IDS_WINDOW_CLASS),
+                           .at = {120, 735, 1170, 195}});
+    txtWindowClass.Create({.parent = which, .id = id++, .at = {1320, 705, 2475, 285}});
+    chkPattern.Create({.parent = which, .id = id++,
+                       .text = ResourceText(IDS_CAPTION_IS_PATTERN),
+                       .at = {120, 1095, 2295, 225}, .threeState = true});
+    picFinder.Create({.parent = which, .id = id++, .at = {4080, 300, 555, 555}});
+    lblFinder.Create({.parent = which, .id = id++, .text = ResourceText(IDS_FINDER),
+                      .at = {4125, 915, 570, 195}});
+
     // Children stack in the order they are made, the first on top: the background goes
     // beneath everything made after it.
-    SetWindowPos(CandyScreen1.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (HWND background : {CandyScreen1.Handle(), CandyScreen2.Handle()})
+        SetWindowPos(background, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     // Keyboard order is stacking order, the top first, and goes round: the picker buttons on
     // top come right after Apply, and the caption right after them.
     for (auto& button : cmdAddIn)
         SetWindowPos(button.Handle(), HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The frame of which windows comes after all the rest: right after the first of them.
+    SetWindowPos(FrameWhich.Handle(), cmdAddIn[0].Handle(), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     BindEvents();
     SetColours();
     SetDefaultButton(cmdOK[0].Id());
@@ -245,6 +275,9 @@ void frmAction::CreateControls() {
             cboSendKeysPause[k].SetToolTip(toolTips_, ResourceText(IDS_TIP_PAUSE).c_str());
             txtSendKeys[k].SetToolTip(toolTips_, ResourceText(IDS_TIP_SEND_KEYS).c_str());
         }
+        txtProgram.SetToolTip(toolTips_, ResourceText(IDS_TIP_PROGRAM).c_str());
+        txtWindowClass.SetToolTip(toolTips_, ResourceText(IDS_TIP_WINDOW_CLASS).c_str());
+        picFinder.SetToolTip(toolTips_, ResourceText(IDS_TIP_FINDER).c_str());
     }
 }
 
@@ -279,6 +312,9 @@ void frmAction::ShowFields(const EditorFields& f) {
     }
     if (CheckBoxAccepts(f.Disable)) chkDisable.SetState(f.Disable);
     if (CheckBoxAccepts(f.ExactMatch)) chkExact.SetState(f.ExactMatch);
+    txtProgram.SetText(win32::Widen(f.Program));
+    txtWindowClass.SetText(win32::Widen(f.WindowClass));
+    chkPattern.SetState(f.CaptionPattern);
 }
 
 EditorFields frmAction::ReadFields() const {
@@ -292,6 +328,9 @@ EditorFields frmAction::ReadFields() const {
         f.SendKeysPause[k] = win32::Narrow(cboSendKeysPause[k].Text());
     }
     f.Disable = static_cast<std::int16_t>(chkDisable.State());
+    f.Program = win32::Narrow(txtProgram.Text());
+    f.WindowClass = win32::Narrow(txtWindowClass.Text());
+    f.CaptionPattern = static_cast<std::int16_t>(chkPattern.State() == 1 ? 1 : 0);
     return f;
 }
 
@@ -304,6 +343,10 @@ bool frmAction::ApplyProc() {
         case StoreResult::Outcome::BadPause:
             ShowMessage(kBadPauseMessage);
             if (Loaded()) cboSendKeysPause[static_cast<std::size_t>(result.badPause)].SetFocus();
+            return false;
+        case StoreResult::Outcome::BadPattern:
+            ShowMessage(BadPatternMessage(result.patternProblem));
+            if (Loaded()) txtCaption.SetFocus();
             return false;
         case StoreResult::Outcome::TableFull:
             ShowMessage(kTableFullMessage);
@@ -325,6 +368,7 @@ void frmAction::LowColorMode() {
     if (!Loaded() || lowColour_) return;
     lowColour_ = true;
     CandyScreen1.SetVisible(false);
+    CandyScreen2.SetVisible(false);
     cmdOK[0].SetVisible(false);
     cmdCancel[0].SetVisible(false);
     cmdApply[0].SetVisible(false);
@@ -399,7 +443,89 @@ void frmAction::chk_Click(win32::CheckBox& box) {
     box.SetState(box.State() == 1 ? 0 : 1);
 }
 
+void frmAction::picFinder_MouseDown(win32::MouseButton button) {
+    if (button != win32::MouseButton::Left || finding_) return;
+    finding_ = true;
+    picFinder.SetEmpty(true);
+    picFinder.SetCapture();
+    SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+    // The pointer is followed by the clock as well as by its moves: not every system hands
+    // us the moves over another program's window while we hold the mouse (Wine does not,
+    // always), nor the button's release there.
+    SetTimer(Handle(), kFinderTimer, kFinderFollowMs, nullptr);
+}
+
+void frmAction::picFinder_MouseMove() {
+    FollowFinder();
+}
+
+void frmAction::FollowFinder() {
+    if (!finding_) return;
+    // Where the pointer is now rather than where a message says it was: on a busy machine
+    // the moves queue up behind the pointer, and the outline must not lag behind.
+    POINT now{};
+    GetCursorPos(&now);
+    if ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0) {
+        FinishFinding(now);  // let go where we did not hear of it
+        return;
+    }
+    const HWND window = WindowForFinder(now);
+    if (window != outline_.Target()) outline_.Around(window);
+}
+
+void frmAction::picFinder_MouseUp(win32::MouseButton button) {
+    if (button != win32::MouseButton::Left || !finding_) return;
+    // Where the button came up, not where the last move was seen.
+    const DWORD at = GetMessagePos();
+    FinishFinding({static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))});
+}
+
+void frmAction::FinishFinding(POINT screen) {
+    const HWND window = WindowForFinder(screen);
+    EndFinding();
+    if (window) TakeFoundWindow(window);
+}
+
+void frmAction::picFinder_CaptureLost() {
+    EndFinding();
+}
+
+void frmAction::EndFinding() {
+    if (!finding_) return;
+    finding_ = false;  // first: letting the mouse go tells us again
+    KillTimer(Handle(), kFinderTimer);
+    outline_.Around(nullptr);
+    picFinder.SetEmpty(false);
+    picFinder.ReleaseCapture();
+}
+
+HWND frmAction::WindowForFinder(POINT screen) const {
+    const HWND under = WindowFromPoint(screen);
+    const HWND window = under ? GetAncestor(under, GA_ROOT) : nullptr;
+    if (!window || outline_.IsEdge(window)) return nullptr;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return FinderTakes(process, GetCurrentProcessId()) ? window : nullptr;
+}
+
+void frmAction::TakeFoundWindow(HWND window) {
+    // The caption as the caption list reads it: cut at 256 units.
+    win32::Win32Desktop desktop;
+    txtCaption.SetText(
+        win32::Widen(WindowCaption(desktop, reinterpret_cast<WindowHandle>(window))));
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const win32::UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    const std::string path = process ? win32::Narrow(win32::ProgramPathOf(process.get())) : "";
+    txtProgram.SetText(win32::Widen(ProgramFileName(path)));
+    txtWindowClass.SetText(win32::ClassNameOf(window));
+    // What was found is the caption itself, not a pattern for it.
+    chkPattern.SetState(0);
+}
+
 void frmAction::Form_Unload() {
+    EndFinding();
     if (picker_) picker_->Unload();
     if (!quiet_) host_.ResumeWatching();
 }
@@ -425,6 +551,13 @@ void frmAction::BindEvents() {
     }
     chkExact.onClick = [this] { chk_Click(chkExact); };
     chkDisable.onClick = [this] { chk_Click(chkDisable); };
+    chkPattern.onClick = [this] { chk_Click(chkPattern); };
+    picFinder.onMouseDown = [this](win32::MouseButton button, POINT) {
+        picFinder_MouseDown(button);
+    };
+    picFinder.onMouseMove = [this](POINT) { picFinder_MouseMove(); };
+    picFinder.onMouseUp = [this](win32::MouseButton button) { picFinder_MouseUp(button); };
+    picFinder.onCaptureLost = [this] { picFinder_CaptureLost(); };
     txtName.onGotFocus = [this] { txtName_GotFocus(); };
     txtCaption.onLostFocus = [this] {
         if (!quiet_) txtCaption_LostFocus();
@@ -437,6 +570,8 @@ void frmAction::SetColours() {
     txtCaption.SetColours({.text = kYellow, .back = kTeal});
     cboWindowState.SetColours({.text = kYellow, .back = kTeal});
     txtName.SetColours({.text = kDarkYellow, .back = kTeal});
+    txtProgram.SetColours({.text = kYellow, .back = kTeal});
+    txtWindowClass.SetColours({.text = kYellow, .back = kTeal});
     for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
         txtSendKeys[k].SetColours({.text = kPaleYellow, .back = kTeal});
         cboSendKeysPause[k].SetColours({.text = kPaleYellow, .back = kTeal});
@@ -451,7 +586,13 @@ void frmAction::SetColours() {
 LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
-            if (LOWORD(wp) == IDCANCEL && lp == 0) cmdCancel_Click();  // Escape
+            if (LOWORD(wp) == IDCANCEL && lp == 0) {  // Escape
+                // While the finder is out, Escape only puts it back.
+                if (finding_)
+                    EndFinding();
+                else
+                    cmdCancel_Click();
+            }
             return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
@@ -463,6 +604,9 @@ LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             [[fallthrough]];
         case WM_CTLCOLORDLG:
             return reinterpret_cast<LRESULT>(TealBrush());
+        case WM_TIMER:
+            if (wp == kFinderTimer) FollowFinder();
+            return 0;
         case WM_CLOSE:
             DestroyWindow(Handle());  // may delete this object: nothing may follow
             return 0;

@@ -25,6 +25,7 @@
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
+#include "platform/win32/window_outline.h"
 
 namespace kvl {
 
@@ -61,6 +62,14 @@ class frmAction final : public win32::Window {
     // The controls, by their names on the form. Frames and the screen are containers.
     win32::CandyScreen CandyScreen1;
     win32::Frame Frame1, Frame2, Frame3, Frame4;
+    // Below the others, for which windows the monitor is meant: CandyScreen2 carries the
+    // background on below CandyScreen1, FrameWhich holds the conditions and the finder.
+    win32::CandyScreen CandyScreen2;
+    win32::Frame FrameWhich;
+    win32::Label lblProgram, lblWindowClass, lblFinder;
+    win32::TextBox txtProgram, txtWindowClass;
+    win32::CheckBox chkPattern;
+    win32::FinderTarget picFinder;
     win32::ComboBox txtCaption;
     win32::CheckBox chkExact;
     win32::TextBox txtName;
@@ -79,6 +88,10 @@ class frmAction final : public win32::Window {
 
     // The picker, while it is loaded.
     frmAddIn* Picker() { return picker_ && picker_->Loaded() ? picker_.get() : nullptr; }
+
+    // Whether the finder is out on the pointer, and the window it outlines there.
+    bool Finding() const { return finding_; }
+    HWND OutlinedWindow() const { return outline_.Target(); }
 
   private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -101,6 +114,17 @@ class frmAction final : public win32::Window {
     void txtSendKeys_MouseDown(int index, win32::MouseButton button, POINT inField);  // twips
     void ShowPicker(int field, POINT at);
     void chk_Click(win32::CheckBox& box);
+    void picFinder_MouseDown(win32::MouseButton button);
+    void picFinder_MouseMove();
+    void picFinder_MouseUp(win32::MouseButton button);
+    void picFinder_CaptureLost();
+    void FollowFinder();
+    void FinishFinding(POINT screen);
+    void EndFinding();
+    // The top-level window the finder would take at a point of the screen: none over KVL's
+    // own windows.
+    HWND WindowForFinder(POINT screen) const;
+    void TakeFoundWindow(HWND window);
     void AppendToSendKeys(int index, const std::wstring& entry);
 
     void BindEvents();
@@ -113,6 +137,8 @@ class frmAction final : public win32::Window {
     std::unique_ptr<frmAddIn> picker_;
     HWND toolTips_ = nullptr;   // owned by the window, goes with it
     bool quiet_ = false;        // going with the program: the host hears nothing
+    bool finding_ = false;
+    win32::WindowOutline outline_;
     win32::UniqueFont label3Font_;
 };
 

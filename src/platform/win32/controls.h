@@ -5,6 +5,7 @@
 #include "platform/win32/controls/check_box.h"
 #include "platform/win32/controls/combo_box.h"
 #include "platform/win32/controls/control.h"
+#include "platform/win32/controls/finder_target.h"
 #include "platform/win32/controls/frame.h"
 #include "platform/win32/controls/gradient_background.h"
 #include "platform/win32/controls/label.h"

@@ -1,5 +1,8 @@
 #include "platform/win32/system_queries.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kvl::win32 {
 
 namespace {
@@ -28,6 +31,27 @@ std::wstring ThisProgramPath() {
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::wstring ProgramPathOf(HANDLE process) {
+    // 32767 units is the longest path the system has.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = static_cast<DWORD>(path.size());
+        if (QueryFullProcessImageNameW(process, 0, path.data(), &n)) {
+            path.resize(n);
+            return path;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring ClassNameOf(HWND window) {
+    // Class names are at most 256 characters long.
+    wchar_t name[257];
+    const int n = GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return std::wstring(name, static_cast<std::size_t>(std::max(n, 0)));
 }
 
 }  // namespace kvl::win32

@@ -74,8 +74,8 @@ void Win32WindowWatcher::ClearWatches() {
     ++generation_;
 }
 
-void Win32WindowWatcher::AddWatch(std::string_view caption, bool exact) {
-    tracker_.AddWatch(caption, exact);
+void Win32WindowWatcher::AddWatch(const Watch& watch) {
+    tracker_.AddWatch(watch);
     ++generation_;
 }
 
@@ -83,7 +83,10 @@ void Win32WindowWatcher::MonitorStrength(std::int16_t level) {
     const WatchSchedule schedule = ScheduleForLevel(level);
     level_ = level;
     KillTimer(sink_, kPollTimer);
+    // Processes are held open only while a watch asks for programs.
+    if (!tracker_.NeedsProgram()) facts_.ForgetPrograms();
     if (schedule.pollMs == 0) {
+        facts_.Clear();
         // Windows that open while nothing is watched are not reported later.
         RemoveHooks();
         KillTimer(sink_, kRecheckTimer);
@@ -140,6 +143,7 @@ void CALLBACK Win32WindowWatcher::OnWinEvent(HWINEVENTHOOK hook, DWORD event, HW
 void Win32WindowWatcher::Record(DWORD event, HWND hwnd) {
     if (event == EVENT_OBJECT_DESTROY) {
         tracker_.Forget(reinterpret_cast<WindowHandle>(hwnd));
+        facts_.Forget(hwnd);
         return;
     }
     pending_.push_back(hwnd);
@@ -170,9 +174,7 @@ void Win32WindowWatcher::EnsureBaseline() {
     std::vector<WindowView> views;
     views.reserve(windows.size());
     for (HWND h : windows) snaps.push_back(SnapshotWindow(h));
-    for (std::size_t k = 0; k < windows.size(); ++k)
-        views.push_back({reinterpret_cast<WindowHandle>(windows[k]), snaps[k].eligible,
-                         snaps[k].caption});
+    for (std::size_t k = 0; k < windows.size(); ++k) views.push_back(ViewOf(windows[k], snaps[k]));
     tracker_.Baseline(views);
 }
 
@@ -195,10 +197,22 @@ void Win32WindowWatcher::ProcessPending() {
     }
 }
 
+WindowView Win32WindowWatcher::ViewOf(HWND hwnd, const WindowSnapshot& snap) {
+    WindowView view{reinterpret_cast<WindowHandle>(hwnd), snap.eligible, snap.caption};
+    // Only a shown window can match, and only a watch that asks for them needs its class or
+    // program: for every other window this costs nothing.
+    const bool wantClass = tracker_.NeedsClass(), wantProgram = tracker_.NeedsProgram();
+    if (snap.eligible && (wantClass || wantProgram)) {
+        const WindowFacts::Facts& facts = facts_.Of(hwnd, wantClass, wantProgram);
+        view.windowClass = facts.windowClass;
+        view.program = facts.program;
+    }
+    return view;
+}
+
 void Win32WindowWatcher::Observe(HWND hwnd, bool recheckIfUnsettled) {
     const WindowSnapshot snap = SnapshotWindow(hwnd);
-    const auto opened =
-        tracker_.Observe({reinterpret_cast<WindowHandle>(hwnd), snap.eligible, snap.caption});
+    const auto opened = tracker_.Observe(ViewOf(hwnd, snap));
     if (!opened.empty()) {
         Report(opened, hwnd);
         return;
@@ -224,8 +238,7 @@ void Win32WindowWatcher::ProcessRechecks() {
         const WindowSnapshot snap = SnapshotWindow(r.window);
         // Only a window that is not shown can be one that is gone.
         if (!snap.eligible && !IsWindow(r.window)) continue;
-        const auto opened = tracker_.Observe(
-            {reinterpret_cast<WindowHandle>(r.window), snap.eligible, snap.caption});
+        const auto opened = tracker_.Observe(ViewOf(r.window, snap));
         if (!opened.empty()) Report(opened, r.window);
         else if (!snap.eligible && now < r.deadline) rechecks_.push_back(r);
     }
@@ -240,6 +253,7 @@ void Win32WindowWatcher::Poll() {
     alive.reserve(windows.size());
     for (HWND h : windows) alive.insert(reinterpret_cast<WindowHandle>(h));
     tracker_.KeepOnly(alive);
+    facts_.KeepOnly(alive);
     const unsigned generation = generation_;
     for (HWND h : windows) {
         if (generation != generation_ || level_ <= 0) break;

@@ -9,10 +9,19 @@
 
 #include "engine/watch_tracker.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/window_facts.h"
 #include "platform/win32/window.h"
 #include "platform/window_watcher.h"
 
 namespace kvl::win32 {
+
+// What the watcher matches against: whether the window is a visible, uncloaked top-level
+// window, and its caption, read without sending it a message (a hung window cannot stall us).
+struct WindowSnapshot {
+    bool eligible = false;
+    std::string caption;
+};
+WindowSnapshot SnapshotWindow(HWND hwnd);
 
 class Win32WindowWatcher final : public WindowWatcher, private MessageTarget {
 public:
@@ -22,7 +31,7 @@ public:
     Win32WindowWatcher& operator=(const Win32WindowWatcher&) = delete;
 
     void ClearWatches() override;
-    void AddWatch(std::string_view caption, bool exact) override;
+    void AddWatch(const Watch& watch) override;
     void MonitorStrength(std::int16_t level) override;
     void DebugLevel(std::int16_t level) override { debugLevel_ = level; }
     void OnWindowOpen(WindowOpenHandler handler) override { handler_ = std::move(handler); }
@@ -30,6 +39,7 @@ public:
     std::int16_t Level() const { return level_; }
     std::size_t TrackedWindows() const { return tracker_.TrackedWindows(); }
     std::size_t PendingRechecks() const { return rechecks_.size(); }
+    std::size_t KnownProcesses() const { return facts_.KnownProcesses(); }
 
 private:
     struct Recheck {
@@ -47,6 +57,8 @@ private:
     void Poll();
     void EnsureBaseline();
     void Observe(HWND hwnd, bool recheckIfUnsettled);
+    // The window as the watches see it; `snap` must outlive the view.
+    WindowView ViewOf(HWND hwnd, const WindowSnapshot& snap);
     void Report(const std::vector<int>& watchIds, HWND hwnd);
     void Debug(const wchar_t* format, ...) const;
     void InstallHooks();
@@ -55,6 +67,7 @@ private:
     HWND sink_ = nullptr;
     std::vector<UniqueWinEventHook> hooks_;
     WatchTracker tracker_;
+    WindowFacts facts_;
     WindowOpenHandler handler_;
     std::int16_t level_ = 0;
     std::int16_t debugLevel_ = 0;
@@ -63,13 +76,5 @@ private:
     bool pendingPosted_ = false;
     std::vector<Recheck> rechecks_;
 };
-
-// What the watcher matches against: whether the window is a visible, uncloaked top-level
-// window, and its caption, read without sending it a message (a hung window cannot stall us).
-struct WindowSnapshot {
-    bool eligible = false;
-    std::string caption;
-};
-WindowSnapshot SnapshotWindow(HWND hwnd);
 
 }  // namespace kvl::win32

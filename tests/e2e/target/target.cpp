@@ -11,8 +11,11 @@
 //     bounce:CAPTION     a window that never keeps the front: activated, it hands the front
 //                        back to the last edit window opened before it
 //     storm:COUNT        COUNT unrelated windows, each created and destroyed at once
+//     box:TEXT           a standard message box (class #32770) titled "KVL factory"
+//     ask:TEXT           the same with Yes, No and Cancel
 //
-// The log gets one line per event: "open CAPTION", "close CAPTION", "hidden CAPTION".
+// The log gets one line per event: "open CAPTION", "close CAPTION", "hidden CAPTION",
+// "box closed TEXT" and "answered Yes|No|Cancel|OK TEXT".
 
 #include <windows.h>
 #include <shellapi.h>
@@ -30,6 +33,7 @@ constexpr UINT kBounceMessage = WM_APP + 1;
 FILE* g_log = nullptr;
 int g_open = 0;
 HWND g_lastEdit = nullptr;
+DWORD g_mainThread = 0;
 
 struct Pending {
     HWND hwnd;
@@ -112,6 +116,19 @@ HWND Open(const std::wstring& caption, bool edit, bool visible) {
     return hwnd;
 }
 
+// On a thread of its own, so that the instructions after it run meanwhile.
+void MessageBoxThread(std::wstring text, UINT buttons) {
+    const int answer = MessageBoxW(nullptr, text.c_str(), L"KVL factory", buttons);
+    if (g_log) {
+        fwprintf(g_log, L"box closed %ls\n", text.c_str());
+        const wchar_t* word = answer == IDYES ? L"Yes" : answer == IDNO ? L"No"
+                              : answer == IDCANCEL ? L"Cancel" : L"OK";
+        fwprintf(g_log, L"answered %ls %ls\n", word, text.c_str());
+        fflush(g_log);
+    }
+    PostThreadMessageW(g_mainThread, WM_APP, 0, 0);
+}
+
 void HangingWindow(std::wstring caption) {
     HWND hwnd = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_OVERLAPPEDWINDOW,
                                 60, 60, 300, 150, nullptr, nullptr, GetModuleHandleW(nullptr),
@@ -134,6 +151,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.lpszClassName = kClass;
     RegisterClassExW(&wc);
 
+    g_mainThread = GetCurrentThreadId();
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; i < argc; ++i) {
@@ -174,6 +192,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             HWND hwnd = Open(value, false, false);
             SetPropW(hwnd, L"KVL.Bounce", reinterpret_cast<HANDLE>(1));
             ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+        } else if (verb == L"box" || verb == L"ask") {
+            ++g_open;
+            std::thread(MessageBoxThread, value, verb == L"ask" ? MB_YESNOCANCEL : MB_OK).detach();
         } else if (verb == L"hang") {
             ++g_open;
             std::thread(HangingWindow, value).detach();
@@ -184,6 +205,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // A message box has closed: it counted as a window.
+        if (msg.hwnd == nullptr && msg.message == WM_APP && --g_open == 0) break;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

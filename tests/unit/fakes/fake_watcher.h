@@ -11,19 +11,11 @@ namespace kvl::fakes {
 
 class FakeWatcher final : public WindowWatcher {
 public:
-    struct Watch {
-        std::string caption;
-        bool exact;
-        bool operator==(const Watch&) const = default;
-    };
-
     void ClearWatches() override {
         watches.clear();
         ++clears;
     }
-    void AddWatch(std::string_view caption, bool exact) override {
-        watches.push_back({std::string(caption), exact});
-    }
+    void AddWatch(const Watch& watch) override { watches.push_back(watch); }
     void MonitorStrength(std::int16_t l) override { level = l; }
     void DebugLevel(std::int16_t l) override { debug = l; }
     void OnWindowOpen(WindowOpenHandler h) override { handler = std::move(h); }

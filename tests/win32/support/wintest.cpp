@@ -358,6 +358,37 @@ void ClickAt(POINT screen, bool right, HWND target) {
     SendInput(2, click, sizeof click[0]);
 }
 
+namespace {
+
+bool PointerSettlesAt(POINT screen) {
+    return WaitFor([&] {
+        POINT p{};
+        GetCursorPos(&p);
+        return p.x == screen.x && p.y == screen.y;
+    });
+}
+
+}  // namespace
+
+bool MovePointerAndWait(POINT screen) {
+    MovePointer(screen);
+    return PointerSettlesAt(screen);
+}
+
+void LeftButtonDown() {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &in, sizeof in);
+}
+
+bool LeftButtonUp(POINT screen) {
+    INPUT in = PointerAt(screen);
+    in.mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in, sizeof in);
+    return PointerSettlesAt(screen);
+}
+
 // A click in the middle of a window.
 void Click(HWND hwnd, bool right) {
     RECT r{};

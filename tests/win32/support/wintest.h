@@ -111,6 +111,15 @@ void MovePointer(POINT screen);
 // A click at a point of the screen. With `target`, only once that window (or one of its
 // children) is what lies there: windows may still be settling into their order.
 void ClickAt(POINT screen, bool right = false, HWND target = nullptr);
+// Moves the pointer and waits until the system has it there. Under Wine the pointer's place
+// follows X's report of each move, which comes late: an input given before it lands where
+// the pointer was, and X's report of a move that another input carried can put the pointer
+// back after later moves. Dragging therefore moves with this and presses with LeftButton,
+// which carries no move of its own; the release carries its place, and waits for it too.
+bool MovePointerAndWait(POINT screen);
+// The left button pressed where the pointer is, or let go at a place.
+void LeftButtonDown();
+bool LeftButtonUp(POINT screen);
 // A click in the middle of a window.
 void Click(HWND hwnd, bool right = false);
 // Clicks until `done` holds, three times at most (see the definition for why).

@@ -137,6 +137,9 @@ bool Control::MouseMessage(UINT msg, LPARAM lp) {
             return static_cast<bool>(onMouseDown);
         case WM_CONTEXTMENU:
             return static_cast<bool>(onMouseDown);
+        case WM_MOUSEMOVE:
+            Raise(onMouseMove, at);
+            return false;
         default:
             return false;
     }
@@ -164,13 +167,24 @@ LRESULT CALLBACK Control::WindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_CONTEXTMENU:
+        case WM_MOUSEMOVE:
             if (control->MouseMessage(msg, lp)) return 0;
+            break;
+        case WM_CAPTURECHANGED:
+            // Told once the capture has gone, whoever took it.
+            if (reinterpret_cast<HWND>(lp) != hwnd) Raise(control->onCaptureLost);
             break;
         default:
             if (LRESULT result = 0; control->OwnMessage(msg, wp, lp, result)) return result;
             break;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+POINT Control::ScreenPoint(POINT inControl) const {
+    POINT at{inControl.x / kTwipsPerPixel, inControl.y / kTwipsPerPixel};
+    ClientToScreen(hwnd_, &at);
+    return at;
 }
 
 void Control::Move(const TwipsRect& at) {

@@ -64,6 +64,14 @@ public:
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     void SetFocus() { ::SetFocus(hwnd_); }
+    // Every mouse message goes to the control until ReleaseCapture, wherever the pointer is.
+    void SetCapture() { ::SetCapture(hwnd_); }
+    void ReleaseCapture() {
+        if (HasCapture()) ::ReleaseCapture();
+    }
+    bool HasCapture() const { return hwnd_ && GetCapture() == hwnd_; }
+    // A point in twips of the control, on the screen in pixels.
+    POINT ScreenPoint(POINT inControl) const;
     void SetToolTip(HWND toolTips, const wchar_t* text);
     // Colours{} gives the control back to the system's look.
     void SetColours(const Colours& colours);
@@ -73,6 +81,12 @@ public:
     // the form: it shows no menu of its own.
     std::function<void(MouseButton, POINT)> onMouseDown;
     std::function<void(MouseButton)> onMouseUp;
+    // The pointer moved over the control, or anywhere while the control holds the mouse
+    // (SetCapture); the point is in twips of the control, and may lie outside it.
+    std::function<void(POINT)> onMouseMove;
+    // The mouse is no longer the control's: ReleaseCapture, or another window took it (a
+    // window of another program coming to the front, say).
+    std::function<void()> onCaptureLost;
     // The focus left for another control of the same window: not for another window, and not
     // for a part of this control.
     std::function<void()> onLostFocus;

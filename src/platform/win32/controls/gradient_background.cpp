@@ -10,6 +10,7 @@ constexpr COLORREF kCandyBottom = RGB(10, 24, 72);
 
 bool CandyScreen::Create(const CandyScreenArgs& args) {
     static const WindowClass screenClass(L"KVL.CandyScreen");
+    continuation_ = args.continuation;
     if (!CreateOwnControl(*this, args.parent, args.id, screenClass, L"", 0, args.at)) return false;
     Render();
     return true;
@@ -24,7 +25,7 @@ void CandyScreen::Render() {
     bitmap_.reset(CreateCompatibleBitmap(screen.get(), r.right, r.bottom));
     {
         Selection canvas(dc.get(), bitmap_.get());
-        FillVertical(dc.get(), r, kCandyTop, kCandyBottom);
+        FillVertical(dc.get(), r, continuation_ ? kCandyBottom : kCandyTop, kCandyBottom);
     }
     brush_.reset(CreatePatternBrush(bitmap_.get()));
 }

@@ -10,6 +10,8 @@ struct CandyScreenArgs {
     HWND parent = nullptr;
     int id = 0;
     TwipsRect at{};
+    // All in the colour the gradient ends in: it carries on a screen that lies above it.
+    bool continuation = false;
 };
 
 // A gradient background that holds other controls: hiding it hides what it holds. Controls
@@ -23,6 +25,7 @@ private:
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
     void Render();
 
+    bool continuation_ = false;
     UniqueBitmap bitmap_;
     UniqueBrush brush_;
 };
