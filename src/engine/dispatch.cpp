@@ -42,6 +42,9 @@ ActionRun MonitorRun(const Monitor& monitor, WindowHandle window) {
                                             static_cast<int>(step)))
             run.steps.push_back(std::move(s));
     }
+    // Last: a button that closes the window would leave nothing for the keys.
+    if (!monitor.PressButton.empty())
+        run.steps.push_back({ActionStep::Kind::PressButton, monitor.PressButton, 0, 3});
     return run;
 }
 

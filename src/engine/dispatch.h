@@ -21,7 +21,7 @@ void RegisterWatches(SettingsStore& store, const Settings& settings, WindowWatch
                      bool monitoringDisabled);
 
 // The window-state action, then keystroke steps 0 to 2, typed into the window found by the
-// monitor's own caption text.
+// monitor's own caption text, then the press of its button.
 ActionRun MonitorRun(const Monitor& monitor, WindowHandle window);
 
 // A window of a process with higher rights than ours ignores our input and messages without

@@ -20,6 +20,8 @@ struct Monitor {
     std::string Program;      // the owning program's file name, or its path with a backslash
     std::string WindowClass;  // the whole class name
     std::int16_t CaptionPattern = 0;  // 1: Caption is a regular expression, ExactMatch aside
+    // A push button of the window to press after everything else; empty: none.
+    std::string PressButton;
 
     bool operator==(const Monitor&) const = default;
 };

@@ -45,6 +45,8 @@ constexpr std::array kFields{
                  [](Monitor& m) -> std::string& { return m.WindowClass; }},
     MonitorField{"CaptionPattern", "0", Presence::WhenSet, nullptr,
                  [](Monitor& m) -> std::int16_t& { return m.CaptionPattern; }},
+    MonitorField{"PressButton", "", Presence::WhenSet,
+                 [](Monitor& m) -> std::string& { return m.PressButton; }},
 };
 // clang-format on
 

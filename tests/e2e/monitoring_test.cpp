@@ -190,5 +190,19 @@ TEST_F(Resident, TwoMonitorsMatchingOneWindowActOnce) {
     EXPECT_FALSE(IsZoomed(w));
 }
 
+// A dialog behind another window has its button pressed, which needs no focus; nothing is
+// typed anywhere.
+TEST_F(Resident, TheNamedButtonOfADialogBehindAnotherWindowIsPressed) {
+    Store({{L"Save changes " + tag, ""}});
+    ASSERT_TRUE(store.Write("Monitor0", "PressButton", "&No"));
+    StartKvl();
+    ASSERT_TRUE(target.Start(Target(L"\"asklate:Save changes " + tag + L"\" \"edit:In front " + tag + L"\"")));
+    HWND front = Window(L"In front " + tag);
+    ASSERT_TRUE(front);
+    EXPECT_TRUE(WaitFor([&] { return Logged(L"answered No Save changes " + tag); }, 10000)) << win32::Narrow(Log());
+    EXPECT_EQ(wintest::EditText(front), L"");
+    EXPECT_EQ(store.Read("Monitor0", "PressButton"), "&No");
+}
+
 }  // namespace
 }  // namespace kvl

@@ -224,5 +224,26 @@ TEST_F(Dispatch, AWindowOfHigherRightsOrOneGoneIsNotTouched) {
     EXPECT_EQ(desktop.CallsOf(Op::Show).size(), 2u);
 }
 
+// The button is pressed last, after the window-state action and the keys; a window without
+// it is told of, and nothing else happens.
+TEST_F(Dispatch, TheButtonIsPressedLastAndAMissingOneIsNoted) {
+    const WindowHandle w = desktop.AddWindow("Save changes?");
+    desktop.windows[w].buttons = {{0x51, "&Yes"}, {0x52, "&No"}, {0x53, "Cancel"}};
+    Monitor& m = Add(0, "Save changes", "restore");
+    m.SendKeys[0] = "x";
+    m.PressButton = "no";
+    std::vector<ActionResult> results;
+    queue.onFinished = [&](const ActionRun& run) { results.push_back(run.result); };
+    ASSERT_TRUE(Open(0, w));
+    EXPECT_EQ(desktop.Ops(), (std::vector<Op>{Op::Show, Op::Activate, Op::Inject, Op::PressButton}));
+    EXPECT_EQ(desktop.calls.back().window, 0x52u);
+
+    desktop.calls.clear();
+    m.PressButton = "Don't Save";
+    ASSERT_TRUE(Open(0, w, At(11, 0)));
+    EXPECT_TRUE(desktop.CallsOf(Op::PressButton).empty());
+    EXPECT_EQ(results, (std::vector<ActionResult>{ActionResult::Done, ActionResult::ButtonNotFound}));
+}
+
 }  // namespace
 }  // namespace kvl

@@ -13,6 +13,7 @@
 //     storm:COUNT        COUNT unrelated windows, each created and destroyed at once
 //     box:TEXT           a standard message box (class #32770) titled "KVL factory"
 //     ask:TEXT           the same with Yes, No and Cancel
+//     asklate:TEXT       that box behind the last edit window opened, titled TEXT after 500 ms
 //
 // The log gets one line per event: "open CAPTION", "close CAPTION", "hidden CAPTION",
 // "box closed TEXT" and "answered Yes|No|Cancel|OK TEXT".
@@ -117,7 +118,27 @@ HWND Open(const std::wstring& caption, bool edit, bool visible) {
 }
 
 // On a thread of its own, so that the instructions after it run meanwhile.
-void MessageBoxThread(std::wstring text, UINT buttons) {
+BOOL CALLBACK RetitleBox(HWND hwnd, LPARAM text) {
+    wchar_t cls[16] = L"";
+    GetClassNameW(hwnd, cls, 16);
+    if (wcscmp(cls, L"#32770") == 0) SetWindowTextW(hwnd, reinterpret_cast<const wchar_t*>(text));
+    return TRUE;
+}
+
+std::wstring g_lateTitle;
+// Inside the box's own loop: the edit window takes the front, then the box its title.
+void CALLBACK TitleBoxLate(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (g_lastEdit) SetForegroundWindow(g_lastEdit);
+    EnumThreadWindows(GetCurrentThreadId(), RetitleBox,
+                      reinterpret_cast<LPARAM>(g_lateTitle.c_str()));
+}
+
+void MessageBoxThread(std::wstring text, UINT buttons, bool titleLate) {
+    if (titleLate) {
+        g_lateTitle = text;
+        SetTimer(nullptr, 0, 500, TitleBoxLate);
+    }
     const int answer = MessageBoxW(nullptr, text.c_str(), L"KVL factory", buttons);
     if (g_log) {
         fwprintf(g_log, L"box closed %ls\n", text.c_str());
@@ -192,9 +213,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             HWND hwnd = Open(value, false, false);
             SetPropW(hwnd, L"KVL.Bounce", reinterpret_cast<HANDLE>(1));
             ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-        } else if (verb == L"box" || verb == L"ask") {
+        } else if (verb == L"box" || verb == L"ask" || verb == L"asklate") {
             ++g_open;
-            std::thread(MessageBoxThread, value, verb == L"ask" ? MB_YESNOCANCEL : MB_OK).detach();
+            std::thread(MessageBoxThread, value, verb == L"box" ? MB_OK : MB_YESNOCANCEL,
+                        verb == L"asklate")
+                .detach();
         } else if (verb == L"hang") {
             ++g_open;
             std::thread(HangingWindow, value).detach();
