@@ -306,9 +306,24 @@ private:
     bool ok_ = false;
 };
 
+// Monitors as most keep them, or each also naming the program and class of the bench's
+// windows with its caption as a pattern: all three conditions to be checked for a match.
+enum class Conditions { None, ProgramClassPattern };
+
+// The caption as a pattern that finds it: "[kvlbench M07]" is "\[kvlbench M07\]".
+std::string AsPattern(const std::string& caption) {
+    std::string pattern;
+    for (char c : caption) {
+        if (std::strchr("\\^$.|?*+()[]{}", c)) pattern += '\\';
+        pattern += c;
+    }
+    return pattern;
+}
+
 class Kvl {
 public:
-    Kvl(const std::wstring& exe, int strengthIndex, const std::vector<std::string>& captions)
+    Kvl(const std::wstring& exe, int strengthIndex, const std::vector<std::string>& captions,
+        Conditions conditions = Conditions::None)
         : copy_(exe) {
         store_.Write("General", "Strength", std::to_string(strengthIndex));
         store_.Write("General", "DebugMode", "0");
@@ -316,8 +331,15 @@ public:
             const std::string section = "Monitor" + std::to_string(k);
             store_.Write(section, "Description", "bench monitor " + std::to_string(k));
             store_.Write(section, "Disable", "0");
-            store_.Write(section, "Caption", captions[k]);
             store_.Write(section, "ExactMatch", "0");
+            if (conditions == Conditions::ProgramClassPattern) {
+                store_.Write(section, "Caption", AsPattern(captions[k]));
+                store_.Write(section, "CaptionPattern", "1");
+                store_.Write(section, "Program", "kvl_bench.exe");
+                store_.Write(section, "WindowClass", "KVL.BenchWindow");
+            } else {
+                store_.Write(section, "Caption", captions[k]);
+            }
             store_.Write(section, "WindowState", "Hide");
             for (int step = 0; step < 3; ++step) {
                 store_.Write(section, "SendKeysPause" + std::to_string(step), "0");
@@ -565,6 +587,8 @@ int Latency(int count, const std::vector<int>& indexes, const std::vector<Build>
                 "%d windows per level, each matching one of %d \"Hide\" monitors. A thread of "
                 "the bench polls IsWindowVisible in a tight loop: latency is from the poll "
                 "that first sees the window visible to the one that sees it hidden, in ms. "
+                "\"With conditions\": each monitor also names the program (kvl_bench.exe) and the "
+                "class of the bench's windows, and gives its caption as a pattern. "
                 "\"Floor\" rows run without KVL: the polling thread itself hides each window "
                 "the moment it sees it, which is as fast as any watcher can be on this Wine "
                 "(the window's own thread has to carry out the hide, and it is still inside "
@@ -587,10 +611,22 @@ int Latency(int count, const std::vector<int>& indexes, const std::vector<Build>
         const int level = kLevelOfIndex[index];
         // The machine's load drifts: with several builds, every other level runs them in the
         // other order, so that none always goes first.
-        std::vector<Build> order = builds;
+        // The build under test runs once more with every monitor conditioned, right after
+        // its caption-only run.
+        struct Run {
+            Build build;
+            Conditions conditions;
+        };
+        std::vector<Run> order;
+        for (const Build& build : builds) {
+            order.push_back({build, Conditions::None});
+            if (build.exe == L"KVL.exe")
+                order.push_back({{build.exe, build.label + ", with conditions"},
+                                 Conditions::ProgramClassPattern});
+        }
         if (n % 2 == 1) std::reverse(order.begin(), order.end());
-        for (const Build& build : order) {
-            Kvl kvl(build.exe, index, BenchCaptions());
+        for (const auto& [build, conditions] : order) {
+            Kvl kvl(build.exe, index, BenchCaptions(), conditions);
             if (!kvl.Start()) {
                 Progress(Format("%s did not start at strength index %d", build.label.c_str(), index));
                 status = 1;

@@ -2,9 +2,12 @@
 // watches, through WatchTracker::Observe, which folds the caption and tries every watch.
 //
 //   kvl_match_bench [benchmark flags]       Google Benchmark: time per event
-//   kvl_match_bench --events N [--match]    exactly N events and nothing else, for counting
+//   kvl_match_bench --events N [--match] [--conditions]
+//                                           exactly N events and nothing else, for counting
 //                                           instructions under callgrind (two runs with
-//                                           different N give the cost of one event)
+//                                           different N give the cost of one event);
+//                                           --conditions: against 50 watches that each have a
+//                                           program, a class and a caption pattern
 
 #include <benchmark/benchmark.h>
 
@@ -33,12 +36,35 @@ kvl::WatchTracker FiftyWatches() {
     return tracker;
 }
 
-// A window that matches none of them (the common case) and one that matches watch 7.
+// Fifty watches that each name a program, a class and a caption pattern: the dialogs of
+// fifty programs, most of them of the standard dialog class.
+kvl::WatchTracker FiftyConditionedWatches() {
+    static const char* const kWords[] = {"Setup",   "Update",  "Warning", "Error",  "Licence",
+                                         "Welcome", "Reminder", "Install", "Notice", "Expired"};
+    kvl::WatchTracker tracker;
+    for (int k = 0; k < 50; ++k) {
+        kvl::Watch w;
+        w.caption = "^" + std::string(kWords[k % 10]) + " " + std::to_string(k) + "\\b";
+        w.captionKind = kvl::CaptionKind::Pattern;
+        w.program = "program" + std::to_string(k) + ".exe";
+        w.windowClass = k % 4 == 1 ? "Wizard" + std::to_string(k) : "#32770";
+        tracker.AddWatch(w);
+    }
+    tracker.Baseline({});
+    return tracker;
+}
+
+// A window that matches none of them (the common case) and one that matches watch 7; for
+// the conditioned watches a standard dialog of an unwatched program, and one of program 7.
 const kvl::WindowView kOrdinary{0x1001, true, "Untitled Document - Text Editor 2.1"};
 const kvl::WindowView kMatching{0x1002, true, "Install 7 - Product Wizard"};
+const kvl::WindowView kOrdinaryDialog{0x1003, true, "Untitled Document - Text Editor 2.1",
+                                      "#32770", "C:\\Program Files\\Editor\\editor.exe"};
+const kvl::WindowView kMatchingDialog{0x1004, true, "Install 7 - Product Wizard", "#32770",
+                                      "C:\\Program Files\\Product\\program7.exe"};
 
-std::size_t RunEvents(long long count, const kvl::WindowView& view) {
-    kvl::WatchTracker tracker = FiftyWatches();
+std::size_t RunEvents(long long count, bool conditioned, const kvl::WindowView& view) {
+    kvl::WatchTracker tracker = conditioned ? FiftyConditionedWatches() : FiftyWatches();
     std::size_t reported = 0;
     for (long long i = 0; i < count; ++i) reported += tracker.Observe(view).size();
     return reported;
@@ -56,13 +82,31 @@ void BM_ObserveMatchingWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_ObserveMatchingWindow);
 
+void BM_ObserveOrdinaryWindowConditioned(benchmark::State& state) {
+    kvl::WatchTracker tracker = FiftyConditionedWatches();
+    for (auto _ : state) benchmark::DoNotOptimize(tracker.Observe(kOrdinaryDialog));
+}
+BENCHMARK(BM_ObserveOrdinaryWindowConditioned);
+
+void BM_ObserveMatchingWindowConditioned(benchmark::State& state) {
+    kvl::WatchTracker tracker = FiftyConditionedWatches();
+    for (auto _ : state) benchmark::DoNotOptimize(tracker.Observe(kMatchingDialog));
+}
+BENCHMARK(BM_ObserveMatchingWindowConditioned);
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--events") == 0) {
         const long long count = std::atoll(argv[2]);
-        const bool match = argc >= 4 && std::strcmp(argv[3], "--match") == 0;
-        const std::size_t reported = RunEvents(count, match ? kMatching : kOrdinary);
+        bool match = false, conditioned = false;
+        for (int i = 3; i < argc; ++i) {
+            match = match || std::strcmp(argv[i], "--match") == 0;
+            conditioned = conditioned || std::strcmp(argv[i], "--conditions") == 0;
+        }
+        const kvl::WindowView& view = conditioned ? (match ? kMatchingDialog : kOrdinaryDialog)
+                                                  : (match ? kMatching : kOrdinary);
+        const std::size_t reported = RunEvents(count, conditioned, view);
         // A matching window is news once; an ordinary one never.
         const std::size_t expected = match && count > 0 ? 1 : 0;
         std::printf("%lld events, %zu reports\n", count, reported);
