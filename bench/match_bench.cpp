@@ -21,10 +21,11 @@
 
 namespace {
 
+const char* const kWords[] = {"Setup",   "Update",   "Warning", "Error",  "Licence",
+                              "Welcome", "Reminder", "Install", "Notice", "Expired"};
+
 // Fifty watches of the kind users keep: parts of captions, some whole captions.
 kvl::WatchTracker FiftyWatches() {
-    static const char* const kWords[] = {"Setup",   "Update",  "Warning", "Error",  "Licence",
-                                         "Welcome", "Reminder", "Install", "Notice", "Expired"};
     kvl::WatchTracker tracker;
     for (int k = 0; k < 50; ++k) {
         std::string caption = std::string(kWords[k % 10]) + " " + std::to_string(k);
@@ -39,8 +40,6 @@ kvl::WatchTracker FiftyWatches() {
 // Fifty watches that each name a program, a class and a caption pattern: the dialogs of
 // fifty programs, most of them of the standard dialog class.
 kvl::WatchTracker FiftyConditionedWatches() {
-    static const char* const kWords[] = {"Setup",   "Update",  "Warning", "Error",  "Licence",
-                                         "Welcome", "Reminder", "Install", "Notice", "Expired"};
     kvl::WatchTracker tracker;
     for (int k = 0; k < 50; ++k) {
         kvl::Watch w;

@@ -73,8 +73,8 @@ EditorFields FieldsOfMonitor(const Monitor& monitor, int index);
 struct StoreResult {
     enum class Outcome { Stored, BadPause, BadPattern, TableFull };
     Outcome outcome = Outcome::Stored;
-    int slot = -1;      // the slot written, when stored
-    int badPause = -1;  // the first refused pause box, for BadPause
+    int slot = -1;               // the slot written, when stored
+    int badPause = -1;           // the first refused pause box, for BadPause
     std::string patternProblem;  // for BadPattern
 };
 
@@ -83,8 +83,8 @@ struct StoreResult {
 // slot past the end of the table is treated the same way, so that a store never leaves a
 // gap. Refused, with nothing written: a pause box that does not hold whole seconds, a caption
 // meant as a pattern that does not compile, and a new monitor when all 50 slots are taken.
-// Blanks around a program or class name go: no file or class name has them. An empty name becomes the numbered one, in
-// `fields` too, so that the dialog can show it.
+// Blanks around a program or class name go: no file or class name has them. An empty name
+// becomes the numbered one, in `fields` too, so that the dialog can show it.
 // Steps from `editableSteps` on are not shown to the user, who could not mend them: a pause
 // there that an earlier release stored (a negative one, say) goes back as it came.
 StoreResult StoreFields(EditorFields& fields, int& recIndex, MonitorTable& table,

@@ -465,7 +465,10 @@ void frmAction::FollowFinder() {
     // the moves queue up behind the pointer, and the outline must not lag behind.
     POINT now{};
     GetCursorPos(&now);
-    if ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0) {
+    // The key state is the physical button's: with the buttons swapped, the left one in the
+    // messages is the right one here.
+    const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    if ((GetAsyncKeyState(button) & 0x8000) == 0) {
         FinishFinding(now);  // let go where we did not hear of it
         return;
     }

@@ -252,6 +252,17 @@ void UseClassicLook(HWND control) {
     if (setWindowTheme) setWindowTheme(control, L"", L"");
 }
 
+HBRUSH FillAsStatic(HWND control, HDC dc) {
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(control), WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(control)));
+    if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
+    RECT r{};
+    GetClientRect(control, &r);
+    FillRect(dc, &r, brush);
+    return brush;
+}
+
 HFONT DialogFont() {
     // 8.25 points at 96 dots per inch is 11 pixels.
     static const UniqueFont font(CreateFontW(

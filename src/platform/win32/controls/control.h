@@ -148,6 +148,10 @@ bool ForwardChildNotification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LR
 // hands it. Nothing changes where the system has no styles.
 void UseClassicLook(HWND control);
 
+// Fills a control of our own that draws itself with the colours its parent gives a static
+// control, the system's face when it gives none; the brush used, for more of the same.
+HBRUSH FillAsStatic(HWND control, HDC dc);
+
 // The classic dialog font, or the system's nearest.
 HFONT DialogFont();
 

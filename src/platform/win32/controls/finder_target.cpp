@@ -25,13 +25,9 @@ LRESULT FinderTarget::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             PaintDC paint(hwnd);
             const HDC dc = paint.get();
             // The background the parent gives a static control, as a frame has it.
-            auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC,
-                                                               reinterpret_cast<WPARAM>(dc),
-                                                               reinterpret_cast<LPARAM>(hwnd)));
-            if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
+            FillAsStatic(hwnd, dc);
             RECT r{};
             GetClientRect(hwnd, &r);
-            FillRect(dc, &r, brush);
             DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
             if (empty_) return 0;
             // A ring with a cross through it, in the window text colour.

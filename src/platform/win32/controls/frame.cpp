@@ -31,13 +31,9 @@ LRESULT Frame::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             const HDC dc = paint.get();
             Selection font(dc, font_);
             // Colours come from the parent, as for a static control.
-            auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC,
-                                                               reinterpret_cast<WPARAM>(dc),
-                                                               reinterpret_cast<LPARAM>(hwnd)));
-            if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
+            const HBRUSH brush = FillAsStatic(hwnd, dc);
             RECT r{};
             GetClientRect(hwnd, &r);
-            FillRect(dc, &r, brush);
 
             TEXTMETRICW tm{};
             GetTextMetricsW(dc, &tm);
