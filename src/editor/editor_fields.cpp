@@ -55,6 +55,7 @@ EditorFields FieldsOfMonitor(const Monitor& monitor, int index) {
     f.ExactMatch = monitor.ExactMatch;
     f.Program = monitor.Program;
     f.WindowClass = monitor.WindowClass;
+    f.PressButton = monitor.PressButton;
     f.CaptionPattern = monitor.CaptionPattern == 1 ? 1 : 0;
     return f;
 }
@@ -93,6 +94,7 @@ StoreResult StoreFields(EditorFields& fields, int& recIndex, MonitorTable& table
     m.SendKeys = fields.SendKeys;
     m.Program = std::string(TrimBlanks(fields.Program));
     m.WindowClass = std::string(TrimBlanks(fields.WindowClass));
+    m.PressButton = std::string(TrimBlanks(fields.PressButton));
     m.CaptionPattern = fields.CaptionPattern == 1 ? 1 : 0;
     return {StoreResult::Outcome::Stored, slot, -1, {}};
 }

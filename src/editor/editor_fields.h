@@ -61,6 +61,7 @@ struct EditorFields {
     std::int16_t Disable = 0;
     std::string Program;
     std::string WindowClass;
+    std::string PressButton;
     std::int16_t CaptionPattern = 0;  // a two-state box: 1 ticked, 0 not
 };
 

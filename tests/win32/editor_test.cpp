@@ -174,6 +174,12 @@ void ExpectWhichWindowFrameShown(frmAction& ed) {
     EXPECT_GT(frame.top, buttons.bottom);
     EXPECT_LT(frame.bottom, client.bottom);
     EXPECT_TRUE(IsWindowVisible(ed.FrameWhich.Handle()));
+    // The button to press below it, whole, in either layout.
+    RECT press{};
+    GetWindowRect(ed.FramePress.Handle(), &press);
+    EXPECT_GT(press.top, frame.bottom);
+    EXPECT_LT(press.bottom, client.bottom);
+    EXPECT_TRUE(IsWindowVisible(ed.txtPressButton.Handle()));
 }
 
 class EditorTest : public ::testing::Test {
@@ -248,7 +254,7 @@ TEST_F(EditorTest, OpensOnANewMonitorAboveEverythingWithMonitoringPaused) {
     GetWindowRect(w, &outer);
     const bool rich = win32::IsRichColourDisplay();
     EXPECT_EQ(client.right, 430);  // 6450 twips
-    EXPECT_EQ(client.bottom, rich ? 574 : 554);  // grown by the frame of which windows
+    EXPECT_EQ(client.bottom, rich ? 630 : 610);  // grown by the frames of which windows and the button
     ExpectWhichWindowFrameShown(ed);
     // Centred from its full-colour size.
     const int fullHeight = (outer.bottom - outer.top) + (rich ? 0 : 20);
@@ -437,6 +443,7 @@ TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
                                      ed.txtProgram.Handle(),
                                      ed.txtWindowClass.Handle(),
                                      ed.chkPattern.Handle(),
+                                     ed.txtPressButton.Handle(),
                                      ed.txtCaption.Handle()};
     for (HWND next : order) {
         PressKey(VK_TAB);
@@ -445,7 +452,7 @@ TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
             << win32::Narrow(TextOf(FocusedControl()));
     }
     PressKey(VK_TAB, true);
-    EXPECT_TRUE(WaitFor([&] { return FocusedControl() == ed.chkPattern.Handle(); }));
+    EXPECT_TRUE(WaitFor([&] { return FocusedControl() == ed.txtPressButton.Handle(); }));
 }
 
 // ---- storing ------------------------------------------------------------------------------
@@ -504,6 +511,11 @@ TEST_F(EditorTest, CreatesAMonitorFromTypingAndListPicks) {
     for (int i = 0; i < 10; ++i) PressKey(VK_DOWN);  // to the last entry, and no further
     ASSERT_TRUE(WaitFor([&] { return ed.cboSendKeysPause[0].Text() == L"60"; }));
 
+    // The button to press, in the frame below the rest.
+    FocusByClick(ed.txtPressButton.Handle());
+    TypeText(L"Don't Save");
+    ASSERT_TRUE(WaitFor([&] { return ed.txtPressButton.Text() == L"Don't Save"; }));
+
     const HWND ok = ed.cmdOK[ed.InLowColorMode() ? 1 : 0].Handle();
     ASSERT_TRUE(ClickUntil([&] { Click(ok); }, [&] { return editor->Handle() == nullptr; }));
 
@@ -516,6 +528,8 @@ TEST_F(EditorTest, CreatesAMonitorFromTypingAndListPicks) {
     EXPECT_EQ(Stored(1, "SendKeysPause0"), "60");
     EXPECT_EQ(Stored(1, "SendKeys1"), "");
     EXPECT_EQ(Stored(1, "SendKeysPause2"), "0");
+    EXPECT_EQ(Stored(1, "PressButton"), "Don't Save");
+    EXPECT_EQ(Stored(0, "PressButton"), "<missing>");  // written only when set
     EXPECT_EQ(Stored(0, "Description"), "first");
     EXPECT_EQ(MonitorCount(host.policy.CurrentSettings().Monitors), 2);
 
@@ -963,7 +977,7 @@ void ExpectPlainLayout(frmAction& ed) {
     EXPECT_TRUE(lf.lfItalic);
     RECT client{};
     GetClientRect(ed.Handle(), &client);
-    EXPECT_EQ(client.bottom, 574 - 20);  // 300 twips less
+    EXPECT_EQ(client.bottom, 630 - 20);  // 300 twips less
     ExpectWhichWindowFrameShown(ed);
 }
 

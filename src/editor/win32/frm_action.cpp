@@ -19,9 +19,10 @@ constexpr wchar_t kClassName[] = L"KVL.frmAction";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 constexpr int kClientWidthTwips = 6450;
-// The form as first laid out, and as grown to hold the frame of which windows below the rest.
+// The form as first laid out, and as grown to hold the frames of which windows and of the
+// button to press below the rest.
 constexpr int kFirstClientHeightTwips = 7395;
-constexpr int kClientHeightTwips = 8610;
+constexpr int kClientHeightTwips = 9450;
 constexpr int kLowColourHeightCut = 300;
 
 constexpr COLORREF kTeal = RGB(0, 128, 128);
@@ -58,6 +59,7 @@ constexpr std::array<KeystrokeRow, kKeystrokeSteps> kRows{{
 
 constexpr TwipsRect kFrame4At{1080, 4560, 4815, 1215};
 constexpr TwipsRect kFrameWhichAt{1080, 6720, 4815, 1425};
+constexpr TwipsRect kFramePressAt{1080, 8235, 4815, 750};
 
 constexpr UINT_PTR kFinderTimer = 1;
 constexpr UINT kFinderFollowMs = 30;
@@ -244,6 +246,11 @@ void frmAction::CreateControls() {
     picFinder.Create({.parent = which, .id = id++, .at = {4080, 300, 555, 555}});
     lblFinder.Create({.parent = which, .id = id++, .text = ResourceText(IDS_FINDER),
                       .at = {4125, 915, 570, 195}});
+    FramePress.Create({.parent = form, .id = id++, .text = ResourceText(IDS_PRESS_FRAME),
+                       .at = kFramePressAt});
+    lblPressButton.Create({.parent = FramePress.Handle(), .id = id++,
+                           .text = ResourceText(IDS_PRESS_BUTTON), .at = {120, 345, 1170, 195}});
+    txtPressButton.Create({.parent = FramePress.Handle(), .id = id++, .at = {1320, 315, 2475, 285}});
 
     // Children stack in the order they are made, the first on top: the background goes
     // beneath everything made after it.
@@ -257,6 +264,8 @@ void frmAction::CreateControls() {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // The frame of which windows comes after all the rest: right after the first of them.
     SetWindowPos(FrameWhich.Handle(), cmdAddIn[0].Handle(), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(FramePress.Handle(), FrameWhich.Handle(), 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     BindEvents();
     SetColours();
@@ -278,6 +287,7 @@ void frmAction::CreateControls() {
         txtProgram.SetToolTip(toolTips_, ResourceText(IDS_TIP_PROGRAM).c_str());
         txtWindowClass.SetToolTip(toolTips_, ResourceText(IDS_TIP_WINDOW_CLASS).c_str());
         picFinder.SetToolTip(toolTips_, ResourceText(IDS_TIP_FINDER).c_str());
+        txtPressButton.SetToolTip(toolTips_, ResourceText(IDS_TIP_PRESS_BUTTON).c_str());
     }
 }
 
@@ -315,6 +325,7 @@ void frmAction::ShowFields(const EditorFields& f) {
     txtProgram.SetText(win32::Widen(f.Program));
     txtWindowClass.SetText(win32::Widen(f.WindowClass));
     chkPattern.SetState(f.CaptionPattern);
+    txtPressButton.SetText(win32::Widen(f.PressButton));
 }
 
 EditorFields frmAction::ReadFields() const {
@@ -331,6 +342,7 @@ EditorFields frmAction::ReadFields() const {
     f.Program = win32::Narrow(txtProgram.Text());
     f.WindowClass = win32::Narrow(txtWindowClass.Text());
     f.CaptionPattern = static_cast<std::int16_t>(chkPattern.State() == 1 ? 1 : 0);
+    f.PressButton = win32::Narrow(txtPressButton.Text());
     return f;
 }
 
@@ -575,6 +587,7 @@ void frmAction::SetColours() {
     txtName.SetColours({.text = kDarkYellow, .back = kTeal});
     txtProgram.SetColours({.text = kYellow, .back = kTeal});
     txtWindowClass.SetColours({.text = kYellow, .back = kTeal});
+    txtPressButton.SetColours({.text = kYellow, .back = kTeal});
     for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
         txtSendKeys[k].SetColours({.text = kPaleYellow, .back = kTeal});
         cboSendKeysPause[k].SetColours({.text = kPaleYellow, .back = kTeal});

@@ -70,6 +70,10 @@ class frmAction final : public win32::Window {
     win32::TextBox txtProgram, txtWindowClass;
     win32::CheckBox chkPattern;
     win32::FinderTarget picFinder;
+    // Below that, the button to press once the rest is done.
+    win32::Frame FramePress;
+    win32::Label lblPressButton;
+    win32::TextBox txtPressButton;
     win32::ComboBox txtCaption;
     win32::CheckBox chkExact;
     win32::TextBox txtName;
