@@ -17,6 +17,7 @@
 #include "editor/win32/frm_action.h"
 #include "engine/dispatch.h"
 #include "monitors/settings.h"
+#include "platform/win32/desktop_win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/unicode.h"
 #include "platform/win32/window_watcher_win32.h"
@@ -200,7 +201,7 @@ class EditorTest : public ::testing::Test {
     }
 
     frmAction& Open() {
-        editor = std::make_unique<frmAction>(host.policy);
+        editor = std::make_unique<frmAction>(host.policy, desktop);
         editor->Load();
         EXPECT_TRUE(editor->Loaded());
         return *editor;
@@ -228,6 +229,7 @@ class EditorTest : public ::testing::Test {
 
     ScopedStore scoped;
     TestHost host;
+    win32::Win32Desktop desktop;
     std::unique_ptr<frmAction> editor;
 };
 

@@ -286,14 +286,14 @@ void frmKVL::mnuDisable_Click() {
 }
 
 void frmKVL::mnuNew_Click() {
-    if (!editor_) editor_ = std::make_unique<frmAction>(policy_);
+    if (!editor_) editor_ = std::make_unique<frmAction>(policy_, services_.desktop);
     editor_->Load();
 }
 
 void frmKVL::mnuEdit_Click() {
     const int selected = lstItems.ListIndex();
     if (selected < 0) return;
-    if (!editor_) editor_ = std::make_unique<frmAction>(policy_);
+    if (!editor_) editor_ = std::make_unique<frmAction>(policy_, services_.desktop);
     editor_->EditRec(selected);
 }
 

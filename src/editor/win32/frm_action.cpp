@@ -4,7 +4,6 @@
 
 #include "engine/window_actions.h"
 #include "platform/twips.h"
-#include "platform/win32/desktop_win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/resources/resource.h"
@@ -75,7 +74,7 @@ HBRUSH TealBrush() {
 
 }  // namespace
 
-frmAction::frmAction(EditorHost& host) : host_(host) {}
+frmAction::frmAction(EditorHost& host, Desktop& desktop) : host_(host), desktop_(desktop) {}
 
 frmAction::~frmAction() {
     // Deleted while open, as the program ends: the window goes without a word to the host,
@@ -293,9 +292,8 @@ void frmAction::CreateControls() {
 
 void frmAction::FillCaptionList() {
     // The engine's own caption read: empty for hidden and disabled windows, cut at 256 units.
-    win32::Win32Desktop desktop;
-    for (WindowHandle window : desktop.TopLevelWindows()) {
-        const std::string caption = WindowCaption(desktop, window);
+    for (WindowHandle window : desktop_.TopLevelWindows()) {
+        const std::string caption = WindowCaption(desktop_, window);
         if (CaptionListKeeps(caption)) txtCaption.AddItem(win32::Widen(caption));
     }
 }
@@ -525,15 +523,9 @@ HWND frmAction::WindowForFinder(POINT screen) const {
 
 void frmAction::TakeFoundWindow(HWND window) {
     // The caption as the caption list reads it: cut at 256 units.
-    win32::Win32Desktop desktop;
-    txtCaption.SetText(
-        win32::Widen(WindowCaption(desktop, reinterpret_cast<WindowHandle>(window))));
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    const win32::UniqueHandle process(
-        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    const std::string path = process ? win32::Narrow(win32::ProgramPathOf(process.get())) : "";
-    txtProgram.SetText(win32::Widen(ProgramFileName(path)));
+    const auto handle = reinterpret_cast<WindowHandle>(window);
+    txtCaption.SetText(win32::Widen(WindowCaption(desktop_, handle)));
+    txtProgram.SetText(win32::Widen(ProgramFileName(desktop_.ProgramPath(handle))));
     txtWindowClass.SetText(win32::ClassNameOf(window));
     // What was found is the caption itself, not a pattern for it.
     chkPattern.SetState(0);

@@ -21,6 +21,7 @@
 
 #include "editor/editor_fields.h"
 #include "editor/editor_host.h"
+#include "platform/desktop.h"
 #include "editor/win32/frm_add_in.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
@@ -31,7 +32,8 @@ namespace kvl {
 
 class frmAction final : public win32::Window {
   public:
-    explicit frmAction(EditorHost& host);
+    // `desktop` is the program's own: the caption list and the finder read windows through it.
+    frmAction(EditorHost& host, Desktop& desktop);
     ~frmAction() override;
 
     // Opens the dialog on a new, empty monitor. When it is open already it keeps what it
@@ -136,6 +138,7 @@ class frmAction final : public win32::Window {
     void ShowMessage(std::string_view text);
 
     EditorHost& host_;
+    Desktop& desktop_;
     int recIndex_ = -1;
     bool lowColour_ = false;
     std::unique_ptr<frmAddIn> picker_;

@@ -531,12 +531,7 @@ UniqueHandle OpenForQuery(WindowHandle window) {
 
 std::string Win32Desktop::ProgramPath(WindowHandle window) {
     const UniqueHandle process = OpenForQuery(window);
-    if (!process) return {};
-    std::wstring path(32768, L'\0');
-    DWORD size = static_cast<DWORD>(path.size());
-    if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) return {};
-    path.resize(size);
-    return Narrow(path);
+    return process ? Narrow(ProgramPathOf(process.get())) : std::string();
 }
 
 std::optional<std::uint32_t> Win32Desktop::IntegrityLevel(WindowHandle window) {
