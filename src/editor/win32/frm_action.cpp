@@ -461,7 +461,7 @@ void frmAction::picFinder_MouseDown(win32::MouseButton button) {
     SetCursor(LoadCursorW(nullptr, IDC_CROSS));
     // The pointer is followed by the clock as well as by its moves: not every system hands
     // us the moves over another program's window while we hold the mouse (Wine does not,
-    // always), nor the button's release there.
+    // always).
     SetTimer(Handle(), kFinderTimer, kFinderFollowMs, nullptr);
 }
 
@@ -475,13 +475,6 @@ void frmAction::FollowFinder() {
     // the moves queue up behind the pointer, and the outline must not lag behind.
     POINT now{};
     GetCursorPos(&now);
-    // The key state is the physical button's: with the buttons swapped, the left one in the
-    // messages is the right one here.
-    const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-    if ((GetAsyncKeyState(button) & 0x8000) == 0) {
-        FinishFinding(now);  // let go where we did not hear of it
-        return;
-    }
     const HWND window = WindowForFinder(now);
     if (window != outline_.Target()) outline_.Around(window);
 }

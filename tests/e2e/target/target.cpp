@@ -3,6 +3,7 @@
 //
 //   kvl_target.exe [log:PATH] INSTRUCTION...
 //     open:CAPTION       a plain window
+//     quiet:CAPTION      a plain window shown without taking the focus
 //     edit:CAPTION       a window filled by an edit control that has the focus
 //     min:CAPTION        a window that opens minimized
 //     hidden:CAPTION     created hidden; shown after 300 ms
@@ -184,6 +185,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             g_log = _wfopen(value.c_str(), L"a, ccs=UTF-8");
         } else if (verb == L"open") {
             Open(value, false, true);
+        } else if (verb == L"quiet") {
+            HWND hwnd = Open(value, false, false);
+            ShowWindow(hwnd, SW_SHOWNOACTIVATE);
         } else if (verb == L"min") {
             HWND hwnd = Open(value, false, false);
             ShowWindow(hwnd, SW_SHOWMINNOACTIVE);
