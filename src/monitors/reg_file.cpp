@@ -6,6 +6,7 @@
 
 #include "monitors/settings.h"
 #include "platform/blanks.h"
+#include "platform/registry_names.h"
 #include "platform/utf8.h"
 
 namespace kvl {
@@ -17,20 +18,13 @@ constexpr std::string_view kVersion4 = "REGEDIT4";
 constexpr std::string_view kCantRead = "I can't read that file: ";
 constexpr unsigned long kRegSz = 1;
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string Folded(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = Upper(c);
-    return out;
-}
+// Names as the registry files them.
+std::string Folded(std::string_view s) { return RegistryFolded(s); }
 
 bool StartsFolded(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
     for (std::size_t k = 0; k < prefix.size(); ++k)
-        if (Upper(s[k]) != Upper(prefix[k])) return false;
+        if (RegistryUpper(s[k]) != RegistryUpper(prefix[k])) return false;
     return true;
 }
 

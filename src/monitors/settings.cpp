@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/registry_names.h"
+
 namespace kvl {
 
 namespace {
@@ -28,22 +30,14 @@ bool WriteMonitor(SettingsStore& store, const std::string& section, const Monito
     return ok;
 }
 
-// The registry compares value names without regard to case, and so must we: a
-// "description" written by hand is the very value the next Write lands in.
-bool SameKey(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    for (std::size_t k = 0; k < a.size(); ++k)
-        if (lower(a[k]) != lower(b[k])) return false;
-    return true;
-}
-
 // A key the save just wrote for this monitor. A field it leaves out (one not set) is no key
-// of its: a value stored there before would come back at the next load.
+// of its: a value stored there before would come back at the next load. Names compare as
+// the registry compares them: a "description" written by hand is the very value the next
+// Write lands in.
 bool IsKeyOf(const Monitor& m, std::string_view key) {
     const auto fields = MonitorFields();
     return std::any_of(fields.begin(), fields.end(), [&](const MonitorField& field) {
-        return SameKey(field.key, key) && IsWritten(field, m);
+        return SameRegistryName(field.key, key) && IsWritten(field, m);
     });
 }
 

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "monitors/reg_file.h"
+#include "platform/registry_names.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -40,15 +41,8 @@ std::string_view g_input;
 const std::string kParent = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings";
 const std::string kRoot = kParent + "\\KVL";
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string Folded(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = Upper(c);
-    return out;
-}
+// Names as the registry files them.
+std::string Folded(std::string_view s) { return RegistryFolded(s); }
 
 // Valid UTF-8 text as a UTF-16LE file with its byte-order mark; nothing for other bytes.
 std::optional<std::string> AsUtf16(std::string_view text) {

@@ -319,18 +319,22 @@ void frmKVL::mnuCommnadHelp_Click() { ShowOwnedMessage(win32::Widen(CommandLineR
 // since the menu last opened: it shows whether this copy starts, and a click sets it so.
 void frmKVL::mnuStartWithWindows_Click() {
     if (CommandLineMode()) return;
-    const std::string program = win32::Narrow(win32::ThisProgramPath());
-    if (StartsThisProgram(win32::ReadUserText(kRunKey, kAutostartValueName), program))
+    if (StartsWithWindows())
         win32::DeleteUserValue(kRunKey, kAutostartValueName);
     else
-        win32::WriteUserText(kRunKey, kAutostartValueName, AutostartCommand(program));
+        win32::WriteUserText(kRunKey, kAutostartValueName,
+                             AutostartCommand(win32::Narrow(win32::ThisProgramPath())));
+}
+
+bool frmKVL::StartsWithWindows() const {
+    return StartsThisProgram(win32::ReadUserText(kRunKey, kAutostartValueName),
+                             win32::Narrow(win32::ThisProgramPath()));
 }
 
 void frmKVL::ShowAutostartState(HMENU menu) {
     if (GetMenuState(menu, mnuStartWithWindows, MF_BYCOMMAND) == static_cast<UINT>(-1)) return;
-    const bool starts = StartsThisProgram(win32::ReadUserText(kRunKey, kAutostartValueName),
-                                          win32::Narrow(win32::ThisProgramPath()));
-    CheckMenuItem(menu, mnuStartWithWindows, MF_BYCOMMAND | (starts ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, mnuStartWithWindows,
+                  MF_BYCOMMAND | (StartsWithWindows() ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void frmKVL::mnuActivity_Click() {

@@ -151,6 +151,8 @@ private:
     void lstItems_MouseDown(win32::MouseButton button);
     void TrayClick_Timer();
     void ShowAutostartState(HMENU menu);
+    // Whether the Run value starts this very copy, as it stands now.
+    bool StartsWithWindows() const;
 
     Services services_;
     MainWindowPolicy policy_;
