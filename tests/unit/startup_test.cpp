@@ -69,12 +69,29 @@ namespace kvl {
 namespace {
 
 TEST(TwipsToPixels, RoundsHalfToEven) {
-    EXPECT_EQ(TwipsToPixels(1000), 67);
-    EXPECT_EQ(TwipsToPixels(5310), 354);
-    EXPECT_EQ(TwipsToPixels(7.5 * 15), 8);  // 7.5 goes up to the even 8
-    EXPECT_EQ(TwipsToPixels(6.5 * 15), 6);  // 6.5 goes down to the even 6
-    EXPECT_EQ(TwipsToPixels(-7.5 * 15), -8);
-    EXPECT_EQ(TwipsToPixels(0), 0);
+    EXPECT_EQ(TwipsToPixels(1000, 96), 67);
+    EXPECT_EQ(TwipsToPixels(5310, 96), 354);
+    EXPECT_EQ(TwipsToPixels(7.5 * 15, 96), 8);  // 7.5 goes up to the even 8
+    EXPECT_EQ(TwipsToPixels(6.5 * 15, 96), 6);  // 6.5 goes down to the even 6
+    EXPECT_EQ(TwipsToPixels(-7.5 * 15, 96), -8);
+    EXPECT_EQ(TwipsToPixels(0, 96), 0);
+}
+
+// The real-number division must round as exact integer arithmetic does, at every scale:
+// one pixel off at 96 dots per inch would move a control of the standard forms.
+TEST(TwipsToPixels, AgreesWithExactArithmeticAtEveryScale) {
+    for (int dpi : {96, 120, 144, 168, 192, 288}) {
+        for (int twips = -3000; twips <= 30000; ++twips) {
+            const long long scaled = static_cast<long long>(twips) * dpi;
+            long long down = scaled / kTwipsPerInch, rest = scaled % kTwipsPerInch;
+            if (rest < 0) rest += kTwipsPerInch, --down;
+            const bool up = 2 * rest > kTwipsPerInch || (2 * rest == kTwipsPerInch && down % 2 != 0);
+            ASSERT_EQ(TwipsToPixels(twips, dpi), down + (up ? 1 : 0)) << twips << " at " << dpi;
+        }
+        // A pixel measure taken to twips and back is the same pixel.
+        for (int pixels = -500; pixels <= 5000; ++pixels)
+            ASSERT_EQ(TwipsToPixels(PixelsToTwips(pixels, dpi), dpi), pixels) << pixels << " at " << dpi;
+    }
 }
 
 }  // namespace

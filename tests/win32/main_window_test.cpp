@@ -175,12 +175,6 @@ protected:
     bool BoxTicked() const {
         return SendMessageW(Item(frmKVL::idChkDisable), BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
-    POINT TopLeftTwips(int id) const {
-        RECT r{};
-        GetWindowRect(Item(id), &r);
-        MapWindowPoints(HWND_DESKTOP, form->Handle(), reinterpret_cast<POINT*>(&r), 2);
-        return {r.left * 15, r.top * 15};
-    }
 
     wintest::ScopedStore scoped{wintest::UniqueName(L"KVLMain")};
     fakes::FakeWatcher watcher;
@@ -360,9 +354,38 @@ TEST_F(MainWindow, StartsInTheLayoutTheDisplayCallsFor) {
         // The smaller window keeps the top-left corner placed for the full-colour size.
         RECT r{};
         GetWindowRect(form->Handle(), &r);
-        EXPECT_EQ(r.right - r.left, 316);
-        EXPECT_EQ(r.bottom - r.top, 279);
+        EXPECT_EQ(r.right - r.left, wintest::Scaled(316, win32::WindowDpi(form->Handle())));
+        EXPECT_EQ(r.bottom - r.top, wintest::Scaled(279, win32::WindowDpi(form->Handle())));
     }
+}
+
+// At any display scale: the size it has at 96 dots per inch times the scale, every text
+// whole, in the order the user reads it; and moved to a monitor of another scale, laid out
+// again there.
+TEST_F(MainWindow, FollowsTheDisplayScale) {
+    Load();
+    const HWND w = form->Handle();
+    // A prefix set to another scale that did not take would pass everything below at 96.
+    if (const char* asked = std::getenv("KVL_WINE_DPI")) {
+        EXPECT_EQ(win32::WindowDpi(w), std::atoi(asked));
+    }
+    const double scale = win32::WindowDpi(w) / 96.0;
+    RECT client{};
+    GetClientRect(w, &client);
+    const bool rich = win32::IsRichColourDisplay();  // else the smaller, plain layout
+    EXPECT_NEAR(client.right, (rich ? 354 : 310) * scale, 2);
+    EXPECT_NEAR(client.bottom, (rich ? 259 : 235) * scale, 2);
+    wintest::ExpectReadableLayout(w);
+    auto rect = [&](int id) {
+        RECT r{};
+        GetWindowRect(Item(id), &r);
+        return r;
+    };
+    EXPECT_LT(rect(frmKVL::idLabel2).bottom, rect(frmKVL::idLstItems).top);
+    EXPECT_LT(rect(frmKVL::idLstItems).bottom, rect(frmKVL::idChkDisable).top);
+    const int ok = rich ? frmKVL::idCmdOK : frmKVL::idCmdOK256;
+    EXPECT_LT(rect(frmKVL::idChkDisable).right, rect(ok).left);
+    wintest::ExpectLaidOutAgainOnAnotherScale(w);
 }
 
 TEST_F(MainWindow, LowColourLayoutUsesPlainControls) {
@@ -371,13 +394,17 @@ TEST_F(MainWindow, LowColourLayoutUsesPlainControls) {
     EXPECT_FALSE(IsWindowVisible(Item(frmKVL::idCandyScreen1)));
     EXPECT_FALSE(IsWindowVisible(Item(frmKVL::idCmdOK)));
     EXPECT_TRUE(IsWindowVisible(Item(frmKVL::idCmdOK256)));
-    EXPECT_EQ(TopLeftTwips(frmKVL::idLstItems).x, 105);  // 100 twips is 6.67 pixels: 7
-    EXPECT_EQ(TopLeftTwips(frmKVL::idLstItems).y, 405);
-    EXPECT_EQ(TopLeftTwips(frmKVL::idChkDisable).y, TopLeftTwips(frmKVL::idCmdOK256).y);
+    const int dpi = win32::WindowDpi(form->Handle());
+    const RECT list = wintest::RectInParent(Item(frmKVL::idLstItems));
+    EXPECT_EQ(list.left, TwipsToPixels(100, dpi));  // 6.67 pixels at 96 dots per inch: 7
+    EXPECT_EQ(list.top, TwipsToPixels(400, dpi));
+    EXPECT_EQ(wintest::RectInParent(Item(frmKVL::idChkDisable)).top,
+              wintest::RectInParent(Item(frmKVL::idCmdOK256)).top);
+    wintest::ExpectReadableLayout(form->Handle());
     RECT r{};
     GetWindowRect(form->Handle(), &r);
-    EXPECT_EQ(r.right - r.left, 316);  // 4735 twips
-    EXPECT_EQ(r.bottom - r.top, 279);  // 4180 twips
+    EXPECT_EQ(r.right - r.left, wintest::Scaled(316, dpi));  // 4735 twips
+    EXPECT_EQ(r.bottom - r.top, wintest::Scaled(279, dpi));  // 4180 twips
     Command(frmKVL::idCmdOK256);
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/clock_win32.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/resources/resource.h"
@@ -20,7 +21,8 @@ constexpr int kColumnWidths[] = {1800, 1800, 1800, 2700, 4500};
 constexpr int kWidthTwips = 13050;
 constexpr int kHeightTwips = 5400;
 // Smaller than this, not one row and its headings would show.
-constexpr SIZE kSmallest{320, 160};
+constexpr int kSmallestWidthTwips = 4800;
+constexpr int kSmallestHeightTwips = 2400;
 
 // The clipboard owns what it is given only once SetClipboardData succeeds.
 void PutOnClipboard(HWND owner, const std::wstring& text) {
@@ -52,16 +54,16 @@ bool frmActivity::Show() {
 bool frmActivity::Form_Load() {
     const std::wstring caption = win32::ResourceText(IDS_ACTIVITY_CAPTION);
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    const int dpi = win32::SystemDpi();
     if (!Create({kClassName, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, true},
                 {caption.c_str(), style, WS_EX_CONTROLPARENT,
-                 {CW_USEDEFAULT, CW_USEDEFAULT, TwipsToPixels(kWidthTwips),
-                  TwipsToPixels(kHeightTwips)}}))
+                 {CW_USEDEFAULT, CW_USEDEFAULT, TwipsToPixels(kWidthTwips, dpi),
+                  TwipsToPixels(kHeightTwips, dpi)},
+                 nullptr, nullptr, dpi}))
         return false;
     RECT client{};
     GetClientRect(Handle(), &client);
-    if (!lvwEvents.Create({.parent = Handle(),
-                           .id = idLvwEvents,
-                           .at = {0, 0, client.right * kTwipsPerPixel, client.bottom * kTwipsPerPixel}}))
+    if (!lvwEvents.Create({.parent = Handle(), .id = idLvwEvents, .at = ClientTwips(client)}))
         return false;
     int heading = IDS_ACTIVITY_TIME;
     for (int width : kColumnWidths) lvwEvents.AddColumn(win32::ResourceText(heading++), width);
@@ -106,8 +108,12 @@ void frmActivity::CopySelection() {
     if (!rows.empty()) PutOnClipboard(Handle(), win32::Widen(TabSeparated(rows)));
 }
 
+TwipsRect frmActivity::ClientTwips(const RECT& client) const {
+    return {0, 0, PixelsToTwips(client.right, Dpi()), PixelsToTwips(client.bottom, Dpi())};
+}
+
 void frmActivity::Form_Resize(int width, int height) {
-    SetWindowPos(lvwEvents.Handle(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    lvwEvents.Move(ClientTwips({0, 0, width, height}));
 }
 
 LRESULT frmActivity::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -116,7 +122,9 @@ LRESULT frmActivity::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             Form_Resize(LOWORD(lp), HIWORD(lp));
             return 0;
         case WM_GETMINMAXINFO:
-            reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {kSmallest.cx, kSmallest.cy};
+            reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {
+                TwipsToPixels(kSmallestWidthTwips, Dpi()),
+                TwipsToPixels(kSmallestHeightTwips, Dpi())};
             return 0;
         case WM_COMMAND:
             if (LOWORD(wp) == IDCANCEL) {  // Escape, as the dialog manager hands it on

@@ -32,6 +32,7 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     bool Form_Load();
     void Form_Resize(int width, int height);
+    TwipsRect ClientTwips(const RECT& client) const;  // the list fills the client area
 
     const ActivityLog& log_;
 };

@@ -15,6 +15,7 @@
 #include "platform/shell.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/display.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/system_queries.h"
@@ -139,31 +140,40 @@ bool frmKVL::CreateControls() {
     return true;
 }
 
+void frmKVL::LoadIcons(int dpi) {
+    image1_.reset(LoadIconSized(IDI_KVL_ALT, win32::SystemMetric(SM_CXICON, dpi)));
+    image2_.reset(LoadIconSized(IDI_KVL, win32::SystemMetric(SM_CXICON, dpi)));
+    smallImage_.reset(LoadIconSized(IDI_KVL, win32::SystemMetric(SM_CXSMICON, dpi)));
+}
+
 bool frmKVL::Form_Load() {
-    image1_.reset(LoadIconSized(IDI_KVL_ALT, 32));
-    image2_.reset(LoadIconSized(IDI_KVL, 32));
-    trayImage1_.reset(LoadIconSized(IDI_KVL_ALT, GetSystemMetrics(SM_CXSMICON)));
-    trayImage2_.reset(LoadIconSized(IDI_KVL, GetSystemMetrics(SM_CXSMICON)));
+    // The notification area is drawn at the system's scale, whichever monitor the window is on.
+    const int trayIconSize = win32::SystemMetric(SM_CXSMICON, win32::SystemDpi());
+    trayImage1_.reset(LoadIconSized(IDI_KVL_ALT, trayIconSize));
+    trayImage2_.reset(LoadIconSized(IDI_KVL, trayIconSize));
+    const int dpi = win32::SystemDpi();
+    LoadIcons(dpi);
     if (!LoadMenus()) return false;
 
-    const SIZE outer = win32::OuterSizeForClient(TwipsToPixels(kClientWidthTwips),
-                                                 TwipsToPixels(kClientHeightTwips), kStyle,
-                                                 kExStyle, true);
-    const int screenW = GetSystemMetrics(SM_CXSCREEN) * kTwipsPerPixel;
-    const int screenH = GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel;
-    const TwipsPoint at = MainWindowPosition(screenW, screenH, outer.cx * kTwipsPerPixel,
-                                             outer.cy * kTwipsPerPixel);
+    const SIZE outer = win32::OuterSizeForClient(TwipsToPixels(kClientWidthTwips, dpi),
+                                                 TwipsToPixels(kClientHeightTwips, dpi), kStyle,
+                                                 kExStyle, true, dpi);
+    const TwipsPoint at = MainWindowPosition(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi),
+                                             PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi),
+                                             PixelsToTwips(outer.cx, dpi),
+                                             PixelsToTwips(outer.cy, dpi));
     if (!Create({kClassName, image2_.get(), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, true},
                 {kCaption.c_str(), kStyle, kExStyle,
-                 {TwipsToPixels(at.left), TwipsToPixels(at.top), outer.cx, outer.cy}, nullptr,
-                 menuBar_.get()}))
+                 {TwipsToPixels(at.left, dpi), TwipsToPixels(at.top, dpi), outer.cx, outer.cy},
+                 nullptr, menuBar_.get(), dpi}))
         return false;
     (void)menuBar_.release();  // the window's now: it goes with it
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(trayImage2_.get()));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallImage_.get()));
     for (win32::WindowTimer* timer : {&timer1_, &tmrIconChange_, &timer2_.Timer(), &trayClick_})
         timer->Attach(Handle());
     pauseTimer_.Attach(Handle());
     if (!CreateControls()) return false;
+    FitMonitorScale();
     SetDefaultButton(idCmdOK);
     services_.watcher.OnWindowOpen(
         [this](int watchId, WindowHandle window) { PaneWatcher1_WindowOpen(watchId, window); });
@@ -213,8 +223,14 @@ void frmKVL::LowColorMode() {
     lstItems.Move({100, 400, 4485, 2400});
     const TwipsRect box = chkDisable.Position();
     chkDisable.Move({100, 2880, box.width, box.height});
-    SetWindowPos(Handle(), nullptr, 0, 0, TwipsToPixels(4485 + 250), TwipsToPixels(2880 + 1300),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, 0, 0, TwipsToPixels(4485 + 250, Dpi()),
+                 TwipsToPixels(2880 + 1300, Dpi()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmKVL::OnDpiChanged(int) {
+    LoadIcons(Dpi());
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(image2_.get()));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallImage_.get()));
 }
 
 void frmKVL::FillList() {

@@ -131,6 +131,8 @@ public:
 
 private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnDpiChanged(int oldDpi) override;
+    void LoadIcons(int dpi);
 
     bool InitApp();
     void EndProgram(int exitCode = 0);
@@ -168,8 +170,9 @@ private:
     ULONGLONG trayDoubleClickAt_ = 0;  // the last double-click whose selection is still to come
     ULONGLONG trayKeySelectAt_ = 0;    // one key press may be announced twice
 
-    win32::UniqueIcon image1_, image2_;            // 32 x 32: flash frame, resting icon
-    win32::UniqueIcon trayImage1_, trayImage2_;    // the same pictures at tray size
+    // At the window's scale: flash frame and resting icon, large, and the caption's.
+    win32::UniqueIcon image1_, image2_, smallImage_;
+    win32::UniqueIcon trayImage1_, trayImage2_;  // the same pictures at tray size
     std::unique_ptr<win32::TrayIcon> tray1_;
     win32::WindowTimer timer1_{idTimer1, 100};
     win32::WindowTimer tmrIconChange_{idTmrIconChange, 400};

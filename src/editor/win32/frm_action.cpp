@@ -5,6 +5,7 @@
 #include "engine/window_actions.h"
 #include "platform/twips.h"
 #include "platform/win32/display.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/resources/resource.h"
 #include "platform/win32/system_queries.h"
@@ -102,24 +103,29 @@ void frmAction::Form_Load() {
     host_.PauseWatching();
 
     // 2. Centred on the screen, from the full-colour size.
-    const SIZE outer =
-        win32::OuterSizeForClient(TwipsToPixels(kClientWidthTwips),
-                                  TwipsToPixels(kClientHeightTwips), kStyle, kExStyle, false);
-    const double screenW = GetSystemMetrics(SM_CXSCREEN) * kTwipsPerPixel;
-    const double screenH = GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel;
-    const double left = screenW / 2 - outer.cx * kTwipsPerPixel / 2.0;
-    const double top = screenH / 2 - outer.cy * kTwipsPerPixel / 2.0;
+    const int dpi = win32::SystemDpi();
+    const SIZE outer = win32::OuterSizeForClient(TwipsToPixels(kClientWidthTwips, dpi),
+                                                 TwipsToPixels(kClientHeightTwips, dpi), kStyle,
+                                                 kExStyle, false, dpi);
+    const double screenW = PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi);
+    const double screenH = PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi);
+    const double left = screenW / 2 - PixelsToTwips(outer.cx, dpi) / 2.0;
+    const double top = screenH / 2 - PixelsToTwips(outer.cy, dpi) / 2.0;
     if (!Create({kClassName, nullptr, TealBrush(), 0, true},
                 {win32::Widen(kEditorCaption).c_str(),
                  kStyle,
                  kExStyle,
-                 {TwipsToPixels(left), TwipsToPixels(top), outer.cx, outer.cy}})) {
+                 {TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), outer.cx, outer.cy},
+                 nullptr,
+                 nullptr,
+                 dpi})) {
         host_.ResumeWatching();
         return;
     }
     lowColour_ = false;
     recIndex_ = -1;
     CreateControls();
+    FitMonitorScale();
 
     // 3. The plain layout is decided afresh each time the editor opens.
     if (!win32::IsRichColourDisplay()) LowColorMode();
@@ -161,7 +167,7 @@ void frmAction::CreateControls() {
     Frame3.Create({.parent = form, .id = id++, .text = ResourceText(IDS_PROCESS_FRAME),
                    .at = {1080, 3390, 4815, 1095}});
     cboWindowState.Create(
-        {.parent = Frame3.Handle(), .id = id++, .at = {120, 390, 1605, 315}, .dropHeightPx = 120});
+        {.parent = Frame3.Handle(), .id = id++, .at = {120, 390, 1605, 315}, .dropHeight = 1800});
     for (std::string_view choice : kWindowStateChoices)
         cboWindowState.AddItem(win32::Widen(choice));
     lblWindowState.Create({.parent = Frame3.Handle(), .id = id++,
@@ -186,7 +192,7 @@ void frmAction::CreateControls() {
         lblPause[k].Create({.parent = frame, .id = id++, .text = ResourceText(IDS_PAUSE_1 + step),
                             .at = row.pauseLabel});
         cboSendKeysPause[k].Create(
-            {.parent = frame, .id = id++, .at = row.pause, .dropHeightPx = 160});
+            {.parent = frame, .id = id++, .at = row.pause, .dropHeight = 2400});
         for (std::string_view choice : kPauseChoices)
             cboSendKeysPause[k].AddItem(win32::Widen(choice));
         if (k > 0) {
@@ -216,14 +222,8 @@ void frmAction::CreateControls() {
 
     Label3.Create({.parent = form, .id = id++, .text = ResourceText(IDS_PRODUCT_LABEL),
                    .at = {210, 315, 2175, 465}});
-    if (!label3Font_) {
-        // 12 points at 96 dots per inch.
-        label3Font_.reset(CreateFontW(-16, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
-                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_ROMAN, L"Times New Roman"));
-    }
     // clang-format on
-    Label3.SetFont(label3Font_.get());
+    SetLabel3Font();
     Label3.SetVisible(false);
 
     CandyScreen2.Create({.parent = form, .id = id++,
@@ -369,6 +369,18 @@ bool frmAction::ApplyProc() {
     return true;
 }
 
+void frmAction::SetLabel3Font() {
+    // 12 points: 16 pixels at 96 dots per inch. The label lets go of the old font first.
+    win32::UniqueFont font(CreateFontW(-(16 * Dpi() / kStandardDpi), 0, 0, 0, FW_BOLD, TRUE,
+                                       FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                       DEFAULT_PITCH | FF_ROMAN, L"Times New Roman"));
+    Label3.SetFont(font.get());
+    label3Font_ = std::move(font);
+}
+
+void frmAction::OnDpiChanged(int) { SetLabel3Font(); }
+
 void frmAction::ShowMessage(std::string_view text) {
     const std::wstring wide = win32::Widen(text);
     host_.ModalLoop([&] { MessageBoxW(Handle(), wide.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK); });
@@ -389,7 +401,8 @@ void frmAction::LowColorMode() {
     SetDefaultButton(cmdOK[1].Id());
     RECT r{};
     GetWindowRect(Handle(), &r);
-    const int height = TwipsToPixels((r.bottom - r.top) * kTwipsPerPixel - kLowColourHeightCut);
+    const int height =
+        TwipsToPixels(PixelsToTwips(r.bottom - r.top, Dpi()) - kLowColourHeightCut, Dpi());
     SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -415,8 +428,8 @@ void frmAction::cmdAddIn_Click(int index) {
     GetWindowRect(Handle(), &editor);
     // The button's place in its keystroke frame, as the picker has always been placed.
     const TwipsRect button = cmdAddIn[static_cast<std::size_t>(index)].Position();
-    ShowPicker(index, {button.left - kFrame4At.left + editor.left * kTwipsPerPixel + 600,
-                       button.top - kFrame4At.top + editor.top * kTwipsPerPixel + 4000});
+    ShowPicker(index, {button.left - kFrame4At.left + PixelsToTwips(editor.left, Dpi()) + 600,
+                       button.top - kFrame4At.top + PixelsToTwips(editor.top, Dpi()) + 4000});
 }
 
 // The pointer's place inside the field serves as the picker's place on the screen.

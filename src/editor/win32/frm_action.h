@@ -101,6 +101,8 @@ class frmAction final : public win32::Window {
 
   private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnDpiChanged(int oldDpi) override;
+    void SetLabel3Font();
     void OnDestroyed() override;
 
     void Form_Load();

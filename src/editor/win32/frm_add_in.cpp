@@ -3,6 +3,7 @@
 #include "editor/special_keys.h"
 #include "platform/twips.h"
 #include "platform/win32/display.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/resources/resource.h"
 #include "platform/win32/unicode.h"
@@ -28,8 +29,8 @@ void frmAddIn::ShowFor(int field, HWND owner, POINT at) {
         return;
     }
     // Back on top as well: under Wine a click into the editor can raise it over the picker.
-    SetWindowPos(Handle(), HWND_TOP, TwipsToPixels(at.x), TwipsToPixels(at.y), 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), HWND_TOP, TwipsToPixels(at.x, Dpi()), TwipsToPixels(at.y, Dpi()), 0,
+                 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void frmAddIn::Form_Load(HWND owner, POINT at) {
@@ -37,13 +38,17 @@ void frmAddIn::Form_Load(HWND owner, POINT at) {
     unloadOnRelease_ = false;
     // No border and no title bar: what the picker shows is its list and nothing else.
     const std::wstring caption = win32::ResourceText(IDS_PICKER_CAPTION);
+    // At the editor's scale: it opens beside it, on the same monitor.
+    const int dpi = win32::WindowDpi(owner);
     if (!Create({kClassName},
                 {caption.c_str(),
                  WS_POPUP | WS_CLIPCHILDREN,
                  WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
-                 {TwipsToPixels(at.x), TwipsToPixels(at.y), TwipsToPixels(kClientWidthTwips),
-                  TwipsToPixels(kClientHeightTwips)},
-                 owner}))
+                 {TwipsToPixels(at.x, dpi), TwipsToPixels(at.y, dpi),
+                  TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)},
+                 owner,
+                 nullptr,
+                 dpi}))
         return;
     List1.Create({.parent = Handle(), .id = kList1Id, .at = kList1});
     List1.onClick = [this] { List1_Click(); };

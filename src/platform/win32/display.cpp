@@ -1,7 +1,6 @@
 #include "platform/win32/display.h"
 
 #include "platform/colour_depth.h"
-#include "platform/twips.h"
 #include "platform/win32/handles.h"
 
 namespace kvl::win32 {
@@ -12,15 +11,12 @@ bool IsRichColourDisplay() {
     return IsRichColourCount(GetDeviceCaps(dc.get(), PLANES), GetDeviceCaps(dc.get(), BITSPIXEL));
 }
 
+// The window is shown where it is, at the size it has.
 void SetTopmost(HWND window, bool topmost) {
     RECT r{};
     GetWindowRect(window, &r);
-    const int left = TwipsToPixels(r.left * kTwipsPerPixel);
-    const int top = TwipsToPixels(r.top * kTwipsPerPixel);
-    const int width = TwipsToPixels((r.right - r.left) * kTwipsPerPixel);
-    const int height = TwipsToPixels((r.bottom - r.top) * kTwipsPerPixel);
-    SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, left, top, width, height,
-                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, r.left, r.top, r.right - r.left,
+                 r.bottom - r.top, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 }  // namespace kvl::win32

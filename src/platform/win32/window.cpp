@@ -5,14 +5,23 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win32/dpi.h"
 #include "platform/win32/timer.h"
 
 namespace kvl::win32 {
 
 namespace {
 
-// The window property that leads from a child to its reflection target.
+// The window properties that lead from a child to its reflection target and to what
+// places it again at a new scale.
 constexpr wchar_t kReflectionProperty[] = L"KVL.Reflection";
+constexpr wchar_t kScaledProperty[] = L"KVL.Scaled";
+
+BOOL CALLBACK RescaleChild(HWND child, LPARAM dpi) {
+    if (auto* scaled = static_cast<ScaledChild*>(GetPropW(child, kScaledProperty)))
+        scaled->Rescale(static_cast<int>(dpi));
+    return TRUE;
+}
 
 // True when the child a notification to `parent` comes from took it.
 bool ReflectToChild(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -71,6 +80,13 @@ void SetReflectionTarget(HWND child, ReflectionTarget* target) {
         RemovePropW(child, kReflectionProperty);
 }
 
+void SetScaledChild(HWND window, ScaledChild* child) {
+    if (child)
+        SetPropW(window, kScaledProperty, child);
+    else
+        RemovePropW(window, kScaledProperty);
+}
+
 WindowClass::WindowClass(const wchar_t* name, const Look& look) : name_(name) {
     WNDCLASSEXW wc{sizeof wc};
     wc.style = look.style;
@@ -122,10 +138,38 @@ bool Window::Create(const Class& windowClass, const Frame& frame) {
             WindowClass::Look{windowClass.icon, windowClass.background, windowClass.style,
                               windowClass.dialog ? DLGWINDOWEXTRA : 0});
     dialog_ = windowClass.dialog;
+    dpi_ = frame.dpi > 0 ? frame.dpi : SystemDpi();
     hwnd_ = CreateRoutedWindow(*this, *registered, frame.exStyle, frame.title, frame.style,
                                frame.outer, frame.parent, frame.menu);
-    if (hwnd_ && dialog_) DialogWindows().push_back(hwnd_);
-    return hwnd_ != nullptr;
+    if (!hwnd_) return false;
+    SetLaidOutDpi(hwnd_, dpi_);
+    if (dialog_) DialogWindows().push_back(hwnd_);
+    return true;
+}
+
+void Window::FitMonitorScale() {
+    SetLaidOutDpi(hwnd_, 0);  // to hear the system's answer
+    const int actual = WindowDpi(hwnd_);
+    SetLaidOutDpi(hwnd_, dpi_);
+    if (actual == dpi_) return;
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    r.right = r.left + MulDiv(r.right - r.left, actual, dpi_);
+    r.bottom = r.top + MulDiv(r.bottom - r.top, actual, dpi_);
+    Rescale(actual, r);
+}
+
+// Each control's twips rectangle, and the fonts, at the new scale; the window itself takes
+// the rectangle the system suggests, which keeps it where it was under the pointer.
+void Window::Rescale(int dpi, const RECT& outer) {
+    const int oldDpi = dpi_;
+    dpi_ = dpi;
+    SetLaidOutDpi(hwnd_, dpi);
+    SetWindowPos(hwnd_, nullptr, outer.left, outer.top, outer.right - outer.left,
+                 outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    EnumChildWindows(hwnd_, RescaleChild, dpi);
+    OnDpiChanged(oldDpi);
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -136,19 +180,17 @@ LRESULT Window::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!hwnd_) hwnd_ = hwnd;  // from WM_NCCREATE on, before CreateWindowEx returns
     if (LRESULT reflected = 0; ReflectToChild(hwnd, msg, wp, lp, reflected)) return reflected;
     if (msg == WM_TIMER && WindowTimer::Tick(hwnd, wp)) return 0;
+    if (msg == WM_DPICHANGED) {
+        Rescale(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
+    }
     if (msg != WM_NCDESTROY) return OnMessage(msg, wp, lp);
     std::erase(DialogWindows(), hwnd);
+    SetLaidOutDpi(hwnd, 0);
     const LRESULT result = OnMessage(msg, wp, lp);
     hwnd_ = nullptr;
     OnDestroyed();
     return result;
-}
-
-SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
-                        bool hasMenu) {
-    RECT r{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&r, style, hasMenu, exStyle);
-    return {r.right - r.left, r.bottom - r.top};
 }
 
 }  // namespace kvl::win32

@@ -33,6 +33,17 @@ protected:
 // nullptr forgets the child's target.
 void SetReflectionTarget(HWND child, ReflectionTarget* target);
 
+// A child that lays itself out again when its window moves to a monitor of another scale.
+class ScaledChild {
+public:
+    virtual void Rescale(int dpi) = 0;
+
+protected:
+    ~ScaledChild() = default;
+};
+// nullptr forgets it.
+void SetScaledChild(HWND window, ScaledChild* child);
+
 // One of the program's window classes, registered while the object lives. Every window of
 // every such class goes through the one window procedure, to the MessageTarget it was made
 // for (see CreateRoutedWindow).
@@ -91,10 +102,19 @@ protected:
         RECT outer{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};  // left, top, width, height
         HWND parent = nullptr;
         HMENU menu = nullptr;
+        int dpi = 0;  // the scale `outer` was measured at; 0: the system's
     };
 
     bool Create(const Class& windowClass, const Frame& frame);
     virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // The scale the window is laid out at.
+    int Dpi() const { return dpi_; }
+    // Once the controls are made: a window that the system put on a monitor of another
+    // scale than it was measured for is laid out again there.
+    void FitMonitorScale();
+    // The form's own part of a new scale, once the window has its new rectangle and every
+    // control has been placed again: what it drew or loaded at the old one.
+    virtual void OnDpiChanged(int /*oldDpi*/) {}
     // Runs last of all, when the window is gone and this object no longer refers to it:
     // whoever owns the object may delete it from here.
     virtual void OnDestroyed() {}
@@ -110,17 +130,15 @@ protected:
 
 private:
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    void Rescale(int dpi, const RECT& outer);
 
     HWND hwnd_ = nullptr;
     bool dialog_ = false;
+    int dpi_ = 0;
 };
 
 // For the message loop, before translating and dispatching: true when one of the program's
 // dialog windows took `msg` as keyboard navigation.
 bool IsOurDialogMessage(MSG& msg);
-
-// Outer size of a window whose client area is clientWidth x clientHeight pixels.
-SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
-                        bool hasMenu);
 
 }  // namespace kvl::win32

@@ -2,9 +2,14 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
+#include <gtest/gtest.h>
+
+#include "platform/twips.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/unicode.h"
 #include "platform/win32/window.h"
 
@@ -417,6 +422,258 @@ std::optional<POINT> FindTrayIcon(const std::function<bool()>& heardOf) {
         if (WaitFor(heardOf, 60)) return POINT{x, y};
     }
     return std::nullopt;
+}
+
+}  // namespace kvl::wintest
+
+namespace kvl::wintest {
+
+int Scaled(int standardPixels, int dpi) { return TwipsToPixels(standardPixels * 15, dpi); }
+
+RECT RectInParent(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+namespace {
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+bool IsContainer(HWND window) {
+    const std::wstring kind = ClassOf(window);
+    return kind == L"KVL.Frame" || kind == L"KVL.CandyScreen";
+}
+
+std::wstring Describe(HWND window) {
+    return ClassOf(window) + L" \"" + CaptionOf(window) + L"\"";
+}
+
+// The room a control of its kind leaves its text, in pixels of its client area.
+struct TextRoom {
+    int width;
+    int height;
+    bool wraps;
+    UINT prefix;  // DT_NOPREFIX where an ampersand is shown as it is
+};
+
+std::optional<TextRoom> RoomForText(HWND control) {
+    RECT client{};
+    GetClientRect(control, &client);
+    const std::wstring kind = ClassOf(control);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    const int dpi = win32::WindowDpi(control);
+    if (kind == L"Static") {
+        const bool single = (style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP || (style & SS_TYPEMASK) == SS_SIMPLE;
+        return TextRoom{client.right, client.bottom, !single,
+                        (style & SS_NOPREFIX) ? UINT(DT_NOPREFIX) : 0u};
+    }
+    if (kind == L"KVL.Frame") return TextRoom{client.right - Scaled(8, dpi), client.bottom, false, DT_NOPREFIX};
+    if (kind != L"Button") return std::nullopt;
+    switch (style & BS_TYPEMASK) {
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+            // The box, and the gap after it.
+            return TextRoom{client.right - win32::SystemMetric(SM_CXMENUCHECK, dpi) - Scaled(3, dpi),
+                            client.bottom, false, 0};
+        default:
+            return TextRoom{client.right - Scaled(2, dpi), client.bottom, false, 0};
+    }
+}
+
+// Where a single line of text puts ink: Wine measures its dialog font a tenth wider than it
+// draws it, so a text is judged by what it draws, not by what it measures.
+RECT InkOf(HDC like, const std::wstring& text, UINT prefix) {
+    RECT measured{};
+    DrawTextW(like, text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE | prefix);
+    const int width = measured.right + 8, height = measured.bottom + 8;
+    HDC dc = CreateCompatibleDC(like);
+    HBITMAP bitmap = CreateCompatibleBitmap(like, width, height);
+    const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    const HGDIOBJ oldFont = SelectObject(dc, GetCurrentObject(like, OBJ_FONT));
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, text.c_str(), -1, &all, DT_SINGLELINE | prefix);
+    RECT ink{width, height, 0, 0};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (GetPixel(dc, x, y) != RGB(255, 255, 255)) {
+                ink.left = std::min<LONG>(ink.left, x);
+                ink.top = std::min<LONG>(ink.top, y);
+                ink.right = std::max<LONG>(ink.right, x + 1);
+                ink.bottom = std::max<LONG>(ink.bottom, y + 1);
+            }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
+void ExpectTextFits(HWND control) {
+    const std::optional<TextRoom> room = RoomForText(control);
+    const std::wstring text = CaptionOf(control);
+    if (!room || text.empty()) return;
+    const std::string who = win32::Narrow(Describe(control));
+    HDC dc = GetDC(control);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    if (room->wraps) {
+        // Broken into lines as the control breaks it, by what the font measures.
+        RECT need{0, 0, room->width, 0};
+        DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | room->prefix);
+        EXPECT_LE(need.bottom, room->height) << who << ": its last line cut off";
+    } else {
+        const RECT ink = InkOf(dc, text, room->prefix);
+        EXPECT_LE(ink.right, room->width) << who << ": text cut off at the right";
+        EXPECT_LE(ink.bottom - ink.top, room->height) << who << ": text cut off";
+    }
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM into) {
+    reinterpret_cast<std::vector<HWND>*>(into)->push_back(child);
+    return TRUE;
+}
+
+}  // namespace
+
+void ExpectReadableLayout(HWND form, const std::vector<HWND>& cutAsDesigned) {
+    std::vector<HWND> all;
+    EnumChildWindows(form, CollectChild, reinterpret_cast<LPARAM>(&all));
+    std::vector<HWND> leaves;
+    for (HWND c : all) {
+        // A control's own parts (a combo box's field, a list's headings) lie inside it.
+        const HWND parent = GetParent(c);
+        if (!IsWindowVisible(c) || (parent != form && !IsContainer(parent))) continue;
+        if (std::find(cutAsDesigned.begin(), cutAsDesigned.end(), c) == cutAsDesigned.end())
+            ExpectTextFits(c);
+        if (!IsContainer(c)) leaves.push_back(c);
+    }
+    for (std::size_t i = 0; i < leaves.size(); ++i)
+        for (std::size_t j = i + 1; j < leaves.size(); ++j) {
+            RECT a{}, b{}, both{};
+            GetWindowRect(leaves[i], &a);
+            GetWindowRect(leaves[j], &b);
+            EXPECT_FALSE(IntersectRect(&both, &a, &b))
+                << win32::Narrow(Describe(leaves[i])) << " overlaps " << win32::Narrow(Describe(leaves[j]));
+        }
+}
+
+}  // namespace kvl::wintest
+
+namespace kvl::wintest {
+
+namespace {
+
+// What the system sends a window that moved to a monitor of `dpi`, with the rectangle it
+// suggests: the same place, the size times the ratio.
+void SendDpiChange(HWND window, int dpi) {
+    const int from = win32::WindowDpi(window);
+    RECT r{};
+    GetWindowRect(window, &r);
+    RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, from),
+                   r.top + MulDiv(r.bottom - r.top, dpi, from)};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+struct Placed {
+    HWND window;
+    RECT at;
+    LONG fontHeight;
+};
+
+LONG FontHeight(HWND window) {
+    LOGFONTW font{};
+    const auto handle = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    return handle && GetObjectW(handle, sizeof font, &font) ? font.lfHeight : 0;
+}
+
+std::vector<Placed> Snapshot(HWND form) {
+    std::vector<HWND> all;
+    EnumChildWindows(form, CollectChild, reinterpret_cast<LPARAM>(&all));
+    std::vector<Placed> placed;
+    for (HWND c : all) placed.push_back({c, RectInParent(c), FontHeight(c)});
+    return placed;
+}
+
+// The colour at the bottom-left corner of the form's first background, as it paints it
+// (into a picture: grown, the form may reach beyond the screen).
+std::optional<COLORREF> BackgroundCorner(HWND form) {
+    HWND screen = nullptr;
+    for (HWND c = GetWindow(form, GW_CHILD); c && !screen; c = GetWindow(c, GW_HWNDNEXT))
+        if (ClassOf(c) == L"KVL.CandyScreen" && IsWindowVisible(c)) screen = c;
+    if (!screen) return std::nullopt;
+    RECT r{};
+    GetClientRect(screen, &r);
+    HDC like = GetDC(screen);
+    HDC dc = CreateCompatibleDC(like);
+    HBITMAP bitmap = CreateCompatibleBitmap(like, r.right, r.bottom);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(screen, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const COLORREF colour = GetPixel(dc, 2, r.bottom - 3);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(screen, like);
+    return colour;
+}
+
+}  // namespace
+
+void ExpectLaidOutAgainOnAnotherScale(HWND form, const std::vector<HWND>& cutAsDesigned) {
+    const int home = win32::WindowDpi(form);
+    const int other = home == 96 ? 144 : 96;
+    const std::vector<Placed> before = Snapshot(form);
+    const std::optional<COLORREF> corner = BackgroundCorner(form);
+
+    SendDpiChange(form, other);
+    EXPECT_EQ(win32::WindowDpi(form), other);
+    {
+        SCOPED_TRACE(testing::Message() << "at " << other << " dots per inch");
+        ExpectReadableLayout(form, cutAsDesigned);
+        for (const Placed& p : before) {
+            // A control's own parts (a combo box's field) are placed by the control.
+            const HWND parent = GetParent(p.window);
+            if (parent != form && !IsContainer(parent)) continue;
+            const RECT now = RectInParent(p.window);
+            const double ratio = double(other) / home;
+            EXPECT_NEAR(now.left, p.at.left * ratio, 1.5) << win32::Narrow(Describe(p.window));
+            EXPECT_NEAR(now.top, p.at.top * ratio, 1.5) << win32::Narrow(Describe(p.window));
+            EXPECT_NEAR(now.right - now.left, (p.at.right - p.at.left) * ratio, 2.5)
+                << win32::Narrow(Describe(p.window));
+        }
+        // Drawn again at the new size, not the old picture repeated.
+        if (corner) {
+            COLORREF seen = CLR_INVALID;
+            auto close = [&](COLORREF a, COLORREF b) {
+                return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+                           std::abs(GetBValue(a) - GetBValue(b)) <= 24;
+            };
+            seen = BackgroundCorner(form).value_or(CLR_INVALID);
+            EXPECT_TRUE(close(seen, *corner)) << std::hex << seen << " where the background ends in " << *corner;
+        }
+    }
+
+    SendDpiChange(form, home);
+    for (const Placed& p : before) {
+        const RECT now = RectInParent(p.window);
+        EXPECT_TRUE(EqualRect(&now, &p.at)) << win32::Narrow(Describe(p.window)) << " not back in place";
+        EXPECT_EQ(FontHeight(p.window), p.fontHeight)
+            << win32::Narrow(Describe(p.window)) << " not back to its font";
+    }
 }
 
 }  // namespace kvl::wintest

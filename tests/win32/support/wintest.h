@@ -129,6 +129,20 @@ bool ClickUntil(const std::function<void()>& click, const std::function<bool()>&
 // `heardOf` says the icon's owner was told of the pointer.
 std::optional<POINT> FindTrayIcon(const std::function<bool()>& heardOf);
 
+// A measure of so many pixels at the standard scale, at `dpi`.
+int Scaled(int standardPixels, int dpi);
+// What a user sees of a form at any scale: every shown control's text whole inside it, and
+// no two shown controls on top of one another. Containers (frames, backgrounds) are left out
+// of the second: controls lie over them by design. `cutAsDesigned` are controls whose
+// text is known not to fit under Wine, to be left unchecked.
+void ExpectReadableLayout(HWND form, const std::vector<HWND>& cutAsDesigned = {});
+// A window's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND window);
+// Moves a form to a monitor of the other scale (144 dots per inch from 96, 96 from any
+// other), as the system tells it, and back: it must read whole there, every control at its
+// place grown or shrunk by the ratio, its background whole, and back home exactly as before.
+void ExpectLaidOutAgainOnAnotherScale(HWND form, const std::vector<HWND>& cutAsDesigned = {});
+
 // A top-level window of this thread's own, destroyed with the object.
 class TestWindow {
 public:

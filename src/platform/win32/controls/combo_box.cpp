@@ -3,15 +3,23 @@
 namespace kvl::win32 {
 
 bool ComboBox::Create(const ComboBoxArgs& args) {
-    TwipsRect withList = args.at;
-    withList.height = args.at.height + args.dropHeightPx * kTwipsPerPixel;
     if (!CreateControl(args.parent, args.id, L"COMBOBOX", L"",
-                       WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, withList))
+                       WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, args.at))
         return false;
+    dropHeight_ = args.dropHeight;
     AdoptPart(EditHandle());
     AdoptPart(ListHandle());
-    FitHeight(args.at.height);
+    Place();
     return true;
+}
+
+// The box's window reaches down over its open list.
+void ComboBox::Place() {
+    TwipsRect withList = Position();
+    withList.height += dropHeight_;
+    const RECT r = PixelRect(withList, Dpi());
+    MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    FitHeight(Position().height);
 }
 
 int ComboBox::AddItem(std::wstring_view text) {
@@ -22,7 +30,7 @@ int ComboBox::AddItem(std::wstring_view text) {
 // The height follows the selection field, whose height the box takes in item units that
 // differ between systems: ask, look and correct.
 void ComboBox::FitHeight(int heightTwips) {
-    const int target = TwipsToPixels(heightTwips);
+    const int target = TwipsToPixels(heightTwips, Dpi());
     auto height = [&] {
         RECT r{};
         GetWindowRect(hwnd_, &r);

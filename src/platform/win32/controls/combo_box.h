@@ -9,7 +9,7 @@ struct ComboBoxArgs {
     HWND parent = nullptr;
     int id = 0;
     TwipsRect at{};  // the closed box
-    int dropHeightPx = 200;
+    int dropHeight = 3000;  // of the list below it, in twips
 };
 
 class ComboBox : public Control {
@@ -26,6 +26,11 @@ public:
     // The edit field and the drop-down list: their colours and events are the box's.
     HWND EditHandle() const;
     HWND ListHandle() const;
+
+private:
+    void Place() override;
+
+    int dropHeight_ = 0;
 };
 
 }  // namespace kvl::win32

@@ -2,13 +2,15 @@
 
 #include <commctrl.h>
 
+#include <map>
+
 #include "platform/win32/system_library.h"
 
 namespace kvl::win32 {
 
-RECT PixelRect(const TwipsRect& r) {
-    const int left = TwipsToPixels(r.left), top = TwipsToPixels(r.top);
-    return {left, top, left + TwipsToPixels(r.width), top + TwipsToPixels(r.height)};
+RECT PixelRect(const TwipsRect& r, int dpi) {
+    const int left = TwipsToPixels(r.left, dpi), top = TwipsToPixels(r.top, dpi);
+    return {left, top, left + TwipsToPixels(r.width, dpi), top + TwipsToPixels(r.height, dpi)};
 }
 
 namespace {
@@ -43,6 +45,7 @@ void Control::Attach(HWND window) {
 void Control::Detach(HWND window) {
     if (!window || !IsWindow(window)) return;
     SetReflectionTarget(window, nullptr);
+    SetScaledChild(window, nullptr);
     RemoveWindowSubclass(window, WindowMessage, kSubclassId);
 }
 
@@ -55,30 +58,47 @@ void Control::AdoptPart(HWND part) {
 bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass, std::wstring_view text,
                             DWORD style, const TwipsRect& at, DWORD exStyle) {
     parts_.clear();  // those of a window made before, which is gone
-    const RECT r = PixelRect(at);
+    const RECT r = PixelRect(at, WindowDpi(parent));
     hwnd_ = CreateWindowExW(exStyle, windowClass, std::wstring(text).c_str(),
                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left, r.top,
                             r.right - r.left, r.bottom - r.top, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd_) return false;
-    Attach(hwnd_);
-    SetFont(DialogFont());
-    return true;
+    return Made(parent, at);
 }
 
 bool Control::CreateOwnControl(MessageTarget& target, HWND parent, int id,
                                const WindowClass& windowClass, std::wstring_view text, DWORD style,
                                const TwipsRect& at) {
-    const RECT r = PixelRect(at);
+    const RECT r = PixelRect(at, WindowDpi(parent));
     hwnd_ = CreateRoutedWindow(target, windowClass, WS_EX_CONTROLPARENT, std::wstring(text).c_str(),
                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | style,
                                {r.left, r.top, r.right - r.left, r.bottom - r.top}, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+    return Made(parent, at);
+}
+
+bool Control::Made(HWND parent, const TwipsRect& at) {
     if (!hwnd_) return false;
+    at_ = at;
+    dpi_ = WindowDpi(parent);
     Attach(hwnd_);
-    SetFont(DialogFont());
+    SetScaledChild(hwnd_, this);
+    SetFont(DialogFont(dpi_));
     return true;
+}
+
+void Control::Rescale(int dpi) {
+    const int oldDpi = dpi_;
+    dpi_ = dpi;
+    SetFont(DialogFont(dpi));  // first: a list sizes its items by its font
+    Place();
+    Rescaled(oldDpi);
+}
+
+void Control::Place() {
+    const RECT r = PixelRect(at_, dpi_);
+    MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 bool Control::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -121,8 +141,8 @@ LRESULT Control::PaintWith(HDC dc) const {
 }
 
 bool Control::MouseMessage(UINT msg, LPARAM lp) {
-    const POINT at{static_cast<short>(LOWORD(lp)) * kTwipsPerPixel,
-                   static_cast<short>(HIWORD(lp)) * kTwipsPerPixel};
+    const POINT at{PixelsToTwips(static_cast<short>(LOWORD(lp)), dpi_),
+                   PixelsToTwips(static_cast<short>(HIWORD(lp)), dpi_)};
     switch (msg) {
         case WM_LBUTTONDOWN:
             Raise(onMouseDown, MouseButton::Left, at);
@@ -151,6 +171,7 @@ LRESULT CALLBACK Control::WindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     switch (msg) {
         case WM_NCDESTROY:
             SetReflectionTarget(hwnd, nullptr);
+            SetScaledChild(hwnd, nullptr);
             RemoveWindowSubclass(hwnd, WindowMessage, kSubclassId);
             return DefSubclassProc(hwnd, msg, wp, lp);
         case WM_KILLFOCUS: {
@@ -181,23 +202,9 @@ LRESULT CALLBACK Control::WindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-POINT Control::ScreenPoint(POINT inControl) const {
-    POINT at{inControl.x / kTwipsPerPixel, inControl.y / kTwipsPerPixel};
-    ClientToScreen(hwnd_, &at);
-    return at;
-}
-
 void Control::Move(const TwipsRect& at) {
-    const RECT r = PixelRect(at);
-    MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-}
-
-TwipsRect Control::Position() const {
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
-    return {r.left * kTwipsPerPixel, r.top * kTwipsPerPixel, (r.right - r.left) * kTwipsPerPixel,
-            (r.bottom - r.top) * kTwipsPerPixel};
+    at_ = at;
+    Place();
 }
 
 std::wstring Control::Text() const {
@@ -263,11 +270,15 @@ HBRUSH FillAsStatic(HWND control, HDC dc) {
     return brush;
 }
 
-HFONT DialogFont() {
-    // 8.25 points at 96 dots per inch is 11 pixels.
-    static const UniqueFont font(CreateFontW(
-        -11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg"));
+HFONT DialogFont(int dpi) {
+    // 8.25 points is 11 pixels at 96 dots per inch. At other scales the pixels are rounded
+    // down, so that a text never outgrows the control laid out for it (16 at 144, not 17).
+    static std::map<int, UniqueFont> fonts;
+    UniqueFont& font = fonts[dpi];
+    if (!font)
+        font.reset(CreateFontW(-(11 * dpi / kStandardDpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                               FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg"));
     return font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 

@@ -7,6 +7,9 @@
 // What a control tells its parent comes back to its wrapper (see ReflectionTarget), which
 // raises the typed event the form bound (onClick, onDblClick, onGotFocus, ...) and answers
 // with the colours the form gave it.
+//
+// A control keeps the twips rectangle it was given and the scale it was placed at, so that
+// a window moved to a monitor of another scale places it again (see ScaledChild).
 
 #include <windows.h>
 
@@ -17,12 +20,13 @@
 #include <vector>
 
 #include "platform/twips.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
 namespace kvl::win32 {
 
-RECT PixelRect(const TwipsRect& r);  // left, top, right, bottom in pixels
+RECT PixelRect(const TwipsRect& r, int dpi);  // left, top, right, bottom in pixels
 
 // A picture that see-through controls show behind themselves.
 class Backdrop {
@@ -43,7 +47,7 @@ struct Colours {
 
 enum class MouseButton { Left, Right };
 
-class Control : private ReflectionTarget {
+class Control : private ReflectionTarget, private ScaledChild {
 public:
     Control() = default;
     Control(const Control&) = delete;
@@ -57,7 +61,10 @@ public:
     void SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
     void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
     void Move(const TwipsRect& r);
-    TwipsRect Position() const;  // relative to the parent, in twips
+    // Where the control was put, relative to its parent, in twips.
+    TwipsRect Position() const { return at_; }
+    // The scale the control is drawn at: its window's.
+    int Dpi() const { return dpi_; }
     void SetText(std::wstring_view text) { SetWindowTextW(hwnd_, std::wstring(text).c_str()); }
     std::wstring Text() const;
     void SetFont(HFONT font) {
@@ -70,8 +77,6 @@ public:
         if (HasCapture()) ::ReleaseCapture();
     }
     bool HasCapture() const { return hwnd_ && GetCapture() == hwnd_; }
-    // A point in twips of the control, on the screen in pixels.
-    POINT ScreenPoint(POINT inControl) const;
     void SetToolTip(HWND toolTips, const wchar_t* text);
     // Colours{} gives the control back to the system's look.
     void SetColours(const Colours& colours);
@@ -122,6 +127,11 @@ protected:
     virtual bool OwnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
     // The text of an item of a list, asked for with the kind's own two messages.
     std::wstring ItemText(UINT lengthMessage, UINT textMessage, int index) const;
+    // Puts the window where Position() says, at the control's scale. A kind whose window
+    // is larger than what it shows (a combo box and its list) places itself.
+    virtual void Place();
+    // After the control was placed at a new scale, for what a kind measured in pixels.
+    virtual void Rescaled(int /*oldDpi*/) {}
     // What lies behind the control, for one that draws itself; nullptr: the system's face.
     HBRUSH BackgroundBrush(HDC dc) const;
 
@@ -135,8 +145,13 @@ private:
     static LRESULT CALLBACK WindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                           DWORD_PTR self);
     bool MouseMessage(UINT msg, LPARAM lp);
+    void Rescale(int dpi) override;
+    // Everything the two ways of making a control share once its window is there.
+    bool Made(HWND parent, const TwipsRect& at);
 
     std::vector<HWND> parts_;
+    TwipsRect at_{};
+    int dpi_ = kStandardDpi;
     Colours colours_;
     UniqueBrush backBrush_;
 };
@@ -152,7 +167,7 @@ void UseClassicLook(HWND control);
 // control, the system's face when it gives none; the brush used, for more of the same.
 HBRUSH FillAsStatic(HWND control, HDC dc);
 
-// The classic dialog font, or the system's nearest.
-HFONT DialogFont();
+// The classic dialog font at `dpi`, or the system's nearest; made once for each scale.
+HFONT DialogFont(int dpi);
 
 }  // namespace kvl::win32

@@ -30,18 +30,19 @@ LRESULT FinderTarget::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             GetClientRect(hwnd, &r);
             DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
             if (empty_) return 0;
-            // A ring with a cross through it, in the window text colour.
+            // A ring with a cross through it, in the window text colour, drawn to scale.
+            const auto px = [this](int standard) { return MulDiv(standard, Dpi(), kStandardDpi); };
             const int cx = r.right / 2, cy = r.bottom / 2;
-            const int radius = std::min(r.right, r.bottom) / 2 - 6;
+            const int radius = std::min(r.right, r.bottom) / 2 - px(6);
             const UniqueHandleOf<HPEN, DeleteObject> pen(
-                CreatePen(PS_SOLID, 2, GetSysColor(COLOR_WINDOWTEXT)));
+                CreatePen(PS_SOLID, px(2), GetSysColor(COLOR_WINDOWTEXT)));
             Selection usePen(dc, pen.get());
             Selection hollow(dc, GetStockObject(HOLLOW_BRUSH));
             Ellipse(dc, cx - radius, cy - radius, cx + radius + 1, cy + radius + 1);
-            MoveToEx(dc, cx, cy - radius - 3, nullptr);
-            LineTo(dc, cx, cy + radius + 4);
-            MoveToEx(dc, cx - radius - 3, cy, nullptr);
-            LineTo(dc, cx + radius + 4, cy);
+            MoveToEx(dc, cx, cy - radius - px(3), nullptr);
+            LineTo(dc, cx, cy + radius + px(4));
+            MoveToEx(dc, cx - radius - px(3), cy, nullptr);
+            LineTo(dc, cx + radius + px(4), cy);
             return 0;
         }
         default:

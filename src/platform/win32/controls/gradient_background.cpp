@@ -16,8 +16,9 @@ bool CandyScreen::Create(const CandyScreenArgs& args) {
     return true;
 }
 
+// Drawn once at the size the screen has, and again at each new scale: a form loaded again
+// creates its screen again.
 void CandyScreen::Render() {
-    // A form loaded again creates its screen again.
     RECT r{};
     GetClientRect(hwnd_, &r);
     const WindowDC screen(hwnd_);

@@ -23,6 +23,7 @@ public:
 
 private:
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    void Rescaled(int) override { Render(); }
     void Render();
 
     bool continuation_ = false;

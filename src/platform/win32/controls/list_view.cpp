@@ -17,8 +17,14 @@ void ListView::AddColumn(std::wstring_view heading, int widthTwips) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = text.data();
-    column.cx = TwipsToPixels(widthTwips);
+    column.cx = TwipsToPixels(widthTwips, Dpi());
     ListView_InsertColumn(hwnd_, ColumnCount(), &column);
+}
+
+// The columns keep the widths the user gave them, at the new scale.
+void ListView::Rescaled(int oldDpi) {
+    for (int k = 0; k < ColumnCount(); ++k)
+        ListView_SetColumnWidth(hwnd_, k, MulDiv(ListView_GetColumnWidth(hwnd_, k), Dpi(), oldDpi));
 }
 
 void ListView::Clear() { ListView_DeleteAllItems(hwnd_); }

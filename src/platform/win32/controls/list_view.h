@@ -31,6 +31,7 @@ public:
 
 protected:
     bool Notify(const NMHDR& header, LRESULT& result) override;
+    void Rescaled(int oldDpi) override;
 };
 
 }  // namespace kvl::win32

@@ -26,8 +26,9 @@ bool StyledButton::OwnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
 
 namespace {
 
-// `background` fills the corners the rounded face leaves.
-void DrawFace(const DRAWITEMSTRUCT& item, HBRUSH background) {
+// `background` fills the corners the rounded face leaves; `dpi` scales the corners, the text
+// and the focus mark's inset.
+void DrawFace(const DRAWITEMSTRUCT& item, HBRUSH background, int dpi) {
     HDC dc = item.hDC;
     RECT r = item.rcItem;
     const bool pressed = item.itemState & ODS_SELECTED;
@@ -38,9 +39,10 @@ void DrawFace(const DRAWITEMSTRUCT& item, HBRUSH background) {
     if (pressed) std::swap(top, bottom);
     if (disabled) top = bottom = RGB(110, 120, 140);
 
+    const int corner = MulDiv(10, dpi, kStandardDpi);
     // Paint the corners like the background, then a rounded glossy face on top.
     FillRect(dc, &r, background ? background : GetSysColorBrush(COLOR_BTNFACE));
-    const UniqueRegion face(CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, 10, 10));
+    const UniqueRegion face(CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, corner, corner));
     {
         ClipTo clip(dc, face.get());
         FillVertical(dc, r, top, bottom);
@@ -59,12 +61,13 @@ void DrawFace(const DRAWITEMSTRUCT& item, HBRUSH background) {
     const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE |
                         ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0);
     {
-        Selection font(dc, DialogFont());
+        Selection font(dc, DialogFont(dpi));
         DrawTextW(dc, text, -1, &r, format);
     }
     if (focused) {
         RECT f = item.rcItem;
-        InflateRect(&f, -4, -4);
+        const int inset = MulDiv(4, dpi, kStandardDpi);
+        InflateRect(&f, -inset, -inset);
         SetTextColor(dc, RGB(255, 255, 255));
         DrawFocusRect(dc, &f);
     }
@@ -73,7 +76,7 @@ void DrawFace(const DRAWITEMSTRUCT& item, HBRUSH background) {
 }  // namespace
 
 bool StyledButton::DrawItem(const DRAWITEMSTRUCT& item) {
-    DrawFace(item, BackgroundBrush(item.hDC));
+    DrawFace(item, BackgroundBrush(item.hDC), Dpi());
     return true;
 }
 
