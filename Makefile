@@ -34,6 +34,7 @@ test: build
 	$(WINE) can-run build/win32/KVL.exe || echo "make test: the win32 tests are reported as skipped"; \
 	ctest --preset win32 || status=1; \
 	for depth in 24 8 16; do KVL_WINE_DEPTH=$$depth $(WINE) stop; done; \
+	KVL_WINE_DPI=144 $(WINE) stop; \
 	exit $$status
 
 # One target at a time, each in a single process: the machine has two cores to share.

@@ -85,6 +85,13 @@ if(KVL_TESTS)
                              ENVIRONMENT KVL_WINE_DEPTH=${depth})
     endforeach()
 
+    # And at 150 % on a display and prefix of their own (LogPixels 144): the forms grow with
+    # the scale, every text whole.
+    add_test(NAME kvl_win32_tests_dpi144
+             COMMAND ${KVL_WINE} ${CMAKE_BINARY_DIR}/kvl_win32_tests.exe
+                     --gtest_filter=EditorTest.*:MainWindow.*)
+    set_tests_properties(kvl_win32_tests_dpi144 PROPERTIES ENVIRONMENT KVL_WINE_DPI=144)
+
     # Files planted beside KVL by someone else: a DLL and a program that note it when they
     # are loaded or started.
     add_library(kvl_marker SHARED tests/e2e/marker/marker.cpp tests/e2e/marker/marker.def)
@@ -108,7 +115,8 @@ if(KVL_TESTS)
 
     # 77 is wine-env.sh's answer on a machine that cannot run this build's programs at all.
     set_tests_properties(kvl_win32_tests kvl_win32_tests_depth8 kvl_win32_tests_depth16
-                         kvl_e2e_tests kvl_zip PROPERTIES SKIP_RETURN_CODE 77)
+                         kvl_win32_tests_dpi144 kvl_e2e_tests kvl_zip
+                         PROPERTIES SKIP_RETURN_CODE 77)
 
     # A prefix left by 64-bit Wine alone is made again before a 32-bit program runs in it.
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)

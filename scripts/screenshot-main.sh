@@ -31,9 +31,20 @@ add 3 "Hide the update nag" "Update available" Hide
 
 "$wine" run "$exe" >/dev/null 2>&1 &
 sleep 5  # a picture, not a test: give the window time to paint
-display=$(cat build/wine-24/display)
-import -display "$display" -window root /tmp/kvl-screen.png
-# The main window sits above the notification area, at the lower right of the 1024x768 screen.
-convert /tmp/kvl-screen.png -crop 360x303+637+405 +repage "$out/main-window.png"
+dpi=${KVL_WINE_DPI:-96}
+if [ "$dpi" = 96 ]; then state=build/wine-24 name=main-window; else state=build/wine-24-dpi$dpi name=main-window-${dpi}dpi; fi
+import -display "$(cat "$state/display")" -window root /tmp/kvl-screen.png
+if [ "$dpi" = 96 ]; then
+    # The main window sits above the notification area, at the lower right of the 1024x768
+    # screen.
+    convert /tmp/kvl-screen.png -crop 360x303+637+405 +repage "$out/$name.png"
+else
+    # The same place on the larger screen, a little more around it, and the desktop trimmed
+    # away: the frame's measures do not grow exactly with the scale.
+    width=$(identify -format '%w' /tmp/kvl-screen.png) height=$(identify -format '%h' /tmp/kvl-screen.png)
+    w=$(((360 + 24) * dpi / 96)) h=$(((303 + 24) * dpi / 96))
+    x=$((width - (1024 - 637 + 12) * dpi / 96)) y=$((height - (768 - 405 + 12) * dpi / 96))
+    convert /tmp/kvl-screen.png -crop "${w}x${h}+$x+$y" +repage -trim +repage "$out/$name.png"
+fi
 rm -f /tmp/kvl-screen.png
-echo "wrote $out/main-window.png"
+echo "wrote $out/$name.png"

@@ -12,16 +12,19 @@ command -v import >/dev/null || { echo "screenshot: needs ImageMagick (apt-get i
 mkdir -p "$out"
 
 # shoot DEPTH SUFFIX TEST NAME...: one run of a picture holder at that display depth, one
-# picture a name.
+# picture a name; at the display scale $DPI (dots per inch, 96 unless given).
 shoot() {
     local depth=$1 suffix=$2 test=$3
     shift 3
     local names=("$@")
-    local work=$root/build/screenshots-$depth
+    local dpi=${DPI:-96}
+    local state=$root/build/wine-$depth
+    [ "$dpi" = 96 ] || state=$state-dpi$dpi
+    local work=$root/build/screenshots-$depth-$dpi
     rm -rf "$work"
     mkdir -p "$work"
     # The test program sees the folder through Wine's drive Z:.
-    KVL_WINE_DEPTH=$depth KVL_SCREENSHOT_DIR="Z:${work//\//\\}" \
+    KVL_WINE_DEPTH=$depth KVL_WINE_DPI=$dpi KVL_SCREENSHOT_DIR="Z:${work//\//\\}" \
         "$root/scripts/wine-env.sh" run "$exe" --gtest_also_run_disabled_tests \
         --gtest_filter="$test" \
         >"$work/log" 2>&1 &
@@ -41,7 +44,7 @@ shoot() {
         name=${names[n - 1]}
         # Window by window: at 256 colours Wine's windows have a colour map of their own,
         # which a plain grab of the screen would read through the wrong one.
-        import -display "$(cat "$root/build/wine-$depth/display")" -window root -descend miff:- |
+        import -display "$(cat "$state/display")" -window root -descend miff:- |
             convert miff:- -crop "$(cat "$work/ready-$n")" +repage "$out/$name$suffix.png"
         touch "$work/taken-$n"
     done
@@ -51,7 +54,9 @@ shoot() {
 shoot 24 "" EditorTest.DISABLED_HoldsTheEditorAndPickerForPictures editor picker
 shoot 8 "-256-colours" EditorTest.DISABLED_HoldsTheEditorAndPickerForPictures editor picker
 shoot 24 "" MainWindow.DISABLED_HoldsTheRecentActivityForItsPicture activity
+DPI=144 shoot 24 "-144dpi" EditorTest.DISABLED_HoldsTheEditorAndPickerForPictures editor picker
 ls -l "$out"
 
-# And the main window, from KVL.exe itself.
+# And the main window, from KVL.exe itself, at both scales.
 "$root/scripts/screenshot-main.sh"
+KVL_WINE_DPI=144 "$root/scripts/screenshot-main.sh"

@@ -8,8 +8,10 @@
 #   wine-env.sh can-run PROGRAM         status 0 if this machine can run it, 77 if not
 #   wine-env.sh version                 the version of the Wine that runs the programs
 #
-# KVL_WINE_DEPTH picks the colour depth of the private display (default 24); each depth
-# has its own state folder, so runs at different depths can coexist.
+# KVL_WINE_DEPTH picks the colour depth of the private display (default 24), KVL_WINE_DPI
+# the prefix's display scale in dots per inch (default 96); each pair has its own state
+# folder, so runs at different depths and scales can coexist. A larger scale gets a larger
+# display, so that the forms, grown with it, still fit on the screen.
 #
 # One 64-bit prefix runs both builds: with 32-bit Wine installed it holds syswow64 and
 # starts i686 programs as readily as x86_64 ones. Sharing it (rather than a prefix per
@@ -23,7 +25,14 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 depth=${KVL_WINE_DEPTH:-24}
-state=${KVL_WINE_STATE:-$root/build/wine-$depth}
+dpi=${KVL_WINE_DPI:-96}
+case $dpi in *[!0-9]* | '') echo "wine-env: KVL_WINE_DPI must be a number: $dpi" >&2; exit 2 ;; esac
+if [ "$dpi" = 96 ]; then
+    state=${KVL_WINE_STATE:-$root/build/wine-$depth}
+else
+    state=${KVL_WINE_STATE:-$root/build/wine-$depth-dpi$dpi}
+fi
+screen="$((1024 * dpi / 96))x$((768 * dpi / 96))"
 # On the user's own display the program gets a prefix of its own, apart from the tests'.
 if [ "${1:-}" = gui ] && [ -n "${DISPLAY:-}" ]; then state=$root/build/wine-desktop; fi
 mkdir -p "$state"
@@ -70,7 +79,7 @@ start_display() {
     local n
     for n in $(seq 91 190); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 9>&- &
+        Xvfb ":$n" -screen 0 "${screen}x$depth" -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 9>&- &
         local pid=$!
         local deadline=$((SECONDS + 20))
         while [ $SECONDS -lt $deadline ]; do
@@ -106,7 +115,10 @@ start_wine() {
         # Wine would otherwise wait seconds for each destroyed window to be withdrawn. Its
         # taskbar also gives the tray icons a notification area.
         "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 9>&-
-        "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1 9>&-
+        "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$screen" /f </dev/null >/dev/null 2>&1 9>&-
+        if [ "$dpi" != 96 ]; then
+            "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1 9>&-
+        fi
         wineserver -w
         touch "$state/prefix/.kvl-ready"
     fi
