@@ -68,6 +68,7 @@ bool frmActivity::Form_Load() {
     int heading = IDS_ACTIVITY_TIME;
     for (int width : kColumnWidths) lvwEvents.AddColumn(win32::ResourceText(heading++), width);
     lvwEvents.onKeyDown = [this](WORD key) { lvwEvents_KeyDown(key); };
+    FitMonitorScale();
     Refresh();
     return true;
 }

@@ -56,6 +56,7 @@ void frmAddIn::Form_Load(HWND owner, POINT at) {
         if (button == win32::MouseButton::Left) List1_MouseUp();
     };
     for (std::string_view entry : kSpecialKeyEntries) List1.AddItem(win32::Widen(entry));
+    FitMonitorScale();
     win32::SetTopmost(Handle(), true);
     stayOnTop_.onTimer = [this] { StayOnTop_Timer(); };
     stayOnTop_.Attach(Handle());
