@@ -1089,15 +1089,28 @@ TEST_F(EditorTest, TheFinderDraggedOntoAnotherProgramsWindowFillsItsCaptionProgr
     ASSERT_TRUE(WaitFor([&] { return WindowFromPoint(onTheirs) == theirs; }));
     ASSERT_TRUE(WaitFor([&] { return WindowFromPoint(onOurs) == ours.Handle(); }));
 
-    auto pickUp = [&] {
-        if (!wintest::MovePointerAndWait(grip)) return false;
+    // Each step says how it failed: a drag that never starts is rare, and the step tells why.
+    auto pickUp = [&]() -> testing::AssertionResult {
+        if (!wintest::MovePointerAndWait(grip))
+            return testing::AssertionFailure() << "the pointer never reached the finder";
         // A press on an inactive window is not always passed on under Wine, and X's late
         // word of an earlier focus change can still take the foreground away: the press
         // goes in only once the editor is in front.
         SetForegroundWindow(ed.Handle());
-        if (!WaitFor([&] { return GetForegroundWindow() == ed.Handle(); })) return false;
+        if (!WaitFor([&] { return GetForegroundWindow() == ed.Handle(); }))
+            return testing::AssertionFailure() << "the editor never came to the front";
         wintest::LeftButtonDown();
-        return WaitFor([&] { return ed.Finding(); }) && ed.picFinder.Empty();
+        if (!WaitFor([&] { return ed.Finding(); })) {
+            POINT at{};
+            GetCursorPos(&at);
+            return testing::AssertionFailure()
+                   << "the press did not start the drag: pointer at " << at.x << "," << at.y
+                   << " over " << win32::Narrow(TextOf(WindowFromPoint(at))) << ", capture "
+                   << GetCapture() << ", front " << GetForegroundWindow() << ", editor "
+                   << ed.Handle();
+        }
+        if (!ed.picFinder.Empty()) return testing::AssertionFailure() << "the finder still shows its target";
+        return testing::AssertionSuccess();
     };
 
     // Let go over one of KVL's own windows: nothing changes.
