@@ -42,9 +42,13 @@ shoot() {
             sleep 0.2
         done
         name=${names[n - 1]}
-        # Window by window: at 256 colours Wine's windows have a colour map of their own,
-        # which a plain grab of the screen would read through the wrong one.
-        import -display "$(cat "$state/display")" -window root -descend miff:- |
+        # Window by window at 256 colours: there Wine's windows have a colour map of their
+        # own, which a plain grab of the screen would read through the wrong one. In full
+        # colour the screen at once: window by window, the picker above the editor came out
+        # black.
+        local descend=()
+        [ "$depth" = 8 ] && descend=(-descend)
+        import -display "$(cat "$state/display")" -window root "${descend[@]}" miff:- |
             convert miff:- -crop "$(cat "$work/ready-$n")" +repage "$out/$name$suffix.png"
         touch "$work/taken-$n"
     done
