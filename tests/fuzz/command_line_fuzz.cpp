@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "cmdline/command_line.h"
 #include "engine/caption_match.h"
 #include "fakes/fake_minute_timer.h"
@@ -20,16 +21,7 @@ namespace {
 
 using namespace kvl;
 
-[[noreturn]] void Fail(const char* what, std::string_view input) {
-    std::fprintf(stderr, "broken: %s\ninput (%zu bytes): %.*s\n", what, input.size(),
-                 static_cast<int>(input.size() > 400 ? 400 : input.size()), input.data());
-    std::abort();
-}
-
-#define CHECK(cond, input) \
-    do {                   \
-        if (!(cond)) Fail(#cond, input); \
-    } while (0)
+#define CHECK(cond, input) FUZZ_CHECK(cond, input)
 
 std::string AsciiLower(std::string_view s) {
     std::string out(s);

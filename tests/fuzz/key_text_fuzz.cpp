@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "engine/key_text.h"
 #include "engine/keystroke_step.h"
 #include "fakes/fake_desktop.h"
@@ -23,16 +24,7 @@ using fakes::FakeDesktop;
 
 std::string_view g_input;
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "broken: %s\ninput (%zu bytes): %.*s\n", what, g_input.size(),
-                 static_cast<int>(g_input.size() > 400 ? 400 : g_input.size()), g_input.data());
-    std::abort();
-}
-
-#define CHECK(cond) \
-    do {            \
-        if (!(cond)) Fail(#cond); \
-    } while (0)
+#define CHECK(cond) FUZZ_CHECK(cond, g_input)
 
 bool Contains(std::string_view s, std::string_view part) {
     return s.find(part) != std::string_view::npos;

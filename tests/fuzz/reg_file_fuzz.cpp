@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "monitors/reg_file.h"
 #include "platform/registry_names.h"
 #include "platform/utf8.h"
@@ -27,16 +28,7 @@ using namespace kvl;
 
 std::string_view g_input;
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "broken: %s\ninput (%zu bytes): %.*s\n", what, g_input.size(),
-                 static_cast<int>(g_input.size() > 400 ? 400 : g_input.size()), g_input.data());
-    std::abort();
-}
-
-#define CHECK(cond)               \
-    do {                          \
-        if (!(cond)) Fail(#cond); \
-    } while (0)
+#define CHECK(cond) FUZZ_CHECK(cond, g_input)
 
 const std::string kParent = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings";
 const std::string kRoot = kParent + "\\KVL";

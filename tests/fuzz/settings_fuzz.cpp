@@ -27,6 +27,7 @@
 #include <utility>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "fakes/memory_store.h"
 #include "monitors/settings.h"
 
@@ -38,16 +39,7 @@ using fakes::MemoryStore;
 constexpr std::size_t kLongestValue = (1u << 20) + 4096;
 constexpr std::size_t kAllValues = kLongestValue;  // one huge value per run keeps it quick
 
-[[noreturn]] void Fail(const char* what, std::string_view input) {
-    std::fprintf(stderr, "broken: %s\ninput (%zu bytes): %.*s\n", what, input.size(),
-                 static_cast<int>(input.size() > 400 ? 400 : input.size()), input.data());
-    std::abort();
-}
-
-#define CHECK(cond) \
-    do {            \
-        if (!(cond)) Fail(#cond, g_input); \
-    } while (0)
+#define CHECK(cond) FUZZ_CHECK(cond, g_input)
 
 std::string_view g_input;
 
