@@ -147,11 +147,12 @@ void frmKVL::LoadIcons(int dpi) {
 }
 
 bool frmKVL::Form_Load() {
-    // The notification area is drawn at the system's scale, whichever monitor the window is on.
-    const int trayIconSize = win32::SystemMetric(SM_CXSMICON, win32::SystemDpi());
+    // The window opens at the system's scale. The notification area stays at it, whichever
+    // monitor the window moves to: the tray's pictures are not made again.
+    const int dpi = win32::SystemDpi();
+    const int trayIconSize = win32::SystemMetric(SM_CXSMICON, dpi);
     trayImage1_.reset(LoadIconSized(IDI_KVL_ALT, trayIconSize));
     trayImage2_.reset(LoadIconSized(IDI_KVL, trayIconSize));
-    const int dpi = win32::SystemDpi();
     LoadIcons(dpi);
     if (!LoadMenus()) return false;
 

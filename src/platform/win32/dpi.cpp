@@ -31,9 +31,14 @@ int WindowDpi(HWND window) {
     if (!root) return SystemDpi();
     if (const auto laidOut = reinterpret_cast<INT_PTR>(GetPropW(root, kDpiProperty)); laidOut > 0)
         return static_cast<int>(laidOut);
+    return SystemWindowDpi(root);
+}
+
+int SystemWindowDpi(HWND window) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = User32<GetDpiForWindowFn>("GetDpiForWindow");
-    if (getDpiForWindow)
+    const HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    if (root && getDpiForWindow)
         if (const UINT dpi = getDpiForWindow(root); dpi > 0) return static_cast<int>(dpi);
     return SystemDpi();
 }

@@ -15,6 +15,9 @@ int SystemDpi();
 // scale it was last laid out for (see SetLaidOutDpi), any other as the system says.
 int WindowDpi(HWND window);
 
+// The scale the system gives that top-level window, whatever it was laid out for.
+int SystemWindowDpi(HWND window);
+
 // Called by a top-level window of ours each time it lays itself out, before its controls;
 // 0 forgets it, as the window goes.
 void SetLaidOutDpi(HWND topLevel, int dpi);

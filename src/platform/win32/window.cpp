@@ -17,9 +17,9 @@ namespace {
 constexpr wchar_t kReflectionProperty[] = L"KVL.Reflection";
 constexpr wchar_t kScaledProperty[] = L"KVL.Scaled";
 
-BOOL CALLBACK RescaleChild(HWND child, LPARAM dpi) {
+BOOL CALLBACK RescaleChild(HWND child, LPARAM oldDpi) {
     if (auto* scaled = static_cast<ScaledChild*>(GetPropW(child, kScaledProperty)))
-        scaled->Rescale(static_cast<int>(dpi));
+        scaled->Rescale(static_cast<int>(oldDpi));
     return TRUE;
 }
 
@@ -138,36 +138,34 @@ bool Window::Create(const Class& windowClass, const Frame& frame) {
             WindowClass::Look{windowClass.icon, windowClass.background, windowClass.style,
                               windowClass.dialog ? DLGWINDOWEXTRA : 0});
     dialog_ = windowClass.dialog;
-    dpi_ = frame.dpi > 0 ? frame.dpi : SystemDpi();
     hwnd_ = CreateRoutedWindow(*this, *registered, frame.exStyle, frame.title, frame.style,
                                frame.outer, frame.parent, frame.menu);
     if (!hwnd_) return false;
-    SetLaidOutDpi(hwnd_, dpi_);
+    SetLaidOutDpi(hwnd_, frame.dpi > 0 ? frame.dpi : SystemDpi());
     if (dialog_) DialogWindows().push_back(hwnd_);
     return true;
 }
 
+int Window::Dpi() const { return WindowDpi(hwnd_); }
+
 void Window::FitMonitorScale() {
-    SetLaidOutDpi(hwnd_, 0);  // to hear the system's answer
-    const int actual = WindowDpi(hwnd_);
-    SetLaidOutDpi(hwnd_, dpi_);
-    if (actual == dpi_) return;
+    const int laidOut = Dpi(), actual = SystemWindowDpi(hwnd_);
+    if (actual == laidOut) return;
     RECT r{};
     GetWindowRect(hwnd_, &r);
-    r.right = r.left + MulDiv(r.right - r.left, actual, dpi_);
-    r.bottom = r.top + MulDiv(r.bottom - r.top, actual, dpi_);
+    r.right = r.left + MulDiv(r.right - r.left, actual, laidOut);
+    r.bottom = r.top + MulDiv(r.bottom - r.top, actual, laidOut);
     Rescale(actual, r);
 }
 
 // Each control's twips rectangle, and the fonts, at the new scale; the window itself takes
 // the rectangle the system suggests, which keeps it where it was under the pointer.
 void Window::Rescale(int dpi, const RECT& outer) {
-    const int oldDpi = dpi_;
-    dpi_ = dpi;
+    const int oldDpi = Dpi();
     SetLaidOutDpi(hwnd_, dpi);
     SetWindowPos(hwnd_, nullptr, outer.left, outer.top, outer.right - outer.left,
                  outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    EnumChildWindows(hwnd_, RescaleChild, dpi);
+    EnumChildWindows(hwnd_, RescaleChild, oldDpi);
     OnDpiChanged(oldDpi);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }

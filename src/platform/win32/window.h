@@ -36,7 +36,8 @@ void SetReflectionTarget(HWND child, ReflectionTarget* target);
 // A child that lays itself out again when its window moves to a monitor of another scale.
 class ScaledChild {
 public:
-    virtual void Rescale(int dpi) = 0;
+    // Its window is now at another scale than `oldDpi`.
+    virtual void Rescale(int oldDpi) = 0;
 
 protected:
     ~ScaledChild() = default;
@@ -108,7 +109,7 @@ protected:
     bool Create(const Class& windowClass, const Frame& frame);
     virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     // The scale the window is laid out at.
-    int Dpi() const { return dpi_; }
+    int Dpi() const;
     // Once the controls are made: a window that the system put on a monitor of another
     // scale than it was measured for is laid out again there.
     void FitMonitorScale();
@@ -134,7 +135,6 @@ private:
 
     HWND hwnd_ = nullptr;
     bool dialog_ = false;
-    int dpi_ = 0;
 };
 
 // For the message loop, before translating and dispatching: true when one of the program's

@@ -654,6 +654,9 @@ void ExpectLaidOutAgainOnAnotherScale(HWND form, const std::vector<HWND>& cutAsD
             EXPECT_NEAR(now.top, p.at.top * ratio, 1.5) << win32::Narrow(Describe(p.window));
             EXPECT_NEAR(now.right - now.left, (p.at.right - p.at.left) * ratio, 2.5)
                 << win32::Narrow(Describe(p.window));
+            // Its text made at the new scale, not left at the old size in a larger box.
+            EXPECT_NEAR(FontHeight(p.window), p.fontHeight * ratio, 1)
+                << win32::Narrow(Describe(p.window));
         }
         // Drawn again at the new size, not the old picture repeated.
         if (corner) {

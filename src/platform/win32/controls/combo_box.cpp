@@ -17,8 +17,7 @@ bool ComboBox::Create(const ComboBoxArgs& args) {
 void ComboBox::Place() {
     TwipsRect withList = Position();
     withList.height += dropHeight_;
-    const RECT r = PixelRect(withList, Dpi());
-    MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    PlaceWindow(withList);
     FitHeight(Position().height);
 }
 

@@ -64,7 +64,7 @@ bool Control::CreateControl(HWND parent, int id, const wchar_t* windowClass, std
                             r.right - r.left, r.bottom - r.top, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
-    return Made(parent, at);
+    return Made(at);
 }
 
 bool Control::CreateOwnControl(MessageTarget& target, HWND parent, int id,
@@ -75,29 +75,26 @@ bool Control::CreateOwnControl(MessageTarget& target, HWND parent, int id,
                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | style,
                                {r.left, r.top, r.right - r.left, r.bottom - r.top}, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
-    return Made(parent, at);
+    return Made(at);
 }
 
-bool Control::Made(HWND parent, const TwipsRect& at) {
+bool Control::Made(const TwipsRect& at) {
     if (!hwnd_) return false;
     at_ = at;
-    dpi_ = WindowDpi(parent);
     Attach(hwnd_);
     SetScaledChild(hwnd_, this);
-    SetFont(DialogFont(dpi_));
+    SetFont(DialogFont(Dpi()));
     return true;
 }
 
-void Control::Rescale(int dpi) {
-    const int oldDpi = dpi_;
-    dpi_ = dpi;
-    SetFont(DialogFont(dpi));  // first: a list sizes its items by its font
+void Control::Rescale(int oldDpi) {
+    SetFont(DialogFont(Dpi()));  // first: a list sizes its items by its font
     Place();
     Rescaled(oldDpi);
 }
 
-void Control::Place() {
-    const RECT r = PixelRect(at_, dpi_);
+void Control::PlaceWindow(const TwipsRect& at) {
+    const RECT r = PixelRect(at, Dpi());
     MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
@@ -141,8 +138,9 @@ LRESULT Control::PaintWith(HDC dc) const {
 }
 
 bool Control::MouseMessage(UINT msg, LPARAM lp) {
-    const POINT at{PixelsToTwips(static_cast<short>(LOWORD(lp)), dpi_),
-                   PixelsToTwips(static_cast<short>(HIWORD(lp)), dpi_)};
+    const int dpi = Dpi();
+    const POINT at{PixelsToTwips(static_cast<short>(LOWORD(lp)), dpi),
+                   PixelsToTwips(static_cast<short>(HIWORD(lp)), dpi)};
     switch (msg) {
         case WM_LBUTTONDOWN:
             Raise(onMouseDown, MouseButton::Left, at);

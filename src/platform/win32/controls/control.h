@@ -64,7 +64,7 @@ public:
     // Where the control was put, relative to its parent, in twips.
     TwipsRect Position() const { return at_; }
     // The scale the control is drawn at: its window's.
-    int Dpi() const { return dpi_; }
+    int Dpi() const { return WindowDpi(hwnd_); }
     void SetText(std::wstring_view text) { SetWindowTextW(hwnd_, std::wstring(text).c_str()); }
     std::wstring Text() const;
     void SetFont(HFONT font) {
@@ -129,7 +129,8 @@ protected:
     std::wstring ItemText(UINT lengthMessage, UINT textMessage, int index) const;
     // Puts the window where Position() says, at the control's scale. A kind whose window
     // is larger than what it shows (a combo box and its list) places itself.
-    virtual void Place();
+    virtual void Place() { PlaceWindow(at_); }
+    void PlaceWindow(const TwipsRect& at);
     // After the control was placed at a new scale, for what a kind measured in pixels.
     virtual void Rescaled(int /*oldDpi*/) {}
     // What lies behind the control, for one that draws itself; nullptr: the system's face.
@@ -145,13 +146,12 @@ private:
     static LRESULT CALLBACK WindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                           DWORD_PTR self);
     bool MouseMessage(UINT msg, LPARAM lp);
-    void Rescale(int dpi) override;
+    void Rescale(int oldDpi) override;
     // Everything the two ways of making a control share once its window is there.
-    bool Made(HWND parent, const TwipsRect& at);
+    bool Made(const TwipsRect& at);
 
     std::vector<HWND> parts_;
     TwipsRect at_{};
-    int dpi_ = kStandardDpi;
     Colours colours_;
     UniqueBrush backBrush_;
 };
