@@ -15,8 +15,16 @@ std::string ResultText(ActionResult result) {
             return "done";
         case ActionResult::KeysNotTyped:
             return "keys not typed: the window was not in front";
+        case ActionResult::KeysRefused:
+            return "keys not typed: Windows refused them";
+        case ActionResult::NoLongerMatches:
+            return "the window no longer matches";
+        case ActionResult::KeysWindowGone:
+            return "keys not typed: the window was gone";
         case ActionResult::ButtonNotFound:
             return "button not found";
+        case ActionResult::ButtonNotPressed:
+            return "button not pressed: it was gone";
         case ActionResult::HigherRights:
             return "skipped: the window runs with higher rights than KVL";
         case ActionResult::WindowGone:

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/action_queue.h"
+#include "engine/action_plan.h"
 #include "platform/clock.h"
 
 namespace kvl {

@@ -24,6 +24,7 @@ void MainWindowPolicy::Start() {
 void MainWindowPolicy::SetMonitoringDisabled(bool disabled) {
     monitoringDisabled_ = disabled;
     ApplyLevel();
+    if (disabled) StopActing();
 }
 
 void MainWindowPolicy::Accept() { RegisterAtLevel(monitoringDisabled_ || editorOpen_); }
@@ -83,10 +84,10 @@ void MainWindowPolicy::ShowHelp(Shell& shell, std::string_view helpCommand,
                                   std::string(helpCommand.substr(blank + 1)) + "\"");
 }
 
-std::optional<std::string> MainWindowPolicy::RecordRun(const ActionRun& run) {
-    activity_.Add({run.at, run.description, run.windowCaption, run.program, run.result});
-    if (run.result == ActionResult::HigherRights && notices_.FirstFor(run.program))
-        return HigherRightsNotice(run.windowCaption, run.program);
+std::optional<std::string> MainWindowPolicy::RecordRun(const ActivityEvent& event) {
+    activity_.Add(event);
+    if (event.result == ActionResult::HigherRights && notices_.FirstFor(event.program))
+        return HigherRightsNotice(event.windowCaption, event.program);
     return std::nullopt;
 }
 
@@ -103,6 +104,11 @@ void MainWindowPolicy::RegisterWatches() { RegisterAtLevel(monitoringDisabled_);
 void MainWindowPolicy::PauseWatching() {
     editorOpen_ = true;
     watcher_.MonitorStrength(0);
+    StopActing();
+}
+
+void MainWindowPolicy::StopActing() {
+    if (onMonitoringStopped) onMonitoringStopped();
 }
 
 // The editor's closing.

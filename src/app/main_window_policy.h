@@ -60,7 +60,7 @@ public:
 
     // A run on a window ended: it goes into the recent activity. What to tell the user in a
     // balloon, if anything: a window of higher rights, once per program in a run.
-    std::optional<std::string> RecordRun(const ActionRun& run);
+    std::optional<std::string> RecordRun(const ActivityEvent& event);
     const ActivityLog& Activity() const { return activity_; }
 
     // EditorHost
@@ -72,18 +72,17 @@ public:
     void EditorClosed() override {
         if (onEditorClosed) onEditorClosed();
     }
-    void ModalLoop(const std::function<void()>& run) override {
-        if (modalLoop) modalLoop(run);
-        else run();
-    }
 
     // Hooks of the window that shows all this.
     std::function<void()> onTableChanged;  // the table was read again: redraw the list
     std::function<void()> onEditorClosed;
-    std::function<void(const std::function<void()>&)> modalLoop;
+    // Monitoring stops (the switch is ticked, the editor opens): what was reported before and
+    // is still waiting, or paused half-way, must not go on.
+    std::function<void()> onMonitoringStopped;
 
 private:
     void RegisterAtLevel(bool paused);
+    void StopActing();
     void ApplyLevel();
 
     SettingsStore& store_;

@@ -225,6 +225,12 @@ CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
 
 int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
                           Shell& shell) {
+    // The window was found by the caption the command line gave: the keys go into it only
+    // while it still has such a caption.
+    ActionPlan plan;
+    plan.target.window = window;
+    plan.target.condition.caption = BracketValue(LowerCase(commandLine), "/caption").value_or("");
+
     // Switches are matched as written, in small letters; the first present in this order wins.
     static constexpr std::pair<std::string_view, std::string_view> kActions[] = {
         {"/close", "close"}, {"/hide", "hide"}, {"/min", "minimize"},
@@ -232,8 +238,10 @@ int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Des
     const auto* action = std::find_if(std::begin(kActions), std::end(kActions), [&](const auto& a) {
         return commandLine.find(a.first) != std::string_view::npos;
     });
-    bool nothingDone = action == std::end(kActions);
-    if (!nothingDone) SetWindowState(desktop, window, action->second);
+    if (action != std::end(kActions)) {
+        plan.steps.push_back({ActionStep::Kind::SetState, std::string(action->second)});
+        plan.target.hiddenByPlan = action->second == "hide";
+    }
 
     const auto at = commandLine.find("/sendkeys");
     if (at != std::string_view::npos) {
@@ -246,11 +254,11 @@ int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Des
             if (close != std::string_view::npos)
                 keys = std::string(commandLine.substr(open + 1, close - open - 1));
         }
-        RunKeystrokeStep(desktop, WindowCaption(desktop, window), keys, 0, window);
-        nothingDone = false;
+        for (ActionStep& step : KeystrokeSteps(keys, 0)) plan.steps.push_back(std::move(step));
     }
 
-    if (!nothingDone) return kExitActed;
+    if (!plan.steps.empty())
+        return RunAtOnce(desktop, plan) == ActionResult::Done ? kExitActed : kExitNotDone;
     shell.MessageBox(
         "I found your window but you didn't instruct me to do anything meaningful once I "
         "found it. " + CommandLineReference(),

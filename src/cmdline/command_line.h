@@ -41,6 +41,7 @@ enum ExitCode : int {
     kExitTimedOut = 1,      // the wait ran out
     kExitError = 2,         // the command line was wrong or the program could not be started
     kExitNothingAsked = 3,  // the window came, but nothing was asked to be done with it
+    kExitNotDone = 4,       // the window came, but what was asked could not be done
 };
 
 enum class CommandLineOutcome {
@@ -56,7 +57,9 @@ CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
 
 // The one-shot mode's action on the window it waited for: the first window-state switch of
 // the command line, then "/sendkeys". The caller ends the program afterwards, with the exit
-// code returned: kExitActed, or kExitNothingAsked after the message that says so.
+// code returned: kExitActed; kExitNotDone when the keys could not all be typed (the window
+// was hidden by "/hide", not in front, or refused them); or kExitNothingAsked after the
+// message that says so.
 int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
                           Shell& shell);
 

@@ -10,58 +10,72 @@ void ActionQueue::Add(Report report) {
     Pump();
 }
 
-void ActionQueue::Release() {
-    if (holds_ > 0) --holds_;
-}
-
 void ActionQueue::PauseEnded() {
     if (!pausing_) return;
     pausing_ = false;
     Pump();
 }
 
-void ActionQueue::Stop() {
-    stopped_ = true;
+void ActionQueue::Cancel() {
     timer_.Stop();
     pausing_ = false;
     waiting_.clear();
     current_.reset();
 }
 
+void ActionQueue::Stop() {
+    stopped_ = true;
+    Cancel();
+}
+
+bool ActionQueue::Held() {
+    if (!mayAct || mayAct()) return false;
+    // No event says when a menu of ours closes (it may be any window's), so look again soon.
+    pausing_ = true;
+    timer_.Start(kHeldRetryMs);
+    return true;
+}
+
 void ActionQueue::Pump() {
     if (pumping_) return;
     pumping_ = true;
-    while (!stopped_ && !pausing_ && holds_ == 0) {
+    while (!stopped_ && !pausing_) {
         if (!current_) {
-            if (waiting_.empty()) break;
+            if (waiting_.empty() || Held()) break;
             Report report = std::move(waiting_.front());
             waiting_.pop_front();
             current_ = report();
+            if (current_) result_ = current_->plan.refusal;
             next_ = 0;
             continue;
         }
-        if (next_ == current_->steps.size()) {
-            const ActionRun finished = std::move(*current_);
+        if (next_ == current_->plan.steps.size()) {
+            Job finished = std::move(*current_);
             current_.reset();
-            if (onFinished) onFinished(finished);
+            if (finished.finished) finished.finished(result_);
             continue;
         }
-        // Copies: a Stop while the keys go in (the session ends) drops the run under us.
-        const ActionStep step = current_->steps[next_++];
-        if (step.kind == ActionStep::Kind::Pause) {
-            if (step.ms == 0) continue;
+        const ActionStep& upcoming = current_->plan.steps[next_];
+        if (upcoming.kind == ActionStep::Kind::Pause) {
+            ++next_;
+            if (upcoming.ms == 0) continue;
             pausing_ = true;
-            timer_.Start(step.ms);
-        } else {
-            const std::string caption = current_->caption;
-            if (!RunStep(desktop_, step, caption, current_->window) && current_) {
-                // Nothing more of this keystroke step: its keys would go elsewhere.
-                current_->result = step.kind == ActionStep::Kind::PressButton
-                                       ? ActionResult::ButtonNotFound
-                                       : ActionResult::KeysNotTyped;
-                while (next_ < current_->steps.size() && current_->steps[next_].group == step.group)
-                    ++next_;
-            }
+            timer_.Start(upcoming.ms);
+            continue;
+        }
+        if (Held()) break;
+        // Copies: a Cancel or Stop while the keys go in (a message of ours, the session's
+        // end) drops the run under us.
+        const ActionStep step = upcoming;
+        const ActionTarget target = current_->plan.target;
+        ++next_;
+        const ActionResult outcome = RunStep(desktop_, step, target);
+        if (outcome != ActionResult::Done && current_) {
+            // Nothing more of this keystroke step: its keys would go elsewhere.
+            result_ = outcome;
+            while (next_ < current_->plan.steps.size() &&
+                   current_->plan.steps[next_].group == step.group)
+                ++next_;
         }
     }
     pumping_ = false;

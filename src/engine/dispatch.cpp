@@ -32,48 +32,53 @@ Watch WatchOf(const Monitor& monitor) {
     return watch;
 }
 
-ActionRun MonitorRun(const Monitor& monitor, WindowHandle window) {
-    ActionRun run{window, monitor.Caption, {}};
+ActionPlan MonitorRun(const Monitor& monitor, WindowHandle window) {
+    ActionPlan plan;
+    plan.target = {window, WatchOf(monitor), ShowCommandForAction(monitor.WindowState) == 0};
     if (!monitor.WindowState.empty())
-        run.steps.push_back({ActionStep::Kind::SetState, monitor.WindowState});
+        plan.steps.push_back({ActionStep::Kind::SetState, monitor.WindowState});
     for (std::size_t step = 0; step < 3; ++step) {
         if (monitor.SendKeys[step].empty()) continue;
         for (ActionStep& s : KeystrokeSteps(monitor.SendKeys[step], monitor.SendKeysPause[step],
                                             static_cast<int>(step)))
-            run.steps.push_back(std::move(s));
+            plan.steps.push_back(std::move(s));
     }
     // Last: a button that closes the window would leave nothing for the keys.
     if (!monitor.PressButton.empty())
-        run.steps.push_back({ActionStep::Kind::PressButton, monitor.PressButton, 0, 3});
-    return run;
+        plan.steps.push_back({ActionStep::Kind::PressButton, monitor.PressButton, 0, 3});
+    return plan;
 }
 
 bool RunsWithHigherRights(std::optional<std::uint32_t> target, std::optional<std::uint32_t> own) {
     return target && own && *target > *own;
 }
 
-std::optional<ActionRun> MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record,
-                                           int watchId, WindowHandle window, const LocalTime& now,
-                                           Desktop& desktop) {
+std::optional<Monitor> ReportedMonitor(const MonitorTable& table, int watchId) {
     if (watchId < 0 || watchId >= kTableSlots) return std::nullopt;
     const Monitor& monitor = table[static_cast<std::size_t>(watchId)];
     if (monitor.Disable == 1) return std::nullopt;
+    return monitor;
+}
+
+std::optional<ActionPlan> MonitorWindowOpen(const Monitor& monitor, TriggerRecord& record,
+                                            WindowHandle window, const LocalTime& now,
+                                            Desktop& desktop) {
     if (IsRepeat(record, window, now)) return std::nullopt;
-    RecordTrigger(record, window, now);
-    // The run holds copies: the table may change while its pauses go by.
-    ActionRun run = MonitorRun(monitor, window);
-    run.at = now;
-    run.description = monitor.Description;
-    run.windowCaption = WindowCaption(desktop, window);
-    run.program = desktop.ProgramPath(window);
-    if (!desktop.Exists(window)) {
-        run.steps.clear();
-        run.result = ActionResult::WindowGone;
-    } else if (RunsWithHigherRights(desktop.IntegrityLevel(window), desktop.IntegrityLevel(0))) {
-        run.steps.clear();
-        run.result = ActionResult::HigherRights;
+    ActionPlan plan = MonitorRun(monitor, window);
+    // Reported a while ago, the window may have changed since: it is acted on only if it is
+    // still what the monitor is meant for, and a window that is not is no trigger.
+    const ActionResult meant = StillMeant(desktop, {window, plan.target.condition});
+    if (meant != ActionResult::Done) {
+        plan.steps.clear();
+        plan.refusal = meant;
+        return plan;
     }
-    return run;
+    RecordTrigger(record, window, now);
+    if (RunsWithHigherRights(desktop.IntegrityLevel(window), desktop.IntegrityLevel(0))) {
+        plan.steps.clear();
+        plan.refusal = ActionResult::HigherRights;
+    }
+    return plan;
 }
 
 }  // namespace kvl

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/action_queue.h"
+#include "engine/action_plan.h"
 #include "engine/trigger_guard.h"
 #include "monitors/settings.h"
 #include "platform/window_watcher.h"
@@ -20,20 +20,24 @@ Watch WatchOf(const Monitor& monitor);
 void RegisterWatches(SettingsStore& store, const Settings& settings, WindowWatcher& watcher,
                      bool monitoringDisabled);
 
-// The window-state action, then keystroke steps 0 to 2, typed into the window found by the
-// monitor's own caption text, then the press of its button.
-ActionRun MonitorRun(const Monitor& monitor, WindowHandle window);
+// The window-state action, then keystroke steps 0 to 2 typed into the window, then the press
+// of its button; the window must still be one the monitor is meant for when its keys go in.
+ActionPlan MonitorRun(const Monitor& monitor, WindowHandle window);
 
 // A window of a process with higher rights than ours ignores our input and messages without
 // a word (the system drops them). A level that cannot be read is taken as not higher.
 bool RunsWithHigherRights(std::optional<std::uint32_t> target, std::optional<std::uint32_t> own);
 
+// The monitor a watch stands for when the watcher reports it, copied: the table may change
+// while the report waits its turn. Nothing for a slot outside the table or a disabled monitor.
+std::optional<Monitor> ReportedMonitor(const MonitorTable& table, int watchId);
+
 // A watched window opened while monitors are resident, and its turn has come. What to do to
-// it, or nothing for a disabled monitor, a slot outside the table and a repeat report. A
-// trigger is recorded (the caller then starts the tray animation). A window of a program
-// with higher rights gets a run with nothing to do and says why.
-std::optional<ActionRun> MonitorWindowOpen(const MonitorTable& table, TriggerRecord& record,
-                                           int watchId, WindowHandle window, const LocalTime& now,
-                                           Desktop& desktop);
+// it, or nothing for a repeat report. A trigger is recorded (the caller then starts the tray
+// animation). A window gone, one that no longer matches the monitor, and one of a program
+// with higher rights get a plan with nothing to do that says why.
+std::optional<ActionPlan> MonitorWindowOpen(const Monitor& monitor, TriggerRecord& record,
+                                            WindowHandle window, const LocalTime& now,
+                                            Desktop& desktop);
 
 }  // namespace kvl

@@ -3,11 +3,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
-#include "engine/caption_match.h"
-#include "engine/key_text.h"
-#include "engine/window_actions.h"
-#include "platform/blanks.h"
 #include "platform/utf8.h"
 
 namespace kvl {
@@ -113,73 +110,12 @@ std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds, 
     if (pauseSeconds <= 0) return {{Kind::Type, translated, 0, group}};
     const auto ms = static_cast<std::uint32_t>(pauseSeconds) * 1000u;
     std::vector<ActionStep> steps;
+    bool first = true;
     for (std::string& unit : KeystrokeUnits(translated)) {
-        if (!unit.empty()) steps.push_back({Kind::Type, std::move(unit), 0, group});
+        if (!unit.empty()) steps.push_back({Kind::Type, std::move(unit), 0, group, std::exchange(first, false)});
         steps.push_back({Kind::Pause, {}, ms, group});
     }
     return steps;
-}
-
-bool RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
-             WindowHandle target) {
-    switch (step.kind) {
-        case ActionStep::Kind::SetState:
-            SetWindowState(desktop, target, step.text);
-            return true;
-        case ActionStep::Kind::Type: {
-            const WindowHandle front = desktop.Activate(caption, target);
-            const std::optional<KeySequence> strokes = ParseKeyText(step.text);
-            if (!strokes || strokes->empty()) return true;
-            // Typed anyway, the keys would go to whatever has the focus: another program's
-            // document, say.
-            if (!front) return false;
-            return desktop.Inject(*strokes, front) != Desktop::Typing::NotInFront;
-        }
-        case ActionStep::Kind::Pause:
-            return true;
-        case ActionStep::Kind::PressButton:
-            for (const Desktop::Button& button : desktop.PushButtons(target)) {
-                if (!ButtonCaptionMatches(button.caption, step.text)) continue;
-                desktop.PressButton(button.handle);
-                return true;
-            }
-            return false;
-    }
-    return true;
-}
-
-namespace {
-
-// A caption as a user reads it on the button, folded for comparing.
-std::u32string ButtonText(std::string_view caption) {
-    std::string text;
-    for (std::size_t k = 0; k < caption.size(); ++k) {
-        if (caption[k] == '&') {
-            if (k + 1 < caption.size() && caption[k + 1] == '&') text += caption[++k];
-            continue;
-        }
-        text += caption[k];
-    }
-    std::string_view shown = TrimBlanks(text);
-    for (std::string_view ellipsis : {std::string_view("..."), std::string_view("\u2026")})
-        if (shown.ends_with(ellipsis)) shown.remove_suffix(ellipsis.size());
-    return FoldCase(TrimBlanks(shown));
-}
-
-}  // namespace
-
-bool ButtonCaptionMatches(std::string_view caption, std::string_view wanted) {
-    const std::u32string want = ButtonText(wanted);
-    return !want.empty() && ButtonText(caption) == want;
-}
-
-bool RunKeystrokeStep(Desktop& desktop, std::string_view caption, std::string_view keys,
-                      int pauseSeconds, WindowHandle target) {
-    for (const ActionStep& step : KeystrokeSteps(keys, pauseSeconds)) {
-        if (step.kind == ActionStep::Kind::Pause) desktop.Sleep(step.ms);
-        else if (!RunStep(desktop, step, caption, target)) return false;
-    }
-    return true;
 }
 
 }  // namespace kvl

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/action_plan.h"
 #include "platform/desktop.h"
 
 namespace kvl {
@@ -30,43 +31,9 @@ std::vector<std::string> KeystrokeUnits(std::string_view keys);
 // time does not wait.
 void PauseSeconds(Desktop& desktop, double seconds);
 
-// One thing a keystroke step, or a monitor's whole action, does to its window, in order.
-struct ActionStep {
-    enum class Kind {
-        SetState,  // the window-state action named by `text`
-        Type,      // bring the window to the front, then type the key text `text`
-        Pause,     // wait `ms` milliseconds before the next step
-        PressButton,  // press the window's push button captioned `text`
-    };
-    Kind kind;
-    std::string text;
-    std::uint32_t ms = 0;
-    int group = -1;  // the keystroke step it belongs to; -1 for the window-state action
-
-    bool operator==(const ActionStep&) const = default;
-};
-
 // The steps of typing `keys`, all of `group`. With pauseSeconds <= 0 the whole text goes at
-// once; otherwise unit by unit, each pass followed by a pause.
+// once; otherwise unit by unit, each pass followed by a pause. Only the first brings the
+// window to the front.
 std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds, int group = 0);
-
-// Carries out a step that is not a pause, on the window titled `caption`, preferring
-// `target` when its caption contains that text. Keys go only into the window brought to the
-// front, and only while it stays there: false when it could not be brought there or lost
-// the front half-way, and the rest of its keys were not typed. Keys that do not parse type
-// nothing, and that is no failure. A button press fails when the window has no such button.
-bool RunStep(Desktop& desktop, const ActionStep& step, std::string_view caption,
-             WindowHandle target);
-
-// Whether a button's caption names `wanted`: the "&" that marks its access key left out (a
-// "&&" is a plain "&"), letter case ignored, blanks around and a trailing "..." (or "…")
-// ignored on either side.
-bool ButtonCaptionMatches(std::string_view caption, std::string_view wanted);
-
-// KeystrokeSteps carried out at once, the pauses blocking, up to the first step that could
-// not type (false then). For the one-shot mode, which types without pauses. `keys` is never
-// changed.
-bool RunKeystrokeStep(Desktop& desktop, std::string_view caption, std::string_view keys,
-                      int pauseSeconds, WindowHandle target);
 
 }  // namespace kvl

@@ -22,28 +22,10 @@ void WatchTracker::ClearWatches() {
     needsBaseline_ = true;
 }
 
-namespace {
-
-// The part of a path after its last separator.
-std::u32string_view FileName(std::u32string_view path) {
-    const auto at = path.find_last_of(U"\\/");
-    return at == std::u32string_view::npos ? path : path.substr(at + 1);
-}
-
-}  // namespace
-
 int WatchTracker::AddWatch(const Watch& watch) {
-    Compiled c{CaptionText(watch.caption, watch.captionKind == CaptionKind::Exact),
-               std::nullopt,
-               false,
-               FoldCase(watch.program),
-               watch.program.find('\\') != std::string::npos,
-               FoldCase(watch.windowClass)};
-    if (watch.captionKind == CaptionKind::Pattern) c.pattern.emplace(watch.caption);
-    c.anyCaption = watch.caption.empty() && !(c.program.empty() && c.windowClass.empty());
-    needsClass_ = needsClass_ || !c.windowClass.empty();
-    needsProgram_ = needsProgram_ || !c.program.empty();
-    watches_.push_back(std::move(c));
+    watches_.emplace_back(watch);
+    needsClass_ = needsClass_ || watches_.back().NeedsClass();
+    needsProgram_ = needsProgram_ || watches_.back().NeedsProgram();
     needsBaseline_ = true;
     return static_cast<int>(watches_.size()) - 1;
 }
@@ -51,32 +33,10 @@ int WatchTracker::AddWatch(const Watch& watch) {
 std::vector<bool> WatchTracker::Match(const WindowView& view) const {
     std::vector<bool> bits;
     if (!view.eligible || watches_.empty()) return bits;
-    const std::u32string folded = FoldCase(view.caption);
-    const std::uint64_t buckets = CharacterBuckets(folded);
-    // Each worked out once per window, and only once a watch asks for it.
-    std::optional<std::u32string> windowClass, program;
-    std::optional<std::wstring> patternText;
+    // Each text is folded once per window, and only once a watch asks for it.
+    FoldedWindow folded(view);
     for (std::size_t k = 0; k < watches_.size(); ++k) {
-        const Compiled& w = watches_[k];
-        // The cheapest comparisons first: a class or a program rules most windows out before
-        // a pattern has to run.
-        if (!w.windowClass.empty()) {
-            if (!windowClass) windowClass = FoldCase(view.windowClass);
-            if (*windowClass != w.windowClass) continue;
-        }
-        if (!w.program.empty()) {
-            if (!program) program = FoldCase(view.program);
-            if (w.programIsPath ? *program != w.program : FileName(*program) != w.program)
-                continue;
-        }
-        if (w.anyCaption) {
-            // any caption of that program or class
-        } else if (w.pattern) {
-            if (!patternText) patternText = PatternText(folded);
-            if (!w.pattern->Matches(*patternText)) continue;
-        } else if (!w.text.Matches(folded, buckets)) {
-            continue;
-        }
+        if (!watches_[k].Matches(folded)) continue;
         // Most windows match nothing; the bits are made only for one that matches.
         if (bits.empty()) bits.resize(watches_.size());
         bits[k] = true;

@@ -10,8 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/caption_match.h"
-#include "engine/caption_regex.h"
+#include "engine/watch_condition.h"
 #include "platform/window_watcher.h"
 
 namespace kvl {
@@ -22,16 +21,6 @@ struct WatchSchedule {
     bool eventHook;  // follow window events between polls
 };
 WatchSchedule ScheduleForLevel(std::int16_t level);
-
-// A window as the watches see it. The class and the program need only be given while a watch
-// asks for them (NeedsClass, NeedsProgram); a program that could not be read is empty.
-struct WindowView {
-    WindowHandle window;
-    bool eligible;  // a visible top-level window (owned pop-ups count)
-    std::string_view caption;
-    std::string_view windowClass = {};
-    std::string_view program = {};  // the full path of the program that owns the window
-};
 
 class WatchTracker {
 public:
@@ -56,19 +45,9 @@ public:
     std::size_t TrackedWindows() const { return matching_.size(); }
 
 private:
-    // A watch as it is compared: everything folded, and its pattern compiled, once.
-    struct Compiled {
-        CaptionText text;
-        std::optional<CaptionRegex> pattern;
-        bool anyCaption;  // an empty caption beside a program or class
-        std::u32string program;
-        bool programIsPath;
-        std::u32string windowClass;
-    };
-
     std::vector<bool> Match(const WindowView& view) const;
 
-    std::vector<Compiled> watches_;
+    std::vector<WatchCondition> watches_;
     bool needsClass_ = false;
     bool needsProgram_ = false;
     // Only windows that match at least one watch; absent means matching none.

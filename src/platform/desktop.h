@@ -43,14 +43,15 @@ public:
     // Read without sending the window anything: a hung window cannot hold us.
     virtual std::vector<Button> PushButtons(WindowHandle window) = 0;
     // Presses the button as a click would, by a posted command to its parent: it works while
-    // the window is not in front, and never waits for it.
-    virtual void PressButton(WindowHandle button) = 0;
+    // the window is not in front, and never waits for it. False when the button or its parent
+    // was gone, or the command could not be posted.
+    virtual bool PressButton(WindowHandle button) = 0;
 
-    // Brings a top-level window titled `title` to the front: `preferred` when its caption
-    // contains the text (letter case ignored), else a visible window whose whole caption
-    // equals it, else the frontmost whose caption contains it. The window now in front, or
-    // none when none could be brought there.
-    virtual WindowHandle Activate(std::string_view title, WindowHandle preferred) = 0;
+    // Brings the window to the front, or the dialog of its own that it was last busy with
+    // (a window disabled behind its modal dialog takes no keys). Whether the window, or a
+    // window it owns, is in front now. Which window is meant is the caller's decision: this
+    // never looks for another.
+    virtual bool Activate(WindowHandle window) = 0;
     // Whether the window, or a window it owns (a dialog of its own), is in front.
     virtual bool IsInFront(WindowHandle window) = 0;
 
@@ -59,13 +60,16 @@ public:
         Refused,     // the system refused some of the input
         NotInFront,  // `into` was not in front before a batch: nothing more was typed
     };
-    // Types the strokes into whichever window has the keyboard focus, batch by batch, and
+    // Types the strokes into whichever window has the keyboard focus, a few at a time, and
     // returns once that window has dealt with them, however long that takes while it keeps
     // answering; a window that stops answering for about a second is no longer waited for.
-    // Before each batch, `into` (unless none) must be in front: keys meant for one window
-    // never go into another that took the front meanwhile.
+    // Right before each batch goes out, `into` (unless none) must be in front: keys meant for
+    // one window never go into another that took the front meanwhile. Input the system took
+    // only in part is Refused, never Typed.
     virtual Typing Inject(const KeySequence& keys, WindowHandle into) = 0;
 
+    // The window's class name; empty when the window is gone.
+    virtual std::string WindowClass(WindowHandle window) = 0;
     // The full path of the program that owns the window; empty when it cannot be read.
     virtual std::string ProgramPath(WindowHandle window) = 0;
     // The mandatory integrity level of the process that owns the window (its relative id:

@@ -292,8 +292,8 @@ using Op = FakeDesktop::Op;
 class CommandLineBranch : public ::testing::Test {
 protected:
     void SetUp() override { window = desktop.AddWindow("Untitled - Notepad"); }
-    void Run(std::string_view commandLine) {
-        CommandLineWindowOpen(commandLine, window, desktop, shell);
+    int Run(std::string_view commandLine) {
+        return CommandLineWindowOpen(commandLine, window, desktop, shell);
     }
     std::vector<int> ShowCommands() const {
         std::vector<int> out;
@@ -326,14 +326,33 @@ TEST_F(CommandLineBranch, ASwitchInsideAValueCountsButCapitalsDoNot) {
               "found it. " + CommandLineReference());
 }
 
-TEST_F(CommandLineBranch, SendKeysTypesTheBracketedTextIntoTheWindowByItsOwnCaption) {
-    Run("/caption[notepad] /sendkeys[Hi~]");
+// The keys go into the very window that was found, and a script is told when they could not.
+TEST_F(CommandLineBranch, SendKeysTypesIntoTheWindowFoundAndTellsWhenItCouldNot) {
+    const WindowHandle sameCaption = desktop.AddWindow("Untitled - Notepad");  // in front
+    EXPECT_EQ(Run("/caption[notepad] /sendkeys[Hi~]"), kExitActed);
     const auto activations = desktop.CallsOf(Op::Activate);
     ASSERT_EQ(activations.size(), 1u);
-    EXPECT_EQ(activations[0].title, "Untitled - Notepad");
+    EXPECT_EQ(activations[0].window, window);
     const KeySequence expected = {{0, U'H', 0}, {0, U'i', 0}, {vk::kReturn, 0, 0}};
     EXPECT_EQ(desktop.Typed(), std::vector<KeySequence>{expected});
     EXPECT_TRUE(shell.boxes.empty());
+
+    // Hidden first, the window takes no keys: none go to the other one either.
+    desktop.calls.clear();
+    EXPECT_EQ(Run("/caption[notepad] /hide /sendkeys[x]"), kExitNotDone);
+    EXPECT_TRUE(desktop.Typed().empty());
+    desktop.windows[window].visible = true;
+    desktop.foreground = sameCaption;
+    desktop.activationWorks = false;
+    EXPECT_EQ(Run("/caption[notepad] /sendkeys[x]"), kExitNotDone);
+    desktop.activationWorks = true;
+    desktop.injectionWorks = false;  // Windows took the keys only in part
+    EXPECT_EQ(Run("/caption[NOTEPAD] /max /sendkeys[x]"), kExitNotDone);
+    desktop.injectionWorks = true;
+    desktop.windows[window].caption = "Saved - Editor";  // renamed: no longer the one
+    EXPECT_EQ(Run("/caption[notepad] /sendkeys[x]"), kExitNotDone);
+    EXPECT_TRUE(desktop.CallsOf(Op::Inject).size() == 1u) << "only the Refused one went out";
+    EXPECT_NE(desktop.foreground, sameCaption);
 }
 
 TEST_F(CommandLineBranch, SendKeysWithoutBracketsTypesNothingAndSaysNothing) {

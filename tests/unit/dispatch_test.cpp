@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/action_queue.h"
 #include "engine/dispatch.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_pause_timer.h"
@@ -22,15 +23,19 @@ protected:
         m.WindowState = std::move(state);
         return m;
     }
-    // Queues the report as the main window does; true when it was acted on.
+    // Queues the report as the main window does, with a copy of its monitor; true when it
+    // was acted on.
     bool Report(int watchId, WindowHandle w, LocalTime now = At(10, 0)) {
         auto triggered = std::make_shared<bool>(false);
-        queue.Add([=, this] {
-            auto run = MonitorWindowOpen(table, record, watchId, w, now, desktop);
-            *triggered = run.has_value();
-            return run;
-        });
         reports.push_back(triggered);
+        const std::optional<Monitor> monitor = ReportedMonitor(table, watchId);
+        if (!monitor) return false;
+        queue.Add([=, this]() -> std::optional<ActionQueue::Job> {
+            auto plan = MonitorWindowOpen(*monitor, record, w, now, desktop);
+            *triggered = plan.has_value();
+            if (!plan) return std::nullopt;
+            return ActionQueue::Job{std::move(*plan), [this](ActionResult r) { results.push_back(r); }};
+        });
         return *triggered;
     }
     // Lets the pauses go by on the desktop's clock until nothing is left to do.
@@ -54,9 +59,10 @@ protected:
     fakes::FakePauseTimer timer;
     ActionQueue queue{desktop, timer};
     std::vector<std::shared_ptr<bool>> reports;
+    std::vector<ActionResult> results;  // of each run, as it ended
 };
 
-TEST_F(Dispatch, ActsFirstThenTypesEachStepIntoTheWindowFoundByTheMonitorsCaption) {
+TEST_F(Dispatch, ActsFirstThenTypesEachStepIntoTheReportedWindow) {
     const WindowHandle w = desktop.AddWindow("Setup - Product 1.0");
     desktop.AddWindow("Another Setup");  // in front, but not the reported window
     Monitor& m = Add(0, "setup", "Maximize");
@@ -68,10 +74,7 @@ TEST_F(Dispatch, ActsFirstThenTypesEachStepIntoTheWindowFoundByTheMonitorsCaptio
     ASSERT_GE(ops.size(), 5u);
     EXPECT_EQ(ops[0], Op::Show);
     EXPECT_EQ(desktop.calls[0].command, 3);
-    for (const auto& call : desktop.CallsOf(Op::Activate)) {
-        EXPECT_EQ(call.title, "setup");
-        EXPECT_EQ(call.window, w);
-    }
+    for (const auto& call : desktop.CallsOf(Op::Activate)) EXPECT_EQ(call.window, w);
     const auto typed = desktop.Typed();
     ASSERT_EQ(typed.size(), 2u);  // the empty middle step is skipped, the last still runs
     const KeySequence expected = {{0, U'b', kShift}, {0, U'c', kCtrl}};
@@ -92,7 +95,7 @@ TEST_F(Dispatch, CloseAndHideStillComeBeforeTheKeystrokes) {
 TEST_F(Dispatch, DisabledOutOfTableAndRepeatedReportsAreIgnored) {
     const WindowHandle w = desktop.AddWindow("Nag");
     Add(0, "Nag", "hide").Disable = 1;
-    Add(1, "Nag", "hide");
+    Add(1, "Nag", "minimize");
     EXPECT_FALSE(Open(0, w));
     EXPECT_FALSE(record.LastTriggerTime);
     EXPECT_FALSE(Open(51, w));
@@ -149,34 +152,51 @@ TEST_F(Dispatch, ReportsDuringAPauseRunAfterItInTheirOrder) {
     EXPECT_TRUE(queue.Idle());
 }
 
-// While one of our own loops runs nothing is typed; when the program ends, a step paused
-// half-way and the reports behind it end with it.
-TEST_F(Dispatch, AHoldKeepsEverythingBackAndStopDropsIt) {
+// While one of our own loops runs nothing is acted on, and the queue looks again soon; when
+// monitoring stops, a step paused half-way and the reports behind it are dropped; when the
+// program ends nothing more runs at all.
+TEST_F(Dispatch, AHoldKeepsEverythingBackCancelAndStopDropIt) {
     const WindowHandle w = desktop.AddWindow("Slow");
     Monitor& m = Add(0, "Slow");
     m.SendKeys[0] = "abc";
     m.SendKeysPause[0] = 1;
-    queue.Hold();
+    bool inMenu = true;
+    queue.mayAct = [&] { return !inMenu; };
     Report(0, w);
     EXPECT_TRUE(desktop.calls.empty());
-    queue.Release();
-    EXPECT_TRUE(desktop.calls.empty());  // until the loop has really ended
-    queue.Continue();
-    EXPECT_EQ(desktop.Typed().size(), 1u);
-
-    queue.Hold();  // a menu opens during the pause: the pause ends, the keys wait
+    EXPECT_EQ(timer.pending, ActionQueue::kHeldRetryMs);
+    timer.pending.reset();
+    queue.PauseEnded();  // still in the menu: another look later
+    EXPECT_TRUE(desktop.calls.empty());
+    inMenu = false;
+    timer.pending.reset();
     queue.PauseEnded();
     EXPECT_EQ(desktop.Typed().size(), 1u);
-    queue.Release();
-    queue.Continue();
+
+    inMenu = true;  // a menu opens during the pause: the pause ends, the keys wait
+    timer.pending.reset();
+    queue.PauseEnded();
+    EXPECT_EQ(desktop.Typed().size(), 1u);
+    inMenu = false;
+    timer.pending.reset();
+    queue.PauseEnded();
     EXPECT_EQ(desktop.Typed().size(), 2u);
 
-    Report(0, desktop.AddWindow("Slow too"));
+    const WindowHandle other = desktop.AddWindow("Slow too");
+    Report(0, other);  // waits behind the paused run
+    queue.Cancel();
+    EXPECT_FALSE(timer.pending);
+    EXPECT_TRUE(queue.Idle());
+    EXPECT_EQ(desktop.Typed().size(), 2u);
+    Report(0, other, At(10, 30));  // a later report runs as ever
+    EXPECT_EQ(desktop.Typed().size(), 3u);
+
+    Report(0, desktop.AddWindow("Slow three"));
     queue.Stop();
     EXPECT_FALSE(timer.pending);
     queue.PauseEnded();
     Report(0, w, At(11, 0));
-    EXPECT_EQ(desktop.Typed().size(), 2u);
+    EXPECT_EQ(desktop.Typed().size(), 3u);
 }
 
 // A keystroke step whose window is not in front types nothing more, pauses included; the
@@ -186,8 +206,6 @@ TEST_F(Dispatch, AStepWhoseWindowLostTheFrontEndsAndTheRunSaysSo) {
     Monitor& m = Add(0, "Slow");
     m.SendKeys = {"ab", "c", ""};
     m.SendKeysPause = {5, 0, 0};
-    std::vector<ActionResult> results;
-    queue.onFinished = [&](const ActionRun& run) { results.push_back(run.result); };
     desktop.stealFrontAfter = 0;
     ASSERT_TRUE(Open(0, w));
     EXPECT_EQ(desktop.Typed(), (std::vector<KeySequence>{{{0, U'c', 0}}}));
@@ -204,20 +222,15 @@ TEST_F(Dispatch, AWindowOfHigherRightsOrOneGoneIsNotTouched) {
     const WindowHandle unknown = desktop.AddWindow("Nag unknown");
     desktop.windows[unknown].integrity = std::nullopt;
     Add(0, "Nag", "hide").SendKeys[0] = "x";
-    std::vector<ActionRun> runs;
-    queue.onFinished = [&](const ActionRun& run) { runs.push_back(run); };
 
     ASSERT_TRUE(Open(0, admin));
     EXPECT_TRUE(desktop.calls.empty());
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].result, ActionResult::HigherRights);
-    EXPECT_EQ(runs[0].program, "C:\\Tools\\setup.exe");
-    EXPECT_EQ(runs[0].windowCaption, "Nag admin");
+    EXPECT_EQ(results, std::vector<ActionResult>{ActionResult::HigherRights});
 
     ASSERT_TRUE(Open(0, unknown));
     EXPECT_EQ(desktop.CallsOf(Op::Show).size(), 1u);
     ASSERT_TRUE(Open(0, 0x9999));  // gone before its turn
-    EXPECT_EQ(runs.back().result, ActionResult::WindowGone);
+    EXPECT_EQ(results.back(), ActionResult::WindowGone);
     EXPECT_EQ(desktop.CallsOf(Op::Show).size(), 1u);
     desktop.ownIntegrity = std::nullopt;  // our own unreadable: nothing to compare with
     ASSERT_TRUE(Open(0, admin, At(11, 0)));
@@ -232,8 +245,6 @@ TEST_F(Dispatch, TheButtonIsPressedLastAndAMissingOneIsNoted) {
     Monitor& m = Add(0, "Save changes", "restore");
     m.SendKeys[0] = "x";
     m.PressButton = "no";
-    std::vector<ActionResult> results;
-    queue.onFinished = [&](const ActionRun& run) { results.push_back(run.result); };
     ASSERT_TRUE(Open(0, w));
     EXPECT_EQ(desktop.Ops(), (std::vector<Op>{Op::Show, Op::Activate, Op::Inject, Op::PressButton}));
     EXPECT_EQ(desktop.calls.back().window, 0x52u);
@@ -243,6 +254,69 @@ TEST_F(Dispatch, TheButtonIsPressedLastAndAMissingOneIsNoted) {
     ASSERT_TRUE(Open(0, w, At(11, 0)));
     EXPECT_TRUE(desktop.CallsOf(Op::PressButton).empty());
     EXPECT_EQ(results, (std::vector<ActionResult>{ActionResult::Done, ActionResult::ButtonNotFound}));
+}
+
+// A report that waits its turn acts with the monitor it was reported for, though a deletion
+// has moved another monitor into its slot meanwhile.
+TEST_F(Dispatch, AWaitingReportKeepsItsOwnMonitor) {
+    const WindowHandle slow = desktop.AddWindow("Slow");
+    Monitor& m = Add(0, "Slow");
+    m.SendKeys[0] = "ab";
+    m.SendKeysPause[0] = 30;
+    Add(1, "Tip of the day", "close");
+    Add(2, "Tip", "maximize");
+    const WindowHandle tip = desktop.AddWindow("Tip of the day");
+    Report(0, slow);
+    Report(1, tip);
+    table[1] = table[2];  // "Tip of the day" deleted, the rest moved up
+    table[2] = {};
+    RunPauses();
+    EXPECT_EQ(desktop.CallsOf(Op::PostClose).size(), 1u);
+    EXPECT_TRUE(desktop.CallsOf(Op::Show).empty());
+}
+
+// Keys go into the reported window only, as long as it is still what the monitor names, and
+// a window the user switched to during a pause is not taken from him.
+TEST_F(Dispatch, KeysGoOnlyIntoTheReportedWindowWhileItStillMatches) {
+    const WindowHandle notepad = desktop.AddWindow("Save changes?");
+    desktop.windows[notepad].program = "C:\\Windows\\notepad.exe";
+    const WindowHandle writer = desktop.AddWindow("Save changes?");  // in front
+    Monitor& m = Add(0, "^save changes\\?$");
+    m.CaptionPattern = 1;
+    m.Program = "notepad.exe";
+    m.SendKeys[0] = "ab";
+    m.SendKeysPause[0] = 5;
+    const auto typedInto = [&] {
+        std::vector<WindowHandle> into;
+        for (const auto& call : desktop.CallsOf(Op::Inject)) into.push_back(call.window);
+        return into;
+    };
+
+    ASSERT_TRUE(Open(0, notepad));
+    EXPECT_EQ(typedInto(), (std::vector<WindowHandle>{notepad, notepad}));
+    EXPECT_EQ(results.back(), ActionResult::Done);
+
+    Report(0, notepad, At(10, 10));
+    desktop.windows[notepad].caption = "Untitled - Notepad";  // saved during the pause
+    RunPauses();
+    EXPECT_EQ(typedInto().size(), 3u);
+    EXPECT_EQ(results.back(), ActionResult::NoLongerMatches);
+
+    desktop.windows[notepad].caption = "Save changes?";
+    Report(0, notepad, At(10, 20));
+    desktop.foreground = writer;  // the user clicks into the other window
+    const std::size_t activations = desktop.CallsOf(Op::Activate).size();
+    RunPauses();
+    EXPECT_EQ(desktop.CallsOf(Op::Activate).size(), activations);
+    EXPECT_EQ(desktop.foreground, writer);
+    EXPECT_EQ(typedInto(), (std::vector<WindowHandle>{notepad, notepad, notepad, notepad}));
+    EXPECT_EQ(results.back(), ActionResult::KeysNotTyped);
+
+    // A reported window that no longer matches when its turn comes is no trigger.
+    desktop.windows[notepad].program = "C:\\Apps\\other.exe";
+    EXPECT_TRUE(Open(0, notepad, At(10, 30)));
+    EXPECT_EQ(results.back(), ActionResult::NoLongerMatches);
+    EXPECT_EQ(record.LastTriggerTime, At(10, 20));
 }
 
 }  // namespace

@@ -147,7 +147,7 @@ TEST_F(MainWindowPolicyTest, ExportedMonitorsImportAfterOursAndABadFileChangesNo
 TEST_F(MainWindowPolicyTest, ActivityKeepsTheLast500NewestFirstAndTellsOfHigherRightsOnce) {
     MainWindowPolicy policy(store, watcher, false);
     for (int n = 0; n < 502; ++n) {
-        ActionRun run;
+        ActivityEvent run;
         run.description = "run " + std::to_string(n);
         EXPECT_FALSE(policy.RecordRun(run));
     }
@@ -155,7 +155,7 @@ TEST_F(MainWindowPolicyTest, ActivityKeepsTheLast500NewestFirstAndTellsOfHigherR
     EXPECT_EQ(policy.Activity()[0].description, "run 501");
     EXPECT_EQ(policy.Activity()[499].description, "run 2");
 
-    ActionRun admin;
+    ActivityEvent admin;
     admin.result = ActionResult::HigherRights;
     admin.windowCaption = "Setup";
     admin.program = "C:\\Tools\\Setup.exe";

@@ -13,6 +13,7 @@
 #include "engine/keystroke_step.h"
 #include "engine/window_actions.h"
 #include "platform/win32/desktop_win32.h"
+#include "platform/win32/key_input.h"
 #include "platform/win32/unicode.h"
 #include "support/wintest.h"
 
@@ -29,6 +30,17 @@ using wintest::WaitFor;
 
 WindowHandle H(HWND hwnd) {
     return reinterpret_cast<WindowHandle>(hwnd);
+}
+
+// One keystroke step into `window`, meant for windows whose caption holds `caption`, at once,
+// its pauses blocking; true when every key went in.
+bool RunKeystrokeStep(Desktop& desk, std::string_view caption, std::string_view keys, int pause,
+                      WindowHandle window) {
+    ActionPlan plan;
+    plan.target.window = window;
+    plan.target.condition.caption = caption;
+    plan.steps = KeystrokeSteps(keys, pause);
+    return RunAtOnce(desk, plan) == ActionResult::Done;
 }
 
 ULONGLONG MsSince(ULONGLONG start) {
@@ -203,48 +215,36 @@ TEST_F(DesktopTest, WithAPauseUnitsAreTypedOneByOneWithAWaitAfterEach) {
     EXPECT_LT(took, 8000u);
 }
 
-TEST_F(DesktopTest, KeysGoToThePartialTitleWindowEvenWithAnotherInFront) {
-    const std::wstring tag = UniqueName(L"Behind ");
-    Target behind = Start(L"edit", L"Report " + tag + L" - Viewer");
+// The keys go into the window they are meant for, though another program's window of the
+// same caption is in front; a dialog the window waits on is what comes forward for it.
+TEST_F(DesktopTest, KeysGoIntoTheirOwnWindowNotAnotherOfTheSameCaption) {
+    const std::wstring caption = UniqueName(L"Same ");
+    Target behind = Start(L"edit", caption);
     ASSERT_TRUE(behind.window);
-    Target front = Start(L"edit", UniqueName(L"Front "));
+    Target front = Start(L"edit", caption);
     ASSERT_TRUE(front.window);
-    desk.Activate(Narrow(front.caption), 0);
+    ASSERT_TRUE(desk.Activate(H(front.window)));
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == front.window; }));
 
-    // Lower case and only part of the title, and no preferred window.
-    RunKeystrokeStep(desk, Narrow(L"REPORT " + tag), "xyz", 0, 0);
+    EXPECT_TRUE(RunKeystrokeStep(desk, Narrow(caption), "xyz", 0, H(behind.window)));
     EXPECT_EQ(GetForegroundWindow(), behind.window);
     EXPECT_TRUE(WaitFor([&] { return EditText(behind.window) == L"xyz"; }, 3000));
     EXPECT_EQ(EditText(front.window), L"");
-}
+    // Meant for windows of another caption, it is not the one: nothing is typed anywhere.
+    EXPECT_FALSE(RunKeystrokeStep(desk, "no window is called this", "q", 0, H(behind.window)));
+    EXPECT_FALSE(desk.Activate(0));
 
-TEST_F(DesktopTest, ActivationPrefersTheActedOnWindowThenAnExactTitleThenTheFrontmost) {
-    const std::wstring tag = UniqueName(L"Pick ");
-    // Each window made later lies in front of the ones before.
-    TestWindow exact(tag);
-    TestWindow longer(tag + L" longer");
-    TestWindow longest(tag + L" longest");
-    const std::string title = Narrow(tag);
-
-    EXPECT_EQ(win32::FindActivationTarget(title, nullptr), exact.Handle());
-    EXPECT_EQ(win32::FindActivationTarget(title, longer.Handle()), longer.Handle());
-    EXPECT_EQ(win32::FindActivationTarget(title + " LONG", nullptr), longest.Handle());
-    EXPECT_EQ(win32::FindActivationTarget("no window is called this", nullptr), nullptr);
-    // A preferred window whose title does not contain the text is passed over.
-    EXPECT_EQ(win32::FindActivationTarget(title + " longest", longer.Handle()), longest.Handle());
-    // Hidden windows are never picked; an empty title picks only the preferred window.
-    ShowWindow(exact.Handle(), SW_HIDE);
-    EXPECT_EQ(win32::FindActivationTarget(title, nullptr), longest.Handle());
-    EXPECT_EQ(win32::FindActivationTarget("", nullptr), nullptr);
-    EXPECT_EQ(win32::FindActivationTarget("", longer.Handle()), longer.Handle());
-
-    EXPECT_TRUE(desk.Activate(title + " LONGER", 0));
-    EXPECT_EQ(GetForegroundWindow(), longer.Handle());
-    EXPECT_FALSE(desk.Activate("no window is called this", 0));
-
-    const auto all = desk.TopLevelWindows();
-    EXPECT_NE(std::find(all.begin(), all.end(), H(exact.Handle())), all.end());
+    TestWindow owner(UniqueName(L"Owner "));
+    const HWND dialog = CreateWindowExW(0, L"STATIC", L"Its question", WS_POPUP | WS_CAPTION | WS_VISIBLE,
+                                        10, 10, 200, 100, owner.Handle(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(dialog);
+    EnableWindow(owner.Handle(), FALSE);  // as a modal dialog leaves it
+    SetActiveWindow(dialog);
+    ASSERT_TRUE(desk.Activate(H(front.window)));
+    EXPECT_TRUE(desk.Activate(H(owner.Handle())));
+    EXPECT_EQ(GetForegroundWindow(), dialog);
+    EnableWindow(owner.Handle(), TRUE);
+    DestroyWindow(dialog);
 }
 
 TEST(KeyInputs, CapsLockGroupsAndCharactersBeyondSixteenBits) {
@@ -341,7 +341,11 @@ TEST_F(DesktopTest, KeysForAWindowThatWillNotComeToTheFrontGoNowhere) {
 TEST_F(DesktopTest, AnOrdinaryProgramsWindowIsNotOfHigherRights) {
     Target t = Start(L"open", UniqueName(L"Ordinary "));
     ASSERT_TRUE(t.window);
-    EXPECT_FALSE(RunsWithHigherRights(desk.IntegrityLevel(H(t.window)), desk.IntegrityLevel(0)));
+    const std::optional<std::uint32_t> theirs = desk.IntegrityLevel(H(t.window));
+    const std::optional<std::uint32_t> ours = desk.IntegrityLevel(0);
+    ASSERT_TRUE(theirs && ours) << "a level that cannot be read compares as not higher";
+    EXPECT_EQ(*theirs, *ours);
+    EXPECT_FALSE(RunsWithHigherRights(theirs, ours));
     EXPECT_TRUE(desk.ProgramPath(H(t.window)).ends_with("\\kvl_target.exe"))
         << desk.ProgramPath(H(t.window));
     t.process.Kill();

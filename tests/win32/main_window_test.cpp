@@ -865,13 +865,8 @@ TEST_F(MainWindow, DISABLED_HoldsTheRecentActivityForItsPicture) {
         {12, "Hide the update nag", "Update available", "C:\\Program Files\\Updater\\update.exe", ActionResult::WindowGone},
     };
     for (const Shown& shown : kRuns) {
-        ActionRun run;
-        run.at = {2026, 12, 8, 9, shown.minute, 30};
-        run.description = shown.monitor;
-        run.windowCaption = shown.caption;
-        run.program = shown.program;
-        run.result = shown.result;
-        form->Policy().RecordRun(run);
+        form->Policy().RecordRun({{2026, 12, 8, 9, shown.minute, 30}, shown.monitor,
+                                  shown.caption, shown.program, shown.result});
     }
     frmActivity& activity = form->Activity();
     ASSERT_TRUE(activity.Show());

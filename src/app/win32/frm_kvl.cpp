@@ -11,11 +11,13 @@
 #include "cmdline/command_line.h"
 #include "editor/editor_fields.h"
 #include "engine/dispatch.h"
+#include "engine/window_actions.h"
 #include "platform/clock.h"
 #include "platform/shell.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/own_modal.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/system_queries.h"
@@ -51,7 +53,9 @@ frmKVL::frmKVL(Services services)
       policy_(services_.store, services_.watcher, !services_.commandLine.empty()) {
     policy_.onTableChanged = [this] { FillList(); };
     policy_.onEditorClosed = [this] { editor_.reset(); };
-    policy_.modalLoop = [this](const std::function<void()>& run) { ModalLoop(run); };
+    policy_.onMonitoringStopped = [this] { actions_.Cancel(); };
+    // Acting while a menu or message box of ours is open would type into its loop.
+    actions_.mayAct = [] { return !win32::InModalLoop(); };
 }
 
 frmKVL::~frmKVL() { tray1_.reset(); }
@@ -78,7 +82,6 @@ void frmKVL::BindEvents() {
     tmrIconChange_.onTimer = [this] { tmrIconChange_Timer(); };
     trayClick_.onTimer = [this] { TrayClick_Timer(); };
     pauseTimer_.onRing = [this] { actions_.PauseEnded(); };
-    actions_.onFinished = [this](const ActionRun& run) { Action_Finished(run); };
 }
 
 void frmKVL::OnMenuCommand(UINT id) {
@@ -244,20 +247,9 @@ void frmKVL::FillList() {
     }
 }
 
-void frmKVL::ModalLoop(const std::function<void()>& run) {
-    BeginHold();
-    run();
-    EndHold();
-}
-
-// The loop has not quite ended when it says so: what waited goes on from a posted message.
-void frmKVL::EndHold() {
-    actions_.Release();
-    if (!actions_.Held() && !actions_.Idle()) PostMessageW(Handle(), kReleaseHeldReports, 0, 0);
-}
-
 void frmKVL::ShowOwnedMessage(const std::wstring& text) {
-    ModalLoop([&] { MessageBoxW(Handle(), text.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK); });
+    const win32::OwnModalLoop modal;
+    MessageBoxW(Handle(), text.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK);
 }
 
 void frmKVL::EndProgram(int exitCode) {
@@ -361,13 +353,19 @@ void frmKVL::mnuActivity_Click() {
 // The file dialogs and what they end in are our own modal loops: reports wait for them.
 void frmKVL::mnuExport_Click() {
     std::string message;
-    ModalLoop([&] { message = policy_.ExportMonitors(services_.files); });
+    {
+        const win32::OwnModalLoop dialog;
+        message = policy_.ExportMonitors(services_.files);
+    }
     if (!message.empty()) ShowOwnedMessage(win32::Widen(message));
 }
 
 void frmKVL::mnuImport_Click() {
     std::string message;
-    ModalLoop([&] { message = policy_.ImportMonitors(services_.files); });
+    {
+        const win32::OwnModalLoop dialog;
+        message = policy_.ImportMonitors(services_.files);
+    }
     if (!message.empty()) ShowOwnedMessage(win32::Widen(message));
 }
 
@@ -459,29 +457,41 @@ void frmKVL::tmrIconChange_Timer() {
 }
 
 // A report waits its turn behind the actions before it, and behind our own menus and message
-// boxes, whose loops would take its keys.
+// boxes, whose loops would take its keys. It carries a copy of its monitor: the table may
+// change before its turn (a monitor deleted, the others moved up).
 void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
     if (window == reinterpret_cast<WindowHandle>(Handle()) || ending_) return;
-    actions_.Add([this, watchId, window]() -> std::optional<ActionRun> {
-        if (CommandLineMode()) {
+    if (CommandLineMode()) {
+        actions_.Add([this, window]() -> std::optional<ActionQueue::Job> {
             if (awaitedWindowHandled_) return std::nullopt;
             awaitedWindowHandled_ = true;
             services_.watcher.MonitorStrength(0);
             EndProgram(CommandLineWindowOpen(win32::Narrow(services_.commandLine), window,
                                              services_.desktop, services_.shell));
             return std::nullopt;
-        }
-        std::optional<ActionRun> run = MonitorWindowOpen(
-            policy_.CurrentSettings().Monitors, triggers_, watchId, window, services_.clock.Now(),
-            services_.desktop);
+        });
+        return;
+    }
+    std::optional<Monitor> monitor = ReportedMonitor(policy_.CurrentSettings().Monitors, watchId);
+    if (!monitor) return;
+    actions_.Add([this, monitor = std::move(*monitor), window]() -> std::optional<ActionQueue::Job> {
+        const LocalTime now = services_.clock.Now();
+        std::optional<ActionPlan> plan =
+            MonitorWindowOpen(monitor, triggers_, window, now, services_.desktop);
+        if (!plan) return std::nullopt;
         // The icon flashes for what KVL does, not for a window it left alone.
-        if (run && run->result == ActionResult::Done) tmrIconChange_.Enable(true);
-        return run;
+        if (plan->refusal == ActionResult::Done) tmrIconChange_.Enable(true);
+        ActivityEvent event{now, monitor.Description, WindowCaption(services_.desktop, window),
+                            services_.desktop.ProgramPath(window)};
+        return ActionQueue::Job{std::move(*plan), [this, event](ActionResult result) mutable {
+                                    event.result = result;
+                                    Action_Finished(event);
+                                }};
     });
 }
 
-void frmKVL::Action_Finished(const ActionRun& run) {
-    const std::optional<std::string> notice = policy_.RecordRun(run);
+void frmKVL::Action_Finished(const ActivityEvent& event) {
+    const std::optional<std::string> notice = policy_.RecordRun(event);
     activity_.Refresh();
     if (notice && tray1_) tray1_->ShowBalloon(win32::ResourceText(IDS_MESSAGE_TITLE), win32::Widen(*notice));
 }
@@ -514,15 +524,6 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_INITMENUPOPUP:
             ShowAutostartState(reinterpret_cast<HMENU>(wp));
-            return 0;
-        case WM_ENTERMENULOOP:
-            BeginHold();
-            return 0;
-        case WM_EXITMENULOOP:
-            EndHold();
-            return 0;
-        case kReleaseHeldReports:
-            actions_.Continue();
             return 0;
         case WM_ENDSESSION:
             // The session ends now: a step half-way through its pauses goes no further.

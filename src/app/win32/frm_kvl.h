@@ -73,8 +73,6 @@ public:
     std::wstring LastTriggerText() const;
 
     static constexpr UINT kTrayMessage = WM_APP + 10;
-    // Acts on the watcher's reports that waited for one of our modal loops to end.
-    static constexpr UINT kReleaseHeldReports = WM_APP + 11;
 
     // Menu command identifiers, as the resource script gives them.
     enum Command : UINT {
@@ -127,7 +125,7 @@ public:
     void Tray1_MouseDblClick();
     void tmrIconChange_Timer();
     void PaneWatcher1_WindowOpen(int watchId, WindowHandle window);
-    void Action_Finished(const ActionRun& run);
+    void Action_Finished(const ActivityEvent& event);
 
 private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -141,14 +139,11 @@ private:
     void BindEvents();
     void OnMenuCommand(UINT id);
     void SetMonitoringSwitch(bool ticked);
-    void ModalLoop(const std::function<void()>& run);
     void Timer1_Timer();
     void Timer2_Timer();
     void ShowPopupAt(HMENU menu, POINT at);
     void OnTrayEvent(UINT event, POINT at);
     bool CommandLineMode() const { return policy_.CommandLineMode(); }
-    void BeginHold() { actions_.Hold(); }
-    void EndHold();
     void ShowOwnedMessage(const std::wstring& text);
     void lstItems_MouseDown(win32::MouseButton button);
     void TrayClick_Timer();

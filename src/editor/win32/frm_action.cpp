@@ -6,6 +6,7 @@
 #include "platform/twips.h"
 #include "platform/win32/display.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/own_modal.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/resources/resource.h"
 #include "platform/win32/system_queries.h"
@@ -383,7 +384,8 @@ void frmAction::OnDpiChanged(int) { SetLabel3Font(); }
 
 void frmAction::ShowMessage(std::string_view text) {
     const std::wstring wide = win32::Widen(text);
-    host_.ModalLoop([&] { MessageBoxW(Handle(), wide.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK); });
+    const win32::OwnModalLoop modal;
+    MessageBoxW(Handle(), wide.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK);
 }
 
 void frmAction::LowColorMode() {

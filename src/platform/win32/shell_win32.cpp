@@ -1,6 +1,7 @@
 #include "platform/win32/shell_win32.h"
 
 #include "platform/win32/handles.h"
+#include "platform/win32/own_modal.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl::win32 {
@@ -63,6 +64,7 @@ bool Win32Shell::LaunchSystemProgram(std::string_view program, std::string_view 
 void Win32Shell::MessageBox(std::string_view text, std::string_view title) {
     // No owner: in the command-line mode the main window is never shown, so the box stands on
     // its own and asks to be brought to the front.
+    const OwnModalLoop modal;
     MessageBoxW(nullptr, Widen(text).c_str(), Widen(title).c_str(), MB_OK | MB_SETFOREGROUND);
 }
 

@@ -33,6 +33,10 @@ std::wstring ThisProgramPath() {
     }
 }
 
+UniqueHandle OpenForQuery(DWORD processId) {
+    return UniqueHandle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+}
+
 std::wstring ProgramPathOf(HANDLE process) {
     // 32767 units is the longest path the system has.
     std::wstring path(MAX_PATH, L'\0');

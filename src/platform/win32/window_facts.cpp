@@ -31,7 +31,7 @@ const std::string& WindowFacts::ProgramOf(DWORD processId, bool& known) {
         known = true;
         return it->second.program;
     }
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    UniqueHandle process = OpenForQuery(processId);
     if (!process) return kUnreadable;
     std::string program = Narrow(ProgramPathOf(process.get()));
     known = true;

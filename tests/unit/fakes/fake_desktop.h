@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/activation_target.h"
 #include "platform/desktop.h"
 #include "platform/utf8.h"
 
@@ -26,16 +25,15 @@ public:
         std::string program = "C:\\Apps\\app.exe";
         std::optional<std::uint32_t> integrity = 0x2000;  // medium, as the user's programs run
         std::vector<Button> buttons;  // its visible, enabled push buttons
+        std::string windowClass = "AppWindow";
     };
 
     enum class Op { Show, PostClose, Activate, Inject, Sleep, PressButton };
 
     struct Call {
         Op op;
-        WindowHandle window = 0;     // Show and PostClose: the window; Activate: the one chosen
+        WindowHandle window = 0;     // Show, PostClose, Activate: the window; Inject: the one in front
         int command = 0;             // Show
-        std::string title;           // Activate
-        WindowHandle preferred = 0;  // Activate
         KeySequence keys;            // Inject
         std::uint32_t ms = 0;        // Sleep
         std::uint64_t at = 0;        // fake time of the call, in milliseconds
@@ -87,21 +85,17 @@ public:
         auto it = windows.find(w);
         return it == windows.end() ? std::vector<Button>{} : it->second.buttons;
     }
-    void PressButton(WindowHandle button) override {
+    bool PressButton(WindowHandle button) override {
         calls.push_back({.op = Op::PressButton, .window = button, .at = nowMs});
+        return pressWorks;
     }
 
-    // Picks a window by the rules the real desktop follows; `activationWorks` false makes
-    // every activation fail, as when the system refuses to change the foreground.
-    WindowHandle Activate(std::string_view title, WindowHandle preferred) override {
-        const WindowHandle chosen = activationWorks ? Choose(title, preferred) : 0;
-        calls.push_back({.op = Op::Activate,
-                         .window = chosen,
-                         .title = std::string(title),
-                         .preferred = preferred,
-                         .at = nowMs});
-        if (chosen) foreground = chosen;
-        return chosen;
+    // `activationWorks` false makes every activation fail, as when the system refuses to
+    // change the foreground.
+    bool Activate(WindowHandle w) override {
+        calls.push_back({.op = Op::Activate, .window = w, .at = nowMs});
+        if (activationWorks && windows.count(w)) foreground = w;
+        return IsInFront(w);
     }
     bool IsInFront(WindowHandle w) override { return w != 0 && w == foreground; }
     // Each batch of `batch` strokes looks at the front first, as the real one does;
@@ -119,6 +113,10 @@ public:
             ++batchesTyped;
         }
         return injectionWorks ? Typing::Typed : Typing::Refused;
+    }
+    std::string WindowClass(WindowHandle w) override {
+        auto it = windows.find(w);
+        return it == windows.end() ? std::string() : it->second.windowClass;
     }
     std::string ProgramPath(WindowHandle w) override {
         auto it = windows.find(w);
@@ -159,25 +157,14 @@ public:
     std::uint64_t nowMs = 0;
     WindowHandle foreground = 0;
     bool activationWorks = true;
-    bool injectionWorks = true;
+    bool injectionWorks = true;  // false: the system takes the keys only in part
+    bool pressWorks = true;
     std::optional<std::uint32_t> ownIntegrity = 0x2000;
     std::size_t batch = 1u << 20;                 // strokes per batch
     std::optional<std::size_t> stealFrontAfter;   // batches typed before another takes the front, once
     std::size_t batchesTyped = 0;
 
 private:
-    WindowHandle Choose(std::string_view title, WindowHandle preferred) const {
-        std::optional<std::string> preferredCaption;
-        if (windows.count(preferred) && windows.at(preferred).visible)
-            preferredCaption = windows.at(preferred).caption;
-        return ActivationTarget(title, preferred, preferredCaption, [&] {
-            std::vector<ShownWindow> shown;
-            for (WindowHandle w : zOrder)
-                if (windows.at(w).visible) shown.push_back({w, windows.at(w).caption});
-            return shown;
-        });
-    }
-
     WindowHandle nextHandle_ = 0x1000;
 };
 
