@@ -28,20 +28,26 @@ protected:
 };
 
 // The level is 0 while the switch is on and while the editor is open, whatever the main
-// window does meanwhile; only the editor's Apply and its closing give it back.
+// window does meanwhile; only the editor's Apply and its closing give it back. Both stop what
+// was reported before, too.
 TEST_F(MainWindowPolicyTest, TheLevelFollowsTheSwitchAndTheEditorThroughEveryCommand) {
     store.Write("General", "Strength", "1");  // "Strong": level 2
     Store(0, "A");
     Store(1, "B");
     MainWindowPolicy policy(store, watcher, false);
+    int stops = 0;
+    policy.onMonitoringStopped = [&] { ++stops; };
     policy.Start();
     EXPECT_EQ(watcher.level, 2);
     EXPECT_EQ(Captions(), (std::vector<std::string>{"caption of A", "caption of B"}));
 
+    EXPECT_EQ(stops, 0);
     policy.PauseWatching();  // the editor opens
     EXPECT_EQ(watcher.level, 0);
+    EXPECT_EQ(stops, 1);
     policy.SetMonitoringDisabled(true);
     policy.SetMonitoringDisabled(false);
+    EXPECT_EQ(stops, 2);
     EXPECT_EQ(watcher.level, 0);
     policy.Accept();  // the main window's OK
     EXPECT_EQ(watcher.level, 0);

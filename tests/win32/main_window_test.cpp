@@ -515,6 +515,29 @@ TEST_F(MainWindow, ReportsWaitForTheMenuAndTheMessageBoxToClose) {
     EXPECT_TRUE(owned);
     EXPECT_TRUE(shownInLoop);
     EXPECT_EQ(OpenMessageBox(), nullptr);
+
+    // The menus of our other windows too: Recent Activity's system menu.
+    wintest::TestWindow inOther(L"caption of Hider 3");
+    frmActivity& activity = form->Activity();
+    ASSERT_TRUE(activity.Show());
+    shownInLoop = false;
+    bool opened = false;
+    WhenInLoop([&] {
+        if (!InMenu()) return opened;
+        if (!opened) {
+            opened = true;
+            watcher.Open(0, reinterpret_cast<WindowHandle>(inOther.Handle()));
+            shownInLoop = shown(inOther);
+        }
+        PressKey(VK_ESCAPE);
+        return false;
+    });
+    SetForegroundWindow(activity.Handle());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == activity.Handle(); }));
+    PressAltKey(VK_SPACE);
+    EXPECT_TRUE(WaitFor([&] { return !shown(inOther); }, 5000));
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(shownInLoop);
 }
 
 // The window works like a dialog: Tab, Space, Enter and Escape; the list first. The switch's
@@ -680,16 +703,14 @@ TEST_F(MainWindow, DuringAPauseTheTrayAnswersAndExitEndsTheStep) {
     ASSERT_TRUE(WaitFor([&] { return wintest::EditText(editor[0]) == L"a"; }, 10000));
 
     const POINT icon = TrayIcon();
-    ULONGLONG exitPressed = 0;
     WhenInLoop([&] {
         if (!InMenu()) return false;
-        exitPressed = GetTickCount64();
         PressKey('X');  // "E&xit"
         return true;
     });
     wintest::ClickAt(icon, true);
+    // Well within the 30-second pause: the program ends, and the step with it.
     ASSERT_TRUE(WaitFor([&] { return ended == 1; }, 5000));
-    EXPECT_LT(GetTickCount64() - exitPressed, 1000u);
     EXPECT_TRUE(form->Actions().Idle());
     EXPECT_EQ(wintest::EditText(editor[0]), L"a");
 }
