@@ -162,6 +162,15 @@ TEST_F(OneShotRun, SendKeysTypesIntoTheWindowAndEndsWithoutAMessage) {
     EXPECT_EQ(wintest::EditText(w), L"Typed By KVL\r\n");
 }
 
+// Keys that cannot go in are a failure a script hears of: hidden first, the window takes none.
+TEST_F(OneShotRun, KeysThatCouldNotBeTypedEndWithExitCode4) {
+    Run(RunTarget(L"edit") + L" /hide /sendkeys[never]");
+    HWND w = AwaitTargetWindow();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(kvl.Wait(15000), std::optional<DWORD>(4));
+    EXPECT_EQ(wintest::EditText(w), L"");
+}
+
 TEST_F(OneShotRun, ACapitalSwitchIsNotAnActionSoKvlSaysSo) {
     Run(RunTarget(L"open") + L" /MAX");
     HWND w = AwaitTargetWindow();
