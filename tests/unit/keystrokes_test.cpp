@@ -327,7 +327,8 @@ TEST(ButtonCaption, IsReadAsTheUserReadsItOnTheButton) {
     EXPECT_TRUE(ButtonCaptionMatches("Don't &Save", "DON'T SAVE"));
     EXPECT_TRUE(ButtonCaptionMatches("Save &As...", "save as"));
     EXPECT_TRUE(ButtonCaptionMatches("Browse\xE2\x80\xA6", "Browse..."));
-    EXPECT_TRUE(ButtonCaptionMatches("R&&D", "r&&d"));  // written as on the button
+    EXPECT_TRUE(ButtonCaptionMatches("R&&D", "r&&d"));  // written as in the program
+    EXPECT_TRUE(ButtonCaptionMatches("Save && E&xit", "Save & Exit"));  // as on the screen
     EXPECT_TRUE(ButtonCaptionMatches("&No", "&No"));
     EXPECT_FALSE(ButtonCaptionMatches("&Not now", "No"));
     EXPECT_FALSE(ButtonCaptionMatches("&No", ""));

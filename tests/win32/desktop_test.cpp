@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <thread>
 
 #include <algorithm>
@@ -244,6 +247,41 @@ TEST_F(DesktopTest, KeysGoIntoTheirOwnWindowNotAnotherOfTheSameCaption) {
     EXPECT_TRUE(desk.Activate(H(owner.Handle())));
     EXPECT_EQ(GetForegroundWindow(), dialog);
     EnableWindow(owner.Handle(), TRUE);
+    DestroyWindow(dialog);
+}
+
+// The buttons users have: a framework's own push button (a superclass of the system's) and a
+// command link count, a check box does not; the buttons of a dialog the window has open count
+// too. A press is reported as made only when it could be posted to a live parent.
+TEST_F(DesktopTest, PushButtonsAreFoundAsUsersSeeThem) {
+    WNDCLASSEXW framework{};
+    framework.cbSize = sizeof framework;
+    ASSERT_TRUE(GetClassInfoExW(nullptr, L"Button", &framework));
+    framework.hInstance = GetModuleHandleW(nullptr);
+    framework.lpszClassName = L"KvlTest.FrameworkButton";
+    RegisterClassExW(&framework);  // may be there from an earlier repeat
+
+    TestWindow window(UniqueName(L"Buttons "));
+    int id = 100;
+    const auto make = [&](HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style) {
+        return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 80, 24, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), nullptr, nullptr);
+    };
+    const HWND saveAndExit = make(window.Handle(), L"KvlTest.FrameworkButton", L"Save && E&xit", BS_PUSHBUTTON);
+    make(window.Handle(), L"Button", L"Install now", BS_COMMANDLINK);
+    make(window.Handle(), L"Button", L"Remember", BS_AUTOCHECKBOX);
+    const HWND dialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE,
+                                        0, 0, 200, 100, window.Handle(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(dialog);
+    make(dialog, L"Button", L"&No", BS_DEFPUSHBUTTON);
+
+    std::vector<std::string> captions;
+    for (const Desktop::Button& b : desk.PushButtons(H(window.Handle()))) captions.push_back(b.caption);
+    EXPECT_EQ(captions, (std::vector<std::string>{"Save && E&xit", "Install now", "&No"}));
+
+    EXPECT_TRUE(desk.PressButton(H(saveAndExit)));
+    DestroyWindow(saveAndExit);
+    EXPECT_FALSE(desk.PressButton(H(saveAndExit)));
     DestroyWindow(dialog);
 }
 

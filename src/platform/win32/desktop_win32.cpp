@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -34,13 +35,23 @@ std::wstring TitleOf(HWND hwnd, int maxUnits) {
     return buffer;
 }
 
+// Whether a class name names a button: the system's "Button", or a framework's class made
+// from it ("WindowsForms10.BUTTON.app.0.2bf8098_r6_ad1", "ThunderRT6CommandButton").
+bool NamesAButton(const wchar_t* cls) {
+    std::wstring lower(cls);
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
+    return lower.find(L"button") != std::wstring::npos;
+}
+
 // A button the user can press: a push button, a split button or a command link, also as the
-// frameworks superclass it ("WindowsForms10.BUTTON...", a VB or Delphi button), whose real
-// class the system still knows as "Button". Check boxes, radio buttons and group boxes, which
-// share the class, are no such thing.
+// frameworks superclass it (a WinForms, VB or Delphi button). Windows gives such a class's
+// real class as "Button"; Wine does not, so the name is asked too. Check boxes, radio buttons
+// and group boxes, which share the class, are no such thing.
 bool IsPushButton(HWND child) {
-    wchar_t cls[16] = L"";
-    if (RealGetWindowClassW(child, cls, 16) == 0 || _wcsicmp(cls, L"Button") != 0) return false;
+    wchar_t cls[256] = L"";
+    if (RealGetWindowClassW(child, cls, 256) == 0) return false;
+    if (!NamesAButton(cls) && (GetClassNameW(child, cls, 256) == 0 || !NamesAButton(cls)))
+        return false;
     switch (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) {
         case BS_PUSHBUTTON:
         case BS_DEFPUSHBUTTON:
