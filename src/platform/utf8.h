@@ -60,18 +60,23 @@ inline void Append(std::string& out, char32_t c) {
     }
 }
 
+// Hands `unit` the UTF-16 code units of a code point, one or a surrogate pair, in order.
+template <class Unit>
+inline void ForEachUtf16Unit(char32_t c, Unit unit) {
+    if (c >= 0x10000) {
+        unit(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+        unit(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    } else {
+        unit(static_cast<char16_t>(c));
+    }
+}
+
 // Appends a code point as UTF-16 in little-endian bytes, the form of Windows' Unicode files.
 inline void AppendUtf16LE(std::string& out, char32_t c) {
-    auto unit = [&out](char32_t u) {
+    ForEachUtf16Unit(c, [&out](char16_t u) {
         out.push_back(static_cast<char>(u & 0xFF));
         out.push_back(static_cast<char>(u >> 8));
-    };
-    if (c >= 0x10000) {
-        unit(0xD800 + ((c - 0x10000) >> 10));
-        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-        unit(c);
-    }
+    });
 }
 
 // Number of UTF-16 code units the code point takes.

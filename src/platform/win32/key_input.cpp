@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/utf8.h"
 #include "platform/win32/window_calls.h"
 
 namespace kvl::win32 {
@@ -68,19 +69,10 @@ public:
 
     void Unicode(char32_t c, std::uint8_t mods, std::uint8_t keep) {
         Hold(mods);
-        wchar_t units[2];
-        int n = 1;
-        if (c >= 0x10000) {
-            units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-            n = 2;
-        } else {
-            units[0] = static_cast<wchar_t>(c);
-        }
-        for (int k = 0; k < n; ++k) {
-            out_.push_back(KeyInput(0, units[k], KEYEVENTF_UNICODE));
-            out_.push_back(KeyInput(0, units[k], KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
-        }
+        utf8::ForEachUtf16Unit(c, [this](char16_t unit) {
+            out_.push_back(KeyInput(0, unit, KEYEVENTF_UNICODE));
+            out_.push_back(KeyInput(0, unit, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
+        });
         Hold(held_ & keep);
     }
 
