@@ -2,8 +2,6 @@
 
 #include "cmdline/command_line.h"
 #include "engine/dispatch.h"
-#include "monitors/reg_file.h"
-#include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/window_watcher.h"
 #include "monitors/strength.h"
@@ -41,38 +39,6 @@ int MainWindowPolicy::Exit() {
     if (commandLineMode_) return kExitTimedOut;
     SaveSettings(store_, settings_);
     return kExitActed;
-}
-
-std::string MainWindowPolicy::ExportMonitors(Files& files) {
-    const std::optional<std::string> path = files.ChooseFileToSave("Export Monitors", "KVL.reg");
-    if (!path) return {};
-    if (files.WriteWholeFile(*path, WriteRegFile(store_.KeyPath(), StoreKeys(store_)))) return {};
-    return "I couldn't write your monitors to " + *path + ".";
-}
-
-std::string MainWindowPolicy::ImportMonitors(Files& files) {
-    const std::optional<std::string> path = files.ChooseFileToOpen("Import Monitors");
-    if (!path) return {};
-    // One byte past the limit, so that a file too large is refused as such, not cut short.
-    const RegReadLimits limits;
-    const std::optional<std::string> bytes = files.ReadFileStart(*path, limits.fileBytes + 1);
-    if (!bytes) return "I can't open " + *path + ".";
-    const RegRead read = ReadRegFile(*bytes, store_.KeyPath(), limits,
-                                     [&files](std::string_view text) { return files.AnsiToUtf8(text); });
-    if (!read.refusal.empty()) return read.refusal;
-
-    const MonitorImport import = kvl::ImportMonitors(read.keys, settings_.Monitors);
-    if (import.found == 0) return "I found no monitors of mine in that file.";
-    if (import.added > 0) {
-        // Saved in the store's safe order, then watched like any monitor the editor adds.
-        Accept();
-        if (onTableChanged) onTableChanged();
-    }
-    std::string message = "I added " + std::to_string(import.added) +
-                          (import.added == 1 ? " monitor." : " monitors.");
-    if (import.leftOut > 0)
-        message += " " + std::to_string(import.leftOut) + " did not fit: I keep at most 50 monitors.";
-    return message;
 }
 
 void MainWindowPolicy::ShowHelp(Shell& shell, std::string_view helpCommand,

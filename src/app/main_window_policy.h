@@ -15,7 +15,6 @@
 
 namespace kvl {
 
-class Files;
 class Shell;
 class WindowWatcher;
 
@@ -45,13 +44,6 @@ public:
     // The program ends: the exit code, after saving when the run may write the store. A
     // command-line run ended by hand tells a script what a wait that ran out tells it.
     int Exit();
-
-    // "Export Monitors...": the whole store (General and every monitor) as a registry file.
-    // "Import Monitors...": the monitors of such a file after ours, up to 50, saved and
-    // watched; nothing else of the file is taken. Each gives what to tell the user, empty
-    // when there is nothing to say (the dialog was cancelled, the export went well).
-    std::string ExportMonitors(Files& files);
-    std::string ImportMonitors(Files& files);
 
     // The guide: `helpCommand` names a program of the system's own and the guide's file,
     // which ships beside ours (`ourFolder`). Both go by full paths: the program's folder is

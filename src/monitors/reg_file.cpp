@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <map>
 
-#include "monitors/settings.h"
 #include "platform/blanks.h"
 #include "platform/registry_names.h"
 #include "platform/utf8.h"
@@ -17,33 +16,6 @@ constexpr std::string_view kVersion5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kVersion4 = "REGEDIT4";
 constexpr std::string_view kCantRead = "I can't read that file: ";
 constexpr unsigned long kRegSz = 1;
-
-// Names as the registry files them.
-std::string Folded(std::string_view s) { return RegistryFolded(s); }
-
-bool StartsFolded(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (std::size_t k = 0; k < prefix.size(); ++k)
-        if (RegistryUpper(s[k]) != RegistryUpper(prefix[k])) return false;
-    return true;
-}
-
-// The registry lists the keys below one key by their names in capitals, and an export walks
-// them depth first: a parent comes before its children, which come before its next sibling.
-// On folded paths that is the plain order with '\' below every other character.
-struct KeyOrder {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const {
-        const std::size_t n = std::min(a.size(), b.size());
-        for (std::size_t k = 0; k < n; ++k) {
-            if (a[k] == b[k]) continue;
-            if (a[k] == '\\') return true;
-            if (b[k] == '\\') return false;
-            return static_cast<unsigned char>(a[k]) < static_cast<unsigned char>(b[k]);
-        }
-        return a.size() < b.size();
-    }
-};
 
 // UTF-16LE bytes of UTF-8 text; a malformed byte becomes U+FFFD, as the store's own
 // conversion makes it.
@@ -161,7 +133,7 @@ public:
         : text_(text),
           pos_(pos),
           utf16Hex_(utf16Hex),
-          root_(Folded(root)),
+          root_(RegistryFolded(root)),
           limits_(limits),
           ansi_(ansi) {}
 
@@ -169,10 +141,11 @@ public:
     bool Read() {
         while (pos_ < text_.size()) {
             const std::string_view line = TrimBlanks(NextLine());
-            if (line.size() > limits_.lineBytes) return Fail("is longer than I can take");
+            if (TooLong(line.size())) return Fail("is longer than I can take");
             if (line.empty() || line.front() == ';') continue;
             if (line.front() == '[') {
                 if (!Key(line)) return false;
+                if (TooLong(line.size())) return Fail("is longer than I can take");
             } else if (line.front() == '"' || line.front() == '@') {
                 if (!Value(line)) return false;
             } else {
@@ -219,6 +192,9 @@ private:
         return line;
     }
 
+    // Only what we would take is held to the line limit.
+    bool TooLong(std::size_t bytes) const { return here_ && bytes > limits_.lineBytes; }
+
     bool Fail(std::string_view what) { return FailAt(lineNumber_, what); }
     bool FailAt(int line, std::string_view what) {
         why_ = "line " + std::to_string(line) + " " + std::string(what) + ".";
@@ -235,7 +211,7 @@ private:
             return Fail("names a key with an empty part");
         seenKey_ = true;
         here_.reset();
-        const std::string folded = Folded(path);
+        const std::string folded = RegistryFolded(path);
         const bool below = folded.size() > root_.size() &&
                            folded.compare(0, root_.size(), root_) == 0 &&
                            folded[root_.size()] == '\\';
@@ -243,7 +219,7 @@ private:
         if (!deletion) {
             if (below || folded == root_) here_ = std::string(relative);
         } else if (below) {
-            const std::string gone = Folded(relative);
+            const std::string gone = RegistryFolded(relative);
             for (auto k = keys_.lower_bound(gone); k != keys_.end();) {
                 if (k->first != gone && k->first.rfind(gone + "\\", 0) != 0) break;
                 held_ -= k->second.values.size();
@@ -264,8 +240,13 @@ private:
             if (c == '\\') {
                 if (at == line.size()) break;
                 const char e = line[at++];
-                if (e != '\\' && e != '"') return Fail("has a \\ that is neither \\\\ nor \\\"");
-                out.push_back(e);
+                if (e == 'n') {
+                    out.push_back('\n');
+                } else if (e == '\\' || e == '"') {
+                    out.push_back(e);
+                } else {
+                    return Fail("has a \\ that is none of \\\\, \\\" and \\n");
+                }
             } else {
                 out.push_back(c);
             }
@@ -294,12 +275,12 @@ private:
                 return Fail("has more after the value's closing quotation mark");
             return Keep(name, std::move(text));
         }
-        if (StartsFolded(data, "dword:")) {
+        if (RegistryNameStartsWith(data, "dword:")) {
             if (!HexNumber(data.substr(6)))
                 return Fail("has a dword that is not 1 to 8 hex digits");
             return Forget(name);
         }
-        if (StartsFolded(data, "hex")) return Hex(name, data);
+        if (RegistryNameStartsWith(data, "hex")) return Hex(name, data);
         return Fail("has a value of a kind I don't know");
     }
 
@@ -314,7 +295,7 @@ private:
                 std::string_view next = TrimBlanks(NextLine());
                 more = !next.empty() && next.back() == '\\';
                 if (more) next.remove_suffix(1);
-                if (joined.size() + next.size() > limits_.lineBytes)
+                if (TooLong(joined.size() + next.size()))
                     return FailAt(first, "begins a hex value longer than I can take");
                 joined += next;
             }
@@ -370,10 +351,10 @@ private:
 
     bool Keep(const std::string& name, std::string text) {
         if (!here_) return true;
-        Held& held = keys_[Folded(*here_)];
+        Held& held = keys_[RegistryFolded(*here_)];
         if (held.name.empty()) held.name = *here_;
         auto [value, added] =
-            held.values.try_emplace(Folded(name), Held::Value{name, {}, order_++});
+            held.values.try_emplace(RegistryFolded(name), Held::Value{name, {}, order_++});
         if (added && ++held_ > limits_.values)
             return Fail("gives more than " + std::to_string(limits_.values) +
                         " values under my key");
@@ -384,8 +365,8 @@ private:
     // A value of another type replaces the string, and the store reads it as missing.
     bool Forget(const std::string& name) {
         if (!here_) return true;
-        const auto key = keys_.find(Folded(*here_));
-        if (key != keys_.end()) held_ -= key->second.values.erase(Folded(name));
+        const auto key = keys_.find(RegistryFolded(*here_));
+        if (key != keys_.end()) held_ -= key->second.values.erase(RegistryFolded(name));
         return true;
     }
 
@@ -399,73 +380,28 @@ private:
     int lineNumber_ = 1;  // the header's
     bool seenKey_ = false;
     std::optional<std::string> here_;             // the current key below the root; none: not ours
-    std::map<std::string, Held, KeyOrder> keys_;  // by folded path below the root
+    std::map<std::string, Held, RegistryKeyOrder> keys_;  // by folded path below the root
     std::size_t held_ = 0;
     std::uint64_t order_ = 0;
     std::string why_;
 };
 
-// A file's keys seen through the store's port, so that a monitor comes out of a file by the
-// very code that reads it out of the registry. Names match without regard to case, as there.
-class KeysStore final : public SettingsStore {
-public:
-    explicit KeysStore(const RegKeys& keys) {
-        for (const RegKey& key : keys)
-            for (const auto& [name, value] : key.values)
-                sections_[Folded(key.name)].insert_or_assign(Folded(name), std::pair{name, value});
-    }
-
-    std::optional<std::string> Read(std::string_view section, std::string_view key) override {
-        const auto s = sections_.find(Folded(section));
-        if (s == sections_.end()) return std::nullopt;
-        const auto k = s->second.find(Folded(key));
-        if (k == s->second.end()) return std::nullopt;
-        return k->second.second;
-    }
-    std::vector<std::string> Keys(std::string_view section) override {
-        std::vector<std::string> names;
-        const auto s = sections_.find(Folded(section));
-        if (s != sections_.end())
-            for (const auto& [folded, value] : s->second) names.push_back(value.first);
-        return names;
-    }
-    bool Write(std::string_view, std::string_view, std::string_view) override { return false; }
-    bool DeleteSection(std::string_view) override { return false; }
-    bool DeleteKey(std::string_view, std::string_view) override { return false; }
-    std::string KeyPath() const override { return {}; }
-
-private:
-    std::map<std::string, std::map<std::string, std::pair<std::string, std::string>>> sections_;
-};
-
 }  // namespace
 
-RegKeys StoreKeys(SettingsStore& store) {
-    std::vector<std::string> sections{"General"};
-    for (int s = 0; s < kStoredSlots; ++s) sections.push_back(MonitorSection(s));
-    std::sort(sections.begin(), sections.end(), [](const std::string& a, const std::string& b) {
-        return KeyOrder{}(Folded(a), Folded(b));
-    });
-    RegKeys keys;
-    for (const std::string& section : sections) {
-        RegKey key{section, {}};
-        for (std::string& name : store.Keys(section))
-            if (auto value = store.Read(section, name))
-                key.values.emplace_back(std::move(name), std::move(*value));
-        if (!key.values.empty()) keys.push_back(std::move(key));
-    }
-    return keys;
-}
-
-std::string WriteRegFile(std::string_view rootKey, const RegKeys& keys) {
+std::string WriteRegFile(std::string_view rootKey, const RegKeys& keys,
+                         const std::function<bool(std::string_view name)>& replaced) {
     std::string text(kVersion5);
     text += "\r\n\r\n";
     const std::string root(rootKey);
     const auto own =
         std::find_if(keys.begin(), keys.end(), [](const RegKey& k) { return k.name.empty(); });
     WriteKey(text, root, own == keys.end() ? decltype(own->values){} : own->values);
-    for (const RegKey& key : keys)
-        if (!key.name.empty()) WriteKey(text, root + "\\" + key.name, key.values);
+    for (const RegKey& key : keys) {
+        if (key.name.empty()) continue;
+        const std::string path = root + "\\" + key.name;
+        if (replaced && replaced(key.name)) text += "[-" + path + "]\r\n\r\n";
+        WriteKey(text, path, key.values);
+    }
     return "\xFF\xFE" + Utf16(text);
 }
 
@@ -509,28 +445,6 @@ RegRead ReadRegFile(std::string_view bytes, std::string_view rootKey, const RegR
                   limits, ansi);
     if (!reader.Read()) return refuse(reader.why());
     result.keys = reader.Keys();
-    return result;
-}
-
-MonitorImport ImportMonitors(const RegKeys& keys, MonitorTable& table) {
-    KeysStore store(keys);
-    Settings read;
-    LoadSettings(store, read);
-
-    MonitorImport result;
-    result.found = MonitorCount(read.Monitors);
-    int at = MonitorCount(table);
-    for (int k = 0; k < result.found; ++k) {
-        if (at >= kStoredSlots) {
-            ++result.leftOut;
-            continue;
-        }
-        table[static_cast<std::size_t>(at++)] = read.Monitors[static_cast<std::size_t>(k)];
-        ++result.added;
-    }
-    // Past the end marker a slot may still hold a monitor of before; now that the marker has
-    // moved, it must not become part of the table.
-    if (at < kStoredSlots) table[static_cast<std::size_t>(at)] = Monitor{};
     return result;
 }
 

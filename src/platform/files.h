@@ -9,6 +9,8 @@
 
 namespace kvl {
 
+enum class FileWrite { Written, ReadOnly, Failed };
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -20,8 +22,8 @@ public:
     virtual std::optional<std::string> ChooseFileToOpen(std::string_view title) = 0;
 
     // Writes the whole file: a file of that name either keeps what it held or holds all of
-    // `bytes`, never a part. False when it could not be written.
-    virtual bool WriteWholeFile(std::string_view path, std::string_view bytes) = 0;
+    // `bytes`, never a part. A read-only file is left as it is.
+    virtual FileWrite WriteWholeFile(std::string_view path, std::string_view bytes) = 0;
     // At most the file's first `maxBytes` bytes; nothing when it cannot be read.
     virtual std::optional<std::string> ReadFileStart(std::string_view path,
                                                      std::size_t maxBytes) = 0;

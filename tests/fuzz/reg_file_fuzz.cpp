@@ -3,10 +3,12 @@
 // - written again and read again, it comes back exactly (the writer and the reader agree on
 //   every name and text a file can carry);
 // - read under our key's parent, the same keys come back with our name in front, so a key
-//   that only starts like ours, or lies in another hive, is taken by neither;
+//   that only starts like ours, or lies in another hive, is taken by neither (the parent's
+//   read holds more lines to the line limit, so it may refuse what ours reads);
 // - every key taken has its own [key] line in the file;
 // - tighter limits only ever refuse the file, never read it differently;
 // - the same text as UTF-16 reads the same as in 8 bits;
+// - an export of what was read reads back the same, past its deletions;
 // - an import fills the table up to 50 and accounts for every monitor found.
 
 #include <algorithm>
@@ -18,6 +20,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
+#include "monitors/monitor_transfer.h"
 #include "monitors/reg_file.h"
 #include "platform/registry_names.h"
 #include "platform/utf8.h"
@@ -32,9 +35,6 @@ std::string_view g_input;
 
 const std::string kParent = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings";
 const std::string kRoot = kParent + "\\KVL";
-
-// Names as the registry files them.
-std::string Folded(std::string_view s) { return RegistryFolded(s); }
 
 // Valid UTF-8 text as a UTF-16LE file with its byte-order mark; nothing for other bytes.
 std::optional<std::string> AsUtf16(std::string_view text) {
@@ -51,7 +51,7 @@ std::optional<std::string> AsUtf16(std::string_view text) {
 RegKeys Ours(const RegKeys& underParent) {
     RegKeys ours;
     for (const RegKey& key : underParent) {
-        const std::string folded = Folded(key.name);
+        const std::string folded = RegistryFolded(key.name);
         if (folded == "KVL")
             ours.push_back({"", key.values});
         else if (folded.rfind("KVL\\", 0) == 0)
@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!read.refusal.empty()) CHECK(read.keys.empty());
 
     const RegRead parent = ReadRegFile(g_input, kParent);
-    CHECK(parent.refusal.empty() == read.refusal.empty());
-    CHECK(Ours(parent.keys) == read.keys);
+    if (!read.refusal.empty()) CHECK(!parent.refusal.empty());
+    if (parent.refusal.empty()) CHECK(Ours(parent.keys) == read.keys);
 
     RegReadLimits tight;
     tight.lineBytes = 8 + size % 97;
@@ -88,10 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             CHECK(again.refusal == read.refusal);
             CHECK(again.keys == read.keys);
         }
-        const std::string folded = Folded(text);
+        const std::string folded = RegistryFolded(text);
         for (const RegKey& key : read.keys) {
-            const std::string line =
-                "[" + Folded(kRoot) + (key.name.empty() ? "" : "\\" + Folded(key.name)) + "]";
+            const std::string line = "[" + RegistryFolded(kRoot) +
+                                     (key.name.empty() ? "" : "\\" + RegistryFolded(key.name)) +
+                                     "]";
             CHECK(folded.find(line) != std::string::npos);
         }
     }
@@ -103,13 +104,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RegRead back = ReadRegFile(written, kRoot);
     CHECK(back.refusal.empty());
     CHECK(back.keys == read.keys);
+    const RegRead exported = ReadRegFile(ExportFile(kRoot, read.keys), kRoot);
+    CHECK(exported.refusal.empty());
+    CHECK(exported.keys == read.keys);
 
     MonitorTable table;
     const int before = size > 1 ? data[1] % 51 : 0;
     for (int s = 0; s < before; ++s) table[static_cast<std::size_t>(s)].Description = "old";
     if (before + 1 < kTableSlots)
         table[static_cast<std::size_t>(before) + 1].Description = "stale, past the end";
-    const MonitorImport import = ImportMonitors(read.keys, table);
+    RegKeys underParent;
+    for (const RegKey& key : read.keys)
+        underParent.push_back({key.name.empty() ? "KVL" : "KVL\\" + key.name, key.values});
+    const FileMonitors found = MonitorsInFile(underParent, kRoot);
+    CHECK(found.storeKey.empty() == found.monitors.empty());
+    const MonitorImport import = AppendMonitors(found.monitors, table);
     CHECK(import.found >= 0 && import.found <= kStoredSlots);
     CHECK(import.added + import.leftOut == import.found);
     CHECK(import.added == std::min(import.found, kStoredSlots - before));

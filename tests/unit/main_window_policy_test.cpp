@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window_policy.h"
+#include "app/monitor_files.h"
 #include "cmdline/command_line.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_shell.h"
@@ -115,8 +116,9 @@ TEST_F(MainWindowPolicyTest, OnlyAResidentRunRegistersTheMonitorsAndSavesAtTheEn
     EXPECT_EQ(store.Read("Monitor0", "Description"), "renamed");
 }
 
-// What one copy exports, another imports after its own monitors, saved and watched; a
-// file it cannot read changes nothing.
+// What one copy exports, another imports after its own monitors, saved and watched, even
+// when the two run under different names (each keeps its store under its own); a file it
+// cannot read changes nothing.
 TEST_F(MainWindowPolicyTest, ExportedMonitorsImportAfterOursAndABadFileChangesNothing) {
     Store(0, "A");
     Store(1, "B");
@@ -124,28 +126,62 @@ TEST_F(MainWindowPolicyTest, ExportedMonitorsImportAfterOursAndABadFileChangesNo
     from.Start();
     fakes::FakeFiles files;
     files.chosen = "C:\\backup.reg";
-    EXPECT_EQ(from.ExportMonitors(files), "");
+    EXPECT_EQ(ExportMonitors(store, files), "");
     ASSERT_TRUE(files.files.count("C:\\backup.reg"));
 
     fakes::MemoryStore other;
+    other.appName = "KVL (2)";
     other.Write("Monitor0", "Description", "mine");
     fakes::FakeWatcher otherWatcher;
     MainWindowPolicy to(other, otherWatcher, false);
     to.Start();
-    EXPECT_EQ(to.ImportMonitors(files), "I added 2 monitors.");
+    EXPECT_EQ(ImportMonitors(to, other, files),
+              "I added 2 monitors from HKEY_CURRENT_USER\\Software\\VB and VBA Program "
+              "Settings\\KVL.");
     EXPECT_EQ(other.Read("Monitor1", "Description"), "A");
     EXPECT_EQ(other.Read("Monitor2", "Caption"), "caption of B");
     EXPECT_EQ(otherWatcher.watches.size(), 3u);
 
     files.files["C:\\backup.reg"].resize(files.files["C:\\backup.reg"].size() - 1);  // cut short
     const auto before = other.sections;
-    EXPECT_TRUE(to.ImportMonitors(files).starts_with("I can't read that file"));
+    EXPECT_TRUE(ImportMonitors(to, other, files).starts_with("I can't read that file"));
     EXPECT_EQ(other.sections, before);
     EXPECT_EQ(MonitorCount(to.CurrentSettings().Monitors), 3);
 
+    files.readOnly.insert("C:\\backup.reg");
+    EXPECT_EQ(ExportMonitors(store, files),
+              "I couldn't write your monitors to C:\\backup.reg: the file is read-only.");
+
     files.chosen.reset();  // cancelled
-    EXPECT_EQ(to.ImportMonitors(files), "");
-    EXPECT_EQ(from.ExportMonitors(files), "");
+    EXPECT_EQ(ImportMonitors(to, other, files), "");
+    EXPECT_EQ(ExportMonitors(store, files), "");
+}
+
+// An import checks each caption pattern as the editor does: a monitor whose pattern the
+// editor would refuse is named and left out, not kept as one that never matches.
+TEST_F(MainWindowPolicyTest, ImportLeavesOutAMonitorWhosePatternTheEditorRefuses) {
+    Store(0, "A");
+    Store(1, "B");
+    store.Write("Monitor1", "CaptionPattern", "1");
+    store.Write("Monitor1", "Caption", "(Setup");
+    Store(2, "C");
+    store.Write("Monitor2", "CaptionPattern", "1");
+    store.Write("Monitor2", "Caption", "^Setup( Wizard)?$");
+    fakes::FakeFiles files;
+    files.chosen = "C:\\backup.reg";
+    ASSERT_EQ(ExportMonitors(store, files), "");
+
+    fakes::MemoryStore other;
+    fakes::FakeWatcher otherWatcher;
+    MainWindowPolicy to(other, otherWatcher, false);
+    to.Start();
+    const std::string message = ImportMonitors(to, other, files);
+    EXPECT_TRUE(message.starts_with("I added 2 monitors. I left out Monitor1 of the file: "
+                                    "I can't read its caption pattern: "))
+        << message;
+    EXPECT_EQ(other.Read("Monitor0", "Description"), "A");
+    EXPECT_EQ(other.Read("Monitor1", "Description"), "C");
+    EXPECT_FALSE(other.Read("Monitor2", "Description"));
 }
 
 // The activity keeps the last 500 runs, newest first; a window of higher rights is told of

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/memory_store.h"
+#include "monitors/monitor_transfer.h"
 #include "monitors/settings.h"
 
 namespace kvl {
@@ -11,6 +12,7 @@ namespace {
 using fakes::MemoryStore;
 
 const std::string kRoot = SettingsKeyPath("KVL");
+const std::string kParent(StoresParent(kRoot));
 
 // A file as the editor saves it: UTF-16LE after its byte-order mark (ASCII text here).
 std::string Utf16File(std::string_view text) {
@@ -23,6 +25,13 @@ Settings Loaded(MemoryStore& store) {
     Settings s;
     LoadSettings(store, s);
     return s;
+}
+
+// What an import of the file takes, as it reads it.
+MonitorImport Import(std::string_view file, MonitorTable& table) {
+    const RegRead read = ReadRegFile(file, kParent);
+    EXPECT_EQ(read.refusal, "");
+    return AppendMonitors(MonitorsInFile(read.keys, kRoot).monitors, table);
 }
 
 TEST(RegFile, ExportedStoreImportsIntoAnEmptyTableAsTheSameMonitors) {
@@ -43,26 +52,30 @@ TEST(RegFile, ExportedStoreImportsIntoAnEmptyTableAsTheSameMonitors) {
     SaveSettings(store, saved);
     store.sections["General"]["DebugMode"] = "2";
 
-    const std::string file = WriteRegFile(kRoot, StoreKeys(store));
+    const std::string file = ExportFile(kRoot, StoreKeys(store));
     const RegRead read = ReadRegFile(file, kRoot);
     ASSERT_EQ(read.refusal, "");
     EXPECT_EQ(read.keys, StoreKeys(store));
 
     MonitorTable table;
-    const MonitorImport import = ImportMonitors(read.keys, table);
+    const MonitorImport import = Import(file, table);
     EXPECT_EQ(import.found, 2);
     EXPECT_EQ(import.added, 2);
     EXPECT_EQ(import.leftOut, 0);
     EXPECT_EQ(table, Loaded(store).Monitors);
 }
 
-TEST(RegFile, WritesWhatTheRegistryEditorWrites) {
+// What the registry editor writes, but for the deletion before each monitor: a file
+// double-clicked onto a store replaces its monitors whole instead of leaving fields the file
+// does not hold (the program, the caption pattern) as they were.
+TEST(RegFile, ExportsWhatTheRegistryEditorWritesAndReplacesEachMonitorWhole) {
     MemoryStore store;
     store.sections["Monitor10"] = {{"Description", "ten"}};
     store.sections["Monitor2"] = {{"Description", "a \"b\" c:\\d"}};
     store.sections["General"] = {{"Strength", "3"}};
+    const std::string file = ExportFile(kRoot, StoreKeys(store));
     EXPECT_EQ(
-        WriteRegFile(kRoot, StoreKeys(store)),
+        file,
         Utf16File("Windows Registry Editor Version 5.00\r\n"
                   "\r\n"
                   "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KVL]\r\n"
@@ -70,12 +83,18 @@ TEST(RegFile, WritesWhatTheRegistryEditorWrites) {
                   "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KVL\\General]\r\n"
                   "\"Strength\"=\"3\"\r\n"
                   "\r\n"
+                  "[-HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KVL\\Monitor10]\r\n"
+                  "\r\n"
                   "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KVL\\Monitor10]\r\n"
                   "\"Description\"=\"ten\"\r\n"
+                  "\r\n"
+                  "[-HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KVL\\Monitor2]\r\n"
                   "\r\n"
                   "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KVL\\Monitor2]\r\n"
                   "\"Description\"=\"a \\\"b\\\" c:\\\\d\"\r\n"
                   "\r\n"));
+    // Our own import reads past the deletions.
+    EXPECT_EQ(ReadRegFile(file, kRoot).keys, StoreKeys(store));
 }
 
 // Comments, blank lines, continuation lines, the other value types, deletions, and names
@@ -96,6 +115,7 @@ TEST(RegFile, ReadsTheEditorsFormatAndTakesOnlyStrings) {
         "\"WindowState\"=\"Hide\"\r\n"
         "\"WindowState\"=-\r\n"
         "\"Program\"=\"setup.exe\"\r\n"
+        "\"SendKeys1\"=\"two\\nlines\"\r\n"
         "\r\n"
         "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KVL\\Monitor1]\r\n"
         "\"Description\"=\"dropped below\"\r\n"
@@ -110,11 +130,12 @@ TEST(RegFile, ReadsTheEditorsFormatAndTakesOnlyStrings) {
               (std::vector<std::pair<std::string, std::string>>{{"", "default value"},
                                                                 {"description", "Setup"},
                                                                 {"SendKeys0", "{ENTER}"},
-                                                                {"Program", "setup.exe"}}));
+                                                                {"Program", "setup.exe"},
+                                                                {"SendKeys1", "two\nlines"}}));
     EXPECT_EQ(read.keys[1].name, "Monitor1\\Sub");
 
     MonitorTable table;
-    EXPECT_EQ(ImportMonitors(read.keys, table).found, 1);
+    EXPECT_EQ(Import(file, table).found, 1);
     const Monitor& m = table[0];
     EXPECT_EQ(m.Description, "Setup");
     EXPECT_EQ(m.Caption, "");             // hex(2) is not taken: the key's default
@@ -206,24 +227,40 @@ TEST(RegFile, RefusesABrokenFileWhole) {
     }
     EXPECT_NE(ReadRegFile(hugeLine, kRoot, small).refusal, "");
     EXPECT_EQ(ReadRegFile(hugeLine, kRoot).refusal, "");
+
+    // Elsewhere a line that long is read past with its key, which is never taken.
+    std::string elsewhere = "[HKEY_CURRENT_USER\\Software\\Paint\\Recent]\r\n\"Picture\"=\"" +
+                            std::string(70000, 'x') + "\"\r\n\"Thumbnail\"=hex:";
+    for (int k = 0; k < 30000; ++k) elsewhere += "00,";
+    const std::string hugeElsewhere =
+        Utf16File("Windows Registry Editor Version 5.00\r\n\r\n" + elsewhere +
+                  "\\\r\n  00\r\n"
+                  "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KVL\\Monitor0]\r\n"
+                  "\"Description\"=\"fine\"\r\n");
+    const RegRead past = ReadRegFile(hugeElsewhere, kRoot, small);
+    EXPECT_EQ(past.refusal, "");
+    EXPECT_EQ(past.keys, (RegKeys{{"Monitor0", {{"Description", "fine"}}}}));
 }
 
 TEST(RegFile, ImportAppendsUpToFiftyAndLeavesNoOldMonitorBehindTheNewEnd) {
     MemoryStore store;
     for (int s = 0; s < 3; ++s) store.sections[MonitorSection(s)] = {{"Description", "new"}};
-    const RegKeys keys = StoreKeys(store);
+
+    const std::vector<Monitor> monitors =
+        MonitorsInFile(ReadRegFile(ExportFile(kRoot, StoreKeys(store)), kParent).keys, kRoot)
+            .monitors;
 
     MonitorTable table;
     table[0].Description = "mine";
     table[4].Description = "left over past the end";
-    MonitorImport import = ImportMonitors(keys, table);
+    MonitorImport import = AppendMonitors(monitors, table);
     EXPECT_EQ(import.added, 3);
     EXPECT_EQ(MonitorCount(table), 4);
     EXPECT_EQ(table[4], Monitor{});
 
     for (int s = 0; s < 48; ++s) table[static_cast<std::size_t>(s)].Description = "old";
     table[48] = Monitor{};
-    import = ImportMonitors(keys, table);
+    import = AppendMonitors(monitors, table);
     EXPECT_EQ(import.found, 3);
     EXPECT_EQ(import.added, 2);
     EXPECT_EQ(import.leftOut, 1);

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/autostart.h"
+#include "app/monitor_files.h"
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "editor/editor_fields.h"
@@ -355,7 +356,7 @@ void frmKVL::mnuExport_Click() {
     std::string message;
     {
         const win32::OwnModalLoop dialog;
-        message = policy_.ExportMonitors(services_.files);
+        message = ExportMonitors(services_.store, services_.files);
     }
     if (!message.empty()) ShowOwnedMessage(win32::Widen(message));
 }
@@ -364,7 +365,7 @@ void frmKVL::mnuImport_Click() {
     std::string message;
     {
         const win32::OwnModalLoop dialog;
-        message = policy_.ImportMonitors(services_.files);
+        message = ImportMonitors(policy_, services_.store, services_.files);
     }
     if (!message.empty()) ShowOwnedMessage(win32::Widen(message));
 }

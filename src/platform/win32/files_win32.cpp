@@ -57,15 +57,19 @@ std::optional<std::string> Win32Files::ChooseFileToOpen(std::string_view title) 
 }
 
 // Written beside the file under another name, then put in its place in one step: a failure
-// half-way leaves the file as it was.
-bool Win32Files::WriteWholeFile(std::string_view path, std::string_view bytes) {
+// half-way leaves the file as it was. The Save dialog offers to overwrite a read-only file
+// too; replacing it would undo what its owner set, so it is left alone and said so.
+FileWrite Win32Files::WriteWholeFile(std::string_view path, std::string_view bytes) {
     const std::wstring target = Widen(path);
     const std::wstring temporary = target + L".kvl-new";
-    if (bytes.size() > std::numeric_limits<DWORD>::max()) return false;
+    if (bytes.size() > std::numeric_limits<DWORD>::max()) return FileWrite::Failed;
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return FileWrite::ReadOnly;
     {
         UniqueHandle file = OwnFile(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
+        if (!file) return FileWrite::Failed;
         DWORD written = 0;
         const bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
                                   &written, nullptr) &&
@@ -73,14 +77,14 @@ bool Win32Files::WriteWholeFile(std::string_view path, std::string_view bytes) {
         if (!ok) {
             file.reset();
             DeleteFileW(temporary.c_str());
-            return false;
+            return FileWrite::Failed;
         }
     }
     if (MoveFileExW(temporary.c_str(), target.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+        return FileWrite::Written;
     DeleteFileW(temporary.c_str());
-    return false;
+    return FileWrite::Failed;
 }
 
 std::optional<std::string> Win32Files::ReadFileStart(std::string_view path, std::size_t maxBytes) {

@@ -11,7 +11,7 @@ public:
     std::optional<std::string> ChooseFileToSave(std::string_view title,
                                                 std::string_view suggestedName) override;
     std::optional<std::string> ChooseFileToOpen(std::string_view title) override;
-    bool WriteWholeFile(std::string_view path, std::string_view bytes) override;
+    FileWrite WriteWholeFile(std::string_view path, std::string_view bytes) override;
     std::optional<std::string> ReadFileStart(std::string_view path, std::size_t maxBytes) override;
     std::optional<std::string> AnsiToUtf8(std::string_view text) override;
 };

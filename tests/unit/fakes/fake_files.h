@@ -3,6 +3,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/files.h"
@@ -15,10 +16,11 @@ public:
         return chosen;
     }
     std::optional<std::string> ChooseFileToOpen(std::string_view) override { return chosen; }
-    bool WriteWholeFile(std::string_view path, std::string_view bytes) override {
-        if (!writable) return false;
+    FileWrite WriteWholeFile(std::string_view path, std::string_view bytes) override {
+        if (readOnly.count(std::string(path))) return FileWrite::ReadOnly;
+        if (!writable) return FileWrite::Failed;
         files[std::string(path)] = std::string(bytes);
-        return true;
+        return FileWrite::Written;
     }
     std::optional<std::string> ReadFileStart(std::string_view path, std::size_t maxBytes) override {
         auto f = files.find(std::string(path));
@@ -29,6 +31,7 @@ public:
 
     std::optional<std::string> chosen;  // what the user picks in either dialog
     bool writable = true;
+    std::set<std::string> readOnly;  // files there, which WriteWholeFile must leave alone
     std::map<std::string, std::string> files;
 };
 

@@ -47,9 +47,10 @@ public:
         auto s = sections.find(std::string(section));
         return s != sections.end() && s->second.erase(std::string(key)) > 0;
     }
-    std::string KeyPath() const override { return SettingsKeyPath("KVL"); }
+    std::string KeyPath() const override { return SettingsKeyPath(appName); }
 
     std::map<std::string, Section> sections;
+    std::string appName = "KVL";  // the name a renamed copy runs under
     int steps = 0;         // mutating calls so far
     int failAt = -1;       // this step fails
     bool crashed = false;  // with failFrom: every step from failAt on fails
