@@ -83,9 +83,15 @@ std::optional<unsigned long> HexNumber(std::string_view s) {
 
 // ---- writing ---------------------------------------------------------------------------
 
+// A value with a line break goes in hex; a name has no such form, and one read from a file
+// that wrote its line break as \n is written back the same way.
 std::string Quoted(std::string_view s) {
     std::string out = "\"";
     for (char c : s) {
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
         if (c == '\\' || c == '"') out.push_back('\\');
         out.push_back(c);
     }
