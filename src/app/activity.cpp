@@ -9,6 +9,13 @@ void ActivityLog::Add(ActivityEvent event) {
     if (events_.size() > kCapacity) events_.pop_back();
 }
 
+std::optional<std::string> RecentActivity::Record(const ActivityEvent& event) {
+    log_.Add(event);
+    if (event.result == ActionResult::HigherRights && notices_.FirstFor(event.program))
+        return HigherRightsNotice(event.windowCaption, event.program);
+    return std::nullopt;
+}
+
 std::string ResultText(ActionResult result) {
     switch (result) {
         case ActionResult::Done:

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -59,6 +60,19 @@ public:
 
 private:
     std::set<std::u32string> told_;  // folded
+};
+
+// What KVL did lately, and whom it told of windows it may not touch.
+class RecentActivity {
+public:
+    // A run on a window ended. What to tell the user in a balloon, if anything: a window of
+    // higher rights, once per program in a run.
+    std::optional<std::string> Record(const ActivityEvent& event);
+    const ActivityLog& Log() const { return log_; }
+
+private:
+    ActivityLog log_;
+    HigherRightsNotices notices_;
 };
 
 // The balloon's text for such a window.

@@ -50,13 +50,6 @@ void MainWindowPolicy::ShowHelp(Shell& shell, std::string_view helpCommand,
                                   std::string(helpCommand.substr(blank + 1)) + "\"");
 }
 
-std::optional<std::string> MainWindowPolicy::RecordRun(const ActivityEvent& event) {
-    activity_.Add(event);
-    if (event.result == ActionResult::HigherRights && notices_.FirstFor(event.program))
-        return HigherRightsNotice(event.windowCaption, event.program);
-    return std::nullopt;
-}
-
 void MainWindowPolicy::RefreshMe() {
     SaveSettings(store_, settings_);
     ClearTable(settings_.Monitors);

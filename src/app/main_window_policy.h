@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "app/activity.h"
 #include "editor/editor_host.h"
 #include "monitors/settings.h"
 #include "platform/settings_store.h"
@@ -50,10 +49,6 @@ public:
     // often Downloads. A failure is ignored.
     void ShowHelp(Shell& shell, std::string_view helpCommand, std::string_view ourFolder);
 
-    // A run on a window ended: it goes into the recent activity. What to tell the user in a
-    // balloon, if anything: a window of higher rights, once per program in a run.
-    std::optional<std::string> RecordRun(const ActivityEvent& event);
-    const ActivityLog& Activity() const { return activity_; }
 
     // EditorHost
     Settings& CurrentSettings() override { return settings_; }
@@ -83,8 +78,6 @@ private:
     Settings settings_;
     bool monitoringDisabled_ = false;
     bool editorOpen_ = false;
-    ActivityLog activity_;
-    HigherRightsNotices notices_;
 };
 
 }  // namespace kvl

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/activity.h"
 #include "app/main_window_policy.h"
 #include "app/monitor_files.h"
 #include "cmdline/command_line.h"
@@ -184,31 +185,31 @@ TEST_F(MainWindowPolicyTest, ImportLeavesOutAMonitorWhosePatternTheEditorRefuses
     EXPECT_FALSE(other.Read("Monitor2", "Description"));
 }
 
-// The activity keeps the last 500 runs, newest first; a window of higher rights is told of
+// The recent activity keeps the last 500 runs, newest first; a window of higher rights is told of
 // once per program, whatever the letter case of its path.
-TEST_F(MainWindowPolicyTest, ActivityKeepsTheLast500NewestFirstAndTellsOfHigherRightsOnce) {
-    MainWindowPolicy policy(store, watcher, false);
+TEST(RecentActivityTest, KeepsTheLast500NewestFirstAndTellsOfHigherRightsOnce) {
+    RecentActivity activity;
     for (int n = 0; n < 502; ++n) {
         ActivityEvent run;
         run.description = "run " + std::to_string(n);
-        EXPECT_FALSE(policy.RecordRun(run));
+        EXPECT_FALSE(activity.Record(run));
     }
-    ASSERT_EQ(policy.Activity().Size(), 500u);
-    EXPECT_EQ(policy.Activity()[0].description, "run 501");
-    EXPECT_EQ(policy.Activity()[499].description, "run 2");
+    ASSERT_EQ(activity.Log().Size(), 500u);
+    EXPECT_EQ(activity.Log()[0].description, "run 501");
+    EXPECT_EQ(activity.Log()[499].description, "run 2");
 
     ActivityEvent admin;
     admin.result = ActionResult::HigherRights;
     admin.windowCaption = "Setup";
     admin.program = "C:\\Tools\\Setup.exe";
-    const auto notice = policy.RecordRun(admin);
+    const auto notice = activity.Record(admin);
     ASSERT_TRUE(notice);
     EXPECT_NE(notice->find("Setup.exe"), std::string::npos);
     admin.program = "c:\\tools\\setup.EXE";
-    EXPECT_FALSE(policy.RecordRun(admin));
+    EXPECT_FALSE(activity.Record(admin));
     admin.program = "C:\\Tools\\other.exe";
-    EXPECT_TRUE(policy.RecordRun(admin));
-    EXPECT_EQ(policy.Activity()[0].result, ActionResult::HigherRights);
+    EXPECT_TRUE(activity.Record(admin));
+    EXPECT_EQ(activity.Log()[0].result, ActionResult::HigherRights);
 }
 
 // The guide opens in the system's own word processor, by full paths, whatever folder KVL

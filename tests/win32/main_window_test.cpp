@@ -886,8 +886,8 @@ TEST_F(MainWindow, DISABLED_HoldsTheRecentActivityForItsPicture) {
         {12, "Hide the update nag", "Update available", "C:\\Program Files\\Updater\\update.exe", ActionResult::WindowGone},
     };
     for (const Shown& shown : kRuns) {
-        form->Policy().RecordRun({{2026, 12, 8, 9, shown.minute, 30}, shown.monitor,
-                                  shown.caption, shown.program, shown.result});
+        form->Action_Finished({{2026, 12, 8, 9, shown.minute, 30}, shown.monitor,
+                               shown.caption, shown.program, shown.result});
     }
     frmActivity& activity = form->Activity();
     ASSERT_TRUE(activity.Show());

@@ -492,7 +492,7 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
 }
 
 void frmKVL::Action_Finished(const ActivityEvent& event) {
-    const std::optional<std::string> notice = policy_.RecordRun(event);
+    const std::optional<std::string> notice = recent_.Record(event);
     activity_.Refresh();
     if (notice && tray1_) tray1_->ShowBalloon(win32::ResourceText(IDS_MESSAGE_TITLE), win32::Widen(*notice));
 }

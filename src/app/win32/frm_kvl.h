@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/activity.h"
 #include "app/icon_animation.h"
 #include "app/main_window_policy.h"
 #include "app/win32/frm_activity.h"
@@ -154,7 +155,8 @@ private:
     Services services_;
     MainWindowPolicy policy_;
     std::unique_ptr<frmAction> editor_;  // loaded on demand, gone when closed
-    frmActivity activity_{policy_.Activity()};
+    RecentActivity recent_;
+    frmActivity activity_{recent_.Log()};
     TriggerRecord triggers_;
     IconAnimation animation_;
     std::wstring helpCommand_;
