@@ -358,9 +358,8 @@ void frmKVL::mnuCommnadHelp_Click() { ShowOwnedMessage(win32::Widen(CommandLineR
 
 // The tick follows the Run value, which the user or another copy of KVL may have changed
 // since the menu last opened, and Task Manager's switch for it: it shows whether this copy
-// starts, and a click sets it so.
-// Ticked where Task Manager has the start disabled, the item enables it again there: the
-// user asked for the start, and is told, as Task Manager shows it too.
+// starts, and a click sets it so. Where Task Manager has the start disabled, ticking enables
+// it there again, since the user asked for the start, and says so.
 void frmKVL::mnuStartWithWindows_Click() {
     if (CommandLineMode()) return;
     if (StartsWithWindows()) {
