@@ -1,6 +1,7 @@
 #include "app/activity.h"
 
 #include "engine/caption_match.h"
+#include "platform/utf8.h"
 
 namespace kvl {
 
@@ -67,11 +68,48 @@ bool HigherRightsNotices::FirstFor(std::string_view program) {
     return told_.insert(FoldCase(program)).second;
 }
 
+namespace {
+
+std::size_t Utf16Length(std::string_view text) {
+    std::size_t units = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t c = 0;
+        units += utf8::Next(text, pos, c) ? utf8::Utf16Units(c) : 1;  // a stray byte: one unit
+    }
+    return units;
+}
+
+// `text` in at most `units` UTF-16 units, ended by an ellipsis where something was cut.
+std::string CutToUtf16(std::string_view text, std::size_t units) {
+    if (Utf16Length(text) <= units) return std::string(text);
+    constexpr std::string_view kEllipsis = "\u2026";  // one unit
+    if (units == 0) return {};
+    std::size_t used = 0, kept = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t c = 0;
+        const std::size_t width = utf8::Next(text, pos, c) ? utf8::Utf16Units(c) : 1;
+        if (used + width > units - 1) break;
+        used += width;
+        kept = pos;
+    }
+    return std::string(text.substr(0, kept)) + std::string(kEllipsis);
+}
+
+}  // namespace
+
 std::string HigherRightsNotice(std::string_view windowCaption, std::string_view program) {
     const std::string_view name = program.empty() ? std::string_view("its program") : ProgramName(program);
-    return "I left \"" + std::string(windowCaption) + "\" alone: " + std::string(name) +
-           " runs with higher rights than I do, and Windows lets no input reach it from me. "
-           "To have me act on its windows, start me as administrator.";
+    const auto text = [](std::string_view file, std::string_view caption) {
+        return "To have me act on the windows of " + std::string(file) +
+               ", start me as administrator: it runs with higher rights than I do, and Windows "
+               "lets no input reach it from me. I left \"" +
+               std::string(caption) + "\" alone.";
+    };
+    // The caption gives way first, then a file name too long to leave room for the advice.
+    const std::size_t frame = Utf16Length(text("", ""));
+    const std::string cutName = CutToUtf16(name, kBalloonTextLimit - frame);
+    const std::size_t room = kBalloonTextLimit - frame - Utf16Length(cutName);
+    return text(cutName, CutToUtf16(windowCaption, room));
 }
 
 }  // namespace kvl

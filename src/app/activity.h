@@ -75,7 +75,11 @@ private:
     HigherRightsNotices notices_;
 };
 
-// The balloon's text for such a window.
+// The longest text a notification balloon shows, in UTF-16 units; the shell drops the rest.
+inline constexpr std::size_t kBalloonTextLimit = 255;
+
+// The balloon's text for such a window, within kBalloonTextLimit: what to do comes first and
+// the window's caption last, cut short (never inside a character) where the text is too long.
 std::string HigherRightsNotice(std::string_view windowCaption, std::string_view program);
 
 }  // namespace kvl

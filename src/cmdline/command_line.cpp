@@ -18,7 +18,7 @@ namespace kvl {
 
 namespace {
 
-constexpr std::string_view kTitle = "KVL";
+constexpr std::string_view kTitle = kMessageTitle;
 constexpr std::string_view kProblem =
     "I had a problem understanding your command line. Make sure it's in the correct format. "
     "Also, if you're launching the application, make sure the path is correct. ";

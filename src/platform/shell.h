@@ -11,6 +11,9 @@
 
 namespace kvl {
 
+// The title of every message box and balloon of the program's.
+inline constexpr std::string_view kMessageTitle = "KVL";
+
 class Shell {
 public:
     virtual ~Shell() = default;

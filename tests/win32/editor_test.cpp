@@ -453,6 +453,15 @@ TEST_F(EditorTest, FollowsTheDisplayScale) {
     EXPECT_NEAR(client.right, 430 * scale, 2);
     EXPECT_NEAR(client.bottom, (ed.InLowColorMode() ? 610 : 630) * scale, 2);
     wintest::ExpectLaidOutAgainOnAnotherScale(ed.Handle(), CutAsDesigned(ed));
+    // The tips wrap at a width that grows with the scale.
+    const int home = win32::WindowDpi(ed.Handle()), other = home == 96 ? 144 : 96;
+    const LRESULT homeWidth = SendMessageW(ed.ToolTips(), TTM_GETMAXTIPWIDTH, 0, 0);
+    for (int dpi : {other, home}) {
+        RECT r{};
+        GetWindowRect(ed.Handle(), &r);
+        SendMessageW(ed.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+        EXPECT_EQ(SendMessageW(ed.ToolTips(), TTM_GETMAXTIPWIDTH, 0, 0), MulDiv(homeWidth, dpi, home));
+    }
 }
 
 TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
@@ -1142,9 +1151,11 @@ TEST_F(EditorTest, TheFinderDraggedOntoAnotherProgramsWindowFillsItsCaptionProgr
     ASSERT_TRUE(wintest::MovePointerAndWait(onTheirs));
     ASSERT_TRUE(WaitFor([&] { return ed.OutlinedWindow() == theirs; }));
     HDC screen = GetDC(nullptr);
+    // Three pixels thick at 96 dots per inch, thicker with the scale.
+    const int innermost = MulDiv(3, win32::WindowDpi(ed.Handle()), 96) - 1;
     EXPECT_TRUE(WaitFor([&] {
-        return GetPixel(screen, theirRect.left + 1, (theirRect.top + theirRect.bottom) / 2) ==
-               RGB(255, 0, 0);
+        return GetPixel(screen, theirRect.left + innermost,
+                        (theirRect.top + theirRect.bottom) / 2) == RGB(255, 0, 0);
     }));
     ReleaseDC(nullptr, screen);
     ASSERT_TRUE(wintest::LeftButtonUp(onTheirs));

@@ -639,20 +639,46 @@ TEST_F(MainWindow, AWindowTheSystemWillNotMakeEndsTheStartUpLeavingNothing) {
     EXPECT_EQ(ended, 0);
 }
 
+// A visible top-level window of this thread with this caption: our dialogs and message boxes.
+struct OwnWindowSearch {
+    const wchar_t* caption;
+    HWND found;
+};
+BOOL CALLBACK FindOwnWindow(HWND h, LPARAM lp) {
+    auto* search = reinterpret_cast<OwnWindowSearch*>(lp);
+    if (IsWindowVisible(h) && wintest::CaptionOf(h) == search->caption) search->found = h;
+    return TRUE;
+}
+HWND OwnWindow(const wchar_t* caption) {
+    OwnWindowSearch search{caption, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindOwnWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // "Start with Windows" shows and sets the Run value of this very copy, from the File menu
-// and the tray's menu alike; a value that starts another copy shows unticked.
+// and the tray's menu alike; a value that starts another copy shows unticked, and so does
+// one that Task Manager disabled, which ticking enables again, saying so.
 TEST_F(MainWindow, StartWithWindowsFollowsAndSetsTheRunValue) {
     const std::wstring runKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::wstring approvedKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
     const std::optional<std::string> before = win32::ReadUserText(runKey, "KVL");
+    const std::optional<std::vector<std::uint8_t>> approvedBefore =
+        win32::ReadUserBinary(approvedKey, "KVL");
     struct Restore {
         const std::wstring& key;
         const std::optional<std::string>& value;
+        const std::wstring& approvedKey;
+        const std::optional<std::vector<std::uint8_t>>& approved;
         ~Restore() {
             if (value) win32::WriteUserText(key, "KVL", *value);
             else win32::DeleteUserValue(key, "KVL");
+            if (approved) win32::WriteUserBinary(approvedKey, "KVL", *approved);
+            else win32::DeleteUserValue(approvedKey, "KVL");
         }
-    } restore{runKey, before};
+    } restore{runKey, before, approvedKey, approvedBefore};
     win32::DeleteUserValue(runKey, "KVL");
+    win32::DeleteUserValue(approvedKey, "KVL");
     const std::string ours = "\"" + win32::Narrow(win32::ThisProgramPath()) + "\"";
     auto runValue = [&] { return win32::ReadUserText(runKey, "KVL"); };
 
@@ -687,7 +713,67 @@ TEST_F(MainWindow, StartWithWindowsFollowsAndSetsTheRunValue) {
     EXPECT_TRUE(tickedThenPress(form->PopUpMenu(), VK_ESCAPE,
                                 [&] { wintest::ClickAt(icon, true); }));
     EXPECT_EQ(runValue(), ours);
+
+    // Disabled in Task Manager, as it writes it: unticked; ticked, enabled there again.
+    const std::vector<std::uint8_t> disabled{0x03, 0, 0, 0, 0x5E, 0x21, 0x9C, 0x47, 0x11, 0xD2, 0xDA, 0x01};
+    ASSERT_TRUE(win32::WriteUserBinary(approvedKey, "KVL", disabled));
+    std::optional<bool> ticked;
+    std::wstring message;
+    WhenInLoop([&] {
+        if (!ticked) {
+            if (!InMenu()) return false;
+            ticked = (GetMenuState(fileMenu, frmKVL::mnuStartWithWindows, MF_BYCOMMAND) & MF_CHECKED) != 0;
+            PressKey('W');
+            return false;  // the message follows
+        }
+        HWND box = OwnWindow(L"KVL");
+        if (!box) return false;
+        message = wintest::CaptionOf(GetDlgItem(box, 0xFFFF));
+        PressKey(VK_RETURN);
+        return true;
+    });
+    PressAltKey('F');
+    ASSERT_TRUE(WaitFor([&] { return !message.empty() && !OwnWindow(L"KVL"); }));
+    EXPECT_EQ(ticked, false);
+    EXPECT_NE(message.find(L"Task Manager"), std::wstring::npos) << win32::Narrow(message);
+    const auto approved = win32::ReadUserBinary(approvedKey, "KVL");
+    ASSERT_TRUE(approved && !approved->empty());
+    EXPECT_EQ((*approved)[0], 0x02);
+    EXPECT_EQ(runValue(), ours);
+    EXPECT_TRUE(tickedThenPress(form->PopUpMenu(), VK_ESCAPE,
+                                [&] { wintest::ClickAt(icon, true); }));
     EXPECT_EQ(ended, 0);
+}
+
+// The window draws with its icons at any time: those it has, and its class's, stay icons
+// through a change of scale and after an earlier main window went.
+TEST_F(MainWindow, ItsIconsStayIconsThroughAScaleChangeAndAfterAnEarlierWindow) {
+    Load();
+    DestroyWindow(form->Handle());
+    form.reset();
+    Load();
+    const HWND w = form->Handle();
+    auto isIcon = [](LONG_PTR handle) {
+        ICONINFO info{};
+        if (!handle || !GetIconInfo(reinterpret_cast<HICON>(handle), &info)) return false;
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        return true;
+    };
+    auto expectIcons = [&] {
+        EXPECT_TRUE(isIcon(GetClassLongPtrW(w, GCLP_HICON)));
+        EXPECT_TRUE(isIcon(SendMessageW(w, WM_GETICON, ICON_BIG, 0)));
+        EXPECT_TRUE(isIcon(SendMessageW(w, WM_GETICON, ICON_SMALL, 0)));
+    };
+    expectIcons();
+    const int home = win32::WindowDpi(w), other = home == 96 ? 144 : 96;
+    for (int dpi : {other, home}) {
+        RECT r{};
+        GetWindowRect(w, &r);
+        SendMessageW(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+        SCOPED_TRACE(dpi);
+        expectIcons();
+    }
 }
 
 // A keystroke pause holds nothing up: the tray's menu opens during it, and its Exit ends the
@@ -732,22 +818,6 @@ TEST_F(MainWindow, WindowsReportedDuringAPausedStepGetTheirKeysInTurn) {
         return a == L"xy" && b == L"xy";
     }, 15000)) << win32::Narrow(wintest::EditText(w[0])) << " / " << win32::Narrow(wintest::EditText(w[1]));
     EXPECT_FALSE(mixed);
-}
-
-// A visible top-level window of this thread with this caption: our dialogs and message boxes.
-struct OwnWindowSearch {
-    const wchar_t* caption;
-    HWND found;
-};
-BOOL CALLBACK FindOwnWindow(HWND h, LPARAM lp) {
-    auto* search = reinterpret_cast<OwnWindowSearch*>(lp);
-    if (IsWindowVisible(h) && wintest::CaptionOf(h) == search->caption) search->found = h;
-    return TRUE;
-}
-HWND OwnWindow(const wchar_t* caption) {
-    OwnWindowSearch search{caption, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), FindOwnWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 // Export through the Save dialog, import through the Open dialog, both typed into as a user

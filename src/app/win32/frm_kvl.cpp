@@ -36,10 +36,25 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kClientWidthTwips = 5310;
 constexpr int kClientHeightTwips = 3885;
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Task Manager's "Enabled" and "Disabled" of each Run value.
+constexpr wchar_t kApprovedKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 HICON LoadIconSized(int id, int size) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+// The system keeps a shared icon for the program's life: the class may hold it however many
+// windows of it come and go.
+HICON ClassIcon() {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KVL),
+                                         IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+}
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(win32::Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring ThisProgramsFolder() {
@@ -81,7 +96,15 @@ void frmKVL::BindEvents() {
     timer1_.onTimer = [this] { Timer1_Timer(); };
     timer2_.Timer().onTimer = [this] { Timer2_Timer(); };
     tmrIconChange_.onTimer = [this] { tmrIconChange_Timer(); };
-    trayClick_.onTimer = [this] { TrayClick_Timer(); };
+    trayClicks_.onClick = [this](POINT at) {
+        trayPoint_ = at;
+        Tray1_MouseDown(1);
+    };
+    trayClicks_.onDoubleClick = [this] { Tray1_MouseDblClick(); };
+    trayClicks_.onContextMenu = [this](POINT at) {
+        trayPoint_ = at;
+        Tray1_MouseDown(2);
+    };
     pauseTimer_.onRing = [this] { actions_.PauseEnded(); };
 }
 
@@ -144,10 +167,15 @@ bool frmKVL::CreateControls() {
     return true;
 }
 
+// The window goes on drawing with the icons it has until the new ones replace them: only
+// then may the old ones go.
 void frmKVL::LoadIcons(int dpi) {
-    image1_.reset(LoadIconSized(IDI_KVL_ALT, win32::SystemMetric(SM_CXICON, dpi)));
-    image2_.reset(LoadIconSized(IDI_KVL, win32::SystemMetric(SM_CXICON, dpi)));
-    smallImage_.reset(LoadIconSized(IDI_KVL, win32::SystemMetric(SM_CXSMICON, dpi)));
+    win32::UniqueIcon big(LoadIconSized(IDI_KVL, win32::SystemMetric(SM_CXICON, dpi)));
+    win32::UniqueIcon small(LoadIconSized(IDI_KVL, win32::SystemMetric(SM_CXSMICON, dpi)));
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
 }
 
 bool frmKVL::Form_Load() {
@@ -157,7 +185,6 @@ bool frmKVL::Form_Load() {
     const int trayIconSize = win32::SystemMetric(SM_CXSMICON, dpi);
     trayImage1_.reset(LoadIconSized(IDI_KVL_ALT, trayIconSize));
     trayImage2_.reset(LoadIconSized(IDI_KVL, trayIconSize));
-    LoadIcons(dpi);
     if (!LoadMenus()) return false;
 
     const SIZE outer = win32::OuterSizeForClient(TwipsToPixels(kClientWidthTwips, dpi),
@@ -167,15 +194,16 @@ bool frmKVL::Form_Load() {
                                              PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi),
                                              PixelsToTwips(outer.cx, dpi),
                                              PixelsToTwips(outer.cy, dpi));
-    if (!Create({kClassName, image2_.get(), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, true},
+    if (!Create({kClassName, ClassIcon(), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, true},
                 {kCaption.c_str(), kStyle, kExStyle,
                  {TwipsToPixels(at.left, dpi), TwipsToPixels(at.top, dpi), outer.cx, outer.cy},
                  nullptr, menuBar_.get(), dpi}))
         return false;
     (void)menuBar_.release();  // the window's now: it goes with it
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallImage_.get()));
-    for (win32::WindowTimer* timer : {&timer1_, &tmrIconChange_, &timer2_.Timer(), &trayClick_})
+    LoadIcons(dpi);
+    for (win32::WindowTimer* timer : {&timer1_, &tmrIconChange_, &timer2_.Timer()})
         timer->Attach(Handle());
+    trayClicks_.Attach(Handle());
     pauseTimer_.Attach(Handle());
     if (!CreateControls()) return false;
     FitMonitorScale();
@@ -232,11 +260,7 @@ void frmKVL::LowColorMode() {
                  TwipsToPixels(2880 + 1300, Dpi()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void frmKVL::OnDpiChanged(int) {
-    LoadIcons(Dpi());
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(image2_.get()));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallImage_.get()));
-}
+void frmKVL::OnDpiChanged(int) { LoadIcons(Dpi()); }
 
 void frmKVL::FillList() {
     lstItems.Clear();
@@ -250,7 +274,7 @@ void frmKVL::FillList() {
 
 void frmKVL::ShowOwnedMessage(const std::wstring& text) {
     const win32::OwnModalLoop modal;
-    MessageBoxW(Handle(), text.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK);
+    MessageBoxW(Handle(), text.c_str(), win32::Widen(kMessageTitle).c_str(), MB_OK);
 }
 
 void frmKVL::EndProgram(int exitCode) {
@@ -326,19 +350,37 @@ void frmKVL::mnuClose_Click() { timer1_.Enable(true); }
 void frmKVL::mnuCommnadHelp_Click() { ShowOwnedMessage(win32::Widen(CommandLineReference())); }
 
 // The tick follows the Run value, which the user or another copy of KVL may have changed
-// since the menu last opened: it shows whether this copy starts, and a click sets it so.
+// since the menu last opened, and Task Manager's switch for it: it shows whether this copy
+// starts, and a click sets it so. Where Task Manager has the start disabled, ticking enables
+// it there again, since the user asked for the start, and says so.
 void frmKVL::mnuStartWithWindows_Click() {
     if (CommandLineMode()) return;
-    if (StartsWithWindows())
-        win32::DeleteUserValue(kRunKey, kAutostartValueName);
-    else
-        win32::WriteUserText(kRunKey, kAutostartValueName,
-                             AutostartCommand(win32::Narrow(win32::ThisProgramPath())));
+    if (StartsWithWindows()) {
+        if (!win32::DeleteUserValue(kRunKey, kAutostartValueName))
+            ShowOwnedMessage(win32::Widen(kAutostartNotWrittenMessage));
+        return;
+    }
+    if (!RunValueStartsThisProgram() &&
+        !win32::WriteUserText(kRunKey, kAutostartValueName,
+                              AutostartCommand(win32::Narrow(win32::ThisProgramPath())))) {
+        ShowOwnedMessage(win32::Widen(kAutostartNotWrittenMessage));
+        return;
+    }
+    if (ApprovedToStart(win32::ReadUserBinary(kApprovedKey, kAutostartValueName))) return;
+    ShowOwnedMessage(win32::Widen(
+        win32::WriteUserBinary(kApprovedKey, kAutostartValueName, ApprovedValue())
+            ? kAutostartReapprovedMessage
+            : kAutostartStillDisabledMessage));
+}
+
+bool frmKVL::RunValueStartsThisProgram() const {
+    return StartsThisProgram(win32::ReadUserText(kRunKey, kAutostartValueName),
+                             win32::Narrow(win32::ThisProgramPath()), IsFile);
 }
 
 bool frmKVL::StartsWithWindows() const {
-    return StartsThisProgram(win32::ReadUserText(kRunKey, kAutostartValueName),
-                             win32::Narrow(win32::ThisProgramPath()));
+    return RunValueStartsThisProgram() &&
+           ApprovedToStart(win32::ReadUserBinary(kApprovedKey, kAutostartValueName));
 }
 
 void frmKVL::ShowAutostartState(HMENU menu) {
@@ -401,43 +443,6 @@ void frmKVL::Tray1_MouseDown(int button) {
     }
 }
 
-// How the shell's events become the icon's two: a click is a MouseDown only once the
-// double-click time has passed without a second click, so a double-click never opens the
-// menu whose loop would swallow its second click. The keyboard selects like a double-click.
-void frmKVL::OnTrayEvent(UINT event, POINT at) {
-    const ULONGLONG now = GetTickCount64();
-    switch (event) {
-        case NIN_SELECT:
-            // The release that ends a double-click selects too; that selection is its own.
-            if (trayDoubleClickAt_ && now - trayDoubleClickAt_ < GetDoubleClickTime()) {
-                trayDoubleClickAt_ = 0;
-                break;
-            }
-            trayPoint_ = at;
-            trayClick_.SetInterval(GetDoubleClickTime());
-            trayClick_.Restart();
-            break;
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDBLCLK:
-            trayClick_.Enable(false);
-            trayDoubleClickAt_ = now;
-            Tray1_MouseDblClick();
-            break;
-        case NIN_KEYSELECT:
-            if (now - trayKeySelectAt_ < GetDoubleClickTime()) break;
-            trayKeySelectAt_ = now;
-            Tray1_MouseDblClick();
-            break;
-        case WM_CONTEXTMENU:
-            trayClick_.Enable(false);
-            trayPoint_ = at;
-            Tray1_MouseDown(2);
-            break;
-        default:
-            break;
-    }
-}
-
 void frmKVL::Tray1_MouseDblClick() {
     // The one-shot mode never shows the window: its OK would save and re-register.
     if (CommandLineMode()) return;
@@ -494,12 +499,7 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
 void frmKVL::Action_Finished(const ActivityEvent& event) {
     const std::optional<std::string> notice = recent_.Record(event);
     activity_.Refresh();
-    if (notice && tray1_) tray1_->ShowBalloon(win32::ResourceText(IDS_MESSAGE_TITLE), win32::Widen(*notice));
-}
-
-void frmKVL::TrayClick_Timer() {
-    trayClick_.Enable(false);
-    Tray1_MouseDown(1);
+    if (notice && tray1_) tray1_->ShowBalloon(win32::Widen(kMessageTitle), win32::Widen(*notice));
 }
 
 void frmKVL::lstItems_MouseDown(win32::MouseButton button) {
@@ -534,7 +534,7 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case kTrayMessage:
-            OnTrayEvent(LOWORD(lp), {GET_X_LPARAM(wp), GET_Y_LPARAM(wp)});
+            trayClicks_.Event(LOWORD(lp), {GET_X_LPARAM(wp), GET_Y_LPARAM(wp)});
             return 0;
         case WM_COMMAND:
             if (LOWORD(wp) == IDCANCEL) {  // Escape, as the dialog manager hands it on

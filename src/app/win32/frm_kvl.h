@@ -14,6 +14,7 @@
 #include "app/icon_animation.h"
 #include "app/main_window_policy.h"
 #include "app/win32/frm_activity.h"
+#include "app/win32/tray_clicks.h"
 #include "editor/win32/frm_action.h"
 #include "engine/action_queue.h"
 #include "engine/trigger_guard.h"
@@ -143,13 +144,13 @@ private:
     void Timer1_Timer();
     void Timer2_Timer();
     void ShowPopupAt(HMENU menu, POINT at);
-    void OnTrayEvent(UINT event, POINT at);
     bool CommandLineMode() const { return policy_.CommandLineMode(); }
     void ShowOwnedMessage(const std::wstring& text);
     void lstItems_MouseDown(win32::MouseButton button);
-    void TrayClick_Timer();
     void ShowAutostartState(HMENU menu);
     // Whether the Run value starts this very copy, as it stands now.
+    bool RunValueStartsThisProgram() const;
+    // And Task Manager lets it.
     bool StartsWithWindows() const;
 
     Services services_;
@@ -163,18 +164,17 @@ private:
     bool awaitedWindowHandled_ = false;  // command-line mode: the one job is done
     bool ending_ = false;                // the program is ending: nothing more is acted on
 
-    POINT trayPoint_{};               // where the icon's last event happened
-    ULONGLONG trayDoubleClickAt_ = 0;  // the last double-click whose selection is still to come
-    ULONGLONG trayKeySelectAt_ = 0;    // one key press may be announced twice
+    POINT trayPoint_{};  // where the icon's last click happened
+    TrayClicks trayClicks_{idTrayClick};
 
-    // At the window's scale: flash frame and resting icon, large, and the caption's.
-    win32::UniqueIcon image1_, image2_, smallImage_;
+    // At the window's scale: the icon, large and the caption's. The class has a shared one
+    // of its own, which outlives every window of it.
+    win32::UniqueIcon bigIcon_, smallIcon_;
     win32::UniqueIcon trayImage1_, trayImage2_;  // the same pictures at tray size
     std::unique_ptr<win32::TrayIcon> tray1_;
     win32::WindowTimer timer1_{idTimer1, 100};
     win32::WindowTimer tmrIconChange_{idTmrIconChange, 400};
     win32::Win32MinuteTimer timer2_{idTimer2, 3};  // the command line's wait
-    win32::WindowTimer trayClick_{idTrayClick, 0};
     // Reports, and the pauses of their keystroke steps, in the order they came.
     win32::WindowPauseTimer pauseTimer_{idPause};
     ActionQueue actions_{services_.desktop, pauseTimer_};

@@ -6,12 +6,11 @@
 
 #include "app/win32/frm_kvl.h"
 #include "cmdline/command_line.h"
+#include "platform/shell.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/registry_store.h"
-#include "platform/win32/resource_text.h"
-#include "platform/win32/resources/resource.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unicode.h"
@@ -36,7 +35,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!main.Form_Load()) {
         // Run on without its window or its icon, the program could be reached by no one.
         MessageBoxW(nullptr, L"KVL could not create its window or its notification icon.",
-                    kvl::win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK | MB_ICONERROR);
+                    kvl::win32::Widen(kvl::kMessageTitle).c_str(), MB_OK | MB_ICONERROR);
         return kvl::kExitError;
     }
 

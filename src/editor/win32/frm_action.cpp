@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "engine/window_actions.h"
+#include "platform/shell.h"
 #include "platform/twips.h"
 #include "platform/win32/display.h"
 #include "platform/win32/dpi.h"
@@ -62,8 +63,6 @@ constexpr TwipsRect kFrame4At{1080, 4560, 4815, 1215};
 constexpr TwipsRect kFrameWhichAt{1080, 6720, 4815, 1425};
 constexpr TwipsRect kFramePressAt{1080, 8235, 4815, 750};
 
-constexpr UINT_PTR kFinderTimer = 1;
-constexpr UINT kFinderFollowMs = 30;
 constexpr TwipsRect kOKAt{2190, 6120, 1185, 495};
 constexpr TwipsRect kCancelAt{3420, 6120, 1185, 495};
 constexpr TwipsRect kApplyAt{4650, 6120, 1185, 495};
@@ -125,6 +124,7 @@ void frmAction::Form_Load() {
     }
     lowColour_ = false;
     recIndex_ = -1;
+    finder_.Attach(Handle());
     CreateControls();
     FitMonitorScale();
 
@@ -276,7 +276,7 @@ void frmAction::CreateControls() {
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     if (toolTips_) {
-        SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, 320);
+        SetTipWidth();
         txtCaption.SetToolTip(toolTips_, ResourceText(IDS_TIP_CAPTION).c_str());
         txtName.SetToolTip(toolTips_, ResourceText(IDS_TIP_NAME).c_str());
         cboWindowState.SetToolTip(toolTips_, ResourceText(IDS_TIP_WINDOW_STATE).c_str());
@@ -380,12 +380,20 @@ void frmAction::SetLabel3Font() {
     label3Font_ = std::move(font);
 }
 
-void frmAction::OnDpiChanged(int) { SetLabel3Font(); }
+// The tips wrap at a width the text grows with.
+void frmAction::SetTipWidth() {
+    if (toolTips_) SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(320, Dpi(), kStandardDpi));
+}
+
+void frmAction::OnDpiChanged(int) {
+    SetLabel3Font();
+    SetTipWidth();
+}
 
 void frmAction::ShowMessage(std::string_view text) {
     const std::wstring wide = win32::Widen(text);
     const win32::OwnModalLoop modal;
-    MessageBoxW(Handle(), wide.c_str(), win32::ResourceText(IDS_MESSAGE_TITLE).c_str(), MB_OK);
+    MessageBoxW(Handle(), wide.c_str(), win32::Widen(kMessageTitle).c_str(), MB_OK);
 }
 
 void frmAction::LowColorMode() {
@@ -468,67 +476,6 @@ void frmAction::chk_Click(win32::CheckBox& box) {
     box.SetState(box.State() == 1 ? 0 : 1);
 }
 
-void frmAction::picFinder_MouseDown(win32::MouseButton button) {
-    if (button != win32::MouseButton::Left || finding_) return;
-    finding_ = true;
-    picFinder.SetEmpty(true);
-    picFinder.SetCapture();
-    SetCursor(LoadCursorW(nullptr, IDC_CROSS));
-    // The pointer is followed by the clock as well as by its moves: not every system hands
-    // us the moves over another program's window while we hold the mouse (Wine does not,
-    // always).
-    SetTimer(Handle(), kFinderTimer, kFinderFollowMs, nullptr);
-}
-
-void frmAction::picFinder_MouseMove() {
-    FollowFinder();
-}
-
-void frmAction::FollowFinder() {
-    if (!finding_) return;
-    // Where the pointer is now rather than where a message says it was: on a busy machine
-    // the moves queue up behind the pointer, and the outline must not lag behind.
-    POINT now{};
-    GetCursorPos(&now);
-    const HWND window = WindowForFinder(now);
-    if (window != outline_.Target()) outline_.Around(window);
-}
-
-void frmAction::picFinder_MouseUp(win32::MouseButton button) {
-    if (button != win32::MouseButton::Left || !finding_) return;
-    // Where the button came up, not where the last move was seen.
-    const DWORD at = GetMessagePos();
-    FinishFinding({static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))});
-}
-
-void frmAction::FinishFinding(POINT screen) {
-    const HWND window = WindowForFinder(screen);
-    EndFinding();
-    if (window) TakeFoundWindow(window);
-}
-
-void frmAction::picFinder_CaptureLost() {
-    EndFinding();
-}
-
-void frmAction::EndFinding() {
-    if (!finding_) return;
-    finding_ = false;  // first: letting the mouse go tells us again
-    KillTimer(Handle(), kFinderTimer);
-    outline_.Around(nullptr);
-    picFinder.SetEmpty(false);
-    picFinder.ReleaseCapture();
-}
-
-HWND frmAction::WindowForFinder(POINT screen) const {
-    const HWND under = WindowFromPoint(screen);
-    const HWND window = under ? GetAncestor(under, GA_ROOT) : nullptr;
-    if (!window || outline_.IsEdge(window)) return nullptr;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return FinderTakes(process, GetCurrentProcessId()) ? window : nullptr;
-}
-
 void frmAction::TakeFoundWindow(HWND window) {
     // The caption as the caption list reads it: cut at 256 units.
     const auto handle = reinterpret_cast<WindowHandle>(window);
@@ -540,7 +487,7 @@ void frmAction::TakeFoundWindow(HWND window) {
 }
 
 void frmAction::Form_Unload() {
-    EndFinding();
+    finder_.End();
     if (picker_) picker_->Unload();
     if (!quiet_) host_.ResumeWatching();
 }
@@ -567,12 +514,7 @@ void frmAction::BindEvents() {
     chkExact.onClick = [this] { chk_Click(chkExact); };
     chkDisable.onClick = [this] { chk_Click(chkDisable); };
     chkPattern.onClick = [this] { chk_Click(chkPattern); };
-    picFinder.onMouseDown = [this](win32::MouseButton button, POINT) {
-        picFinder_MouseDown(button);
-    };
-    picFinder.onMouseMove = [this](POINT) { picFinder_MouseMove(); };
-    picFinder.onMouseUp = [this](win32::MouseButton button) { picFinder_MouseUp(button); };
-    picFinder.onCaptureLost = [this] { picFinder_CaptureLost(); };
+    finder_.onFound = [this](HWND window) { TakeFoundWindow(window); };
     txtName.onGotFocus = [this] { txtName_GotFocus(); };
     txtCaption.onLostFocus = [this] {
         if (!quiet_) txtCaption_LostFocus();
@@ -604,8 +546,8 @@ LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             if (LOWORD(wp) == IDCANCEL && lp == 0) {  // Escape
                 // While the finder is out, Escape only puts it back.
-                if (finding_)
-                    EndFinding();
+                if (finder_.Finding())
+                    finder_.End();
                 else
                     cmdCancel_Click();
             }
@@ -620,9 +562,6 @@ LRESULT frmAction::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             [[fallthrough]];
         case WM_CTLCOLORDLG:
             return reinterpret_cast<LRESULT>(TealBrush());
-        case WM_TIMER:
-            if (wp == kFinderTimer) FollowFinder();
-            return 0;
         case WM_CLOSE:
             DestroyWindow(Handle());  // may delete this object: nothing may follow
             return 0;

@@ -22,11 +22,11 @@
 #include "editor/editor_fields.h"
 #include "editor/editor_host.h"
 #include "platform/desktop.h"
+#include "editor/win32/finder_drag.h"
 #include "editor/win32/frm_add_in.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
-#include "platform/win32/window_outline.h"
 
 namespace kvl {
 
@@ -96,13 +96,16 @@ class frmAction final : public win32::Window {
     frmAddIn* Picker() { return picker_ && picker_->Loaded() ? picker_.get() : nullptr; }
 
     // Whether the finder is out on the pointer, and the window it outlines there.
-    bool Finding() const { return finding_; }
-    HWND OutlinedWindow() const { return outline_.Target(); }
+    bool Finding() const { return finder_.Finding(); }
+    HWND OutlinedWindow() const { return finder_.OutlinedWindow(); }
 
   private:
+    static constexpr UINT_PTR kFinderTimer = 1;
+
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnDpiChanged(int oldDpi) override;
     void SetLabel3Font();
+    void SetTipWidth();
     void OnDestroyed() override;
 
     void Form_Load();
@@ -122,16 +125,6 @@ class frmAction final : public win32::Window {
     void txtSendKeys_MouseDown(int index, win32::MouseButton button, POINT inField);  // twips
     void ShowPicker(int field, POINT at);
     void chk_Click(win32::CheckBox& box);
-    void picFinder_MouseDown(win32::MouseButton button);
-    void picFinder_MouseMove();
-    void picFinder_MouseUp(win32::MouseButton button);
-    void picFinder_CaptureLost();
-    void FollowFinder();
-    void FinishFinding(POINT screen);
-    void EndFinding();
-    // The top-level window the finder would take at a point of the screen: none over KVL's
-    // own windows.
-    HWND WindowForFinder(POINT screen) const;
     void TakeFoundWindow(HWND window);
     void AppendToSendKeys(int index, const std::wstring& entry);
 
@@ -146,8 +139,7 @@ class frmAction final : public win32::Window {
     std::unique_ptr<frmAddIn> picker_;
     HWND toolTips_ = nullptr;   // owned by the window, goes with it
     bool quiet_ = false;        // going with the program: the host hears nothing
-    bool finding_ = false;
-    win32::WindowOutline outline_;
+    FinderDrag finder_{picFinder, kFinderTimer};
     win32::UniqueFont label3Font_;
 };
 

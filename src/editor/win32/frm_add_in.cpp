@@ -31,6 +31,7 @@ void frmAddIn::ShowFor(int field, HWND owner, POINT at) {
     // Back on top as well: under Wine a click into the editor can raise it over the picker.
     SetWindowPos(Handle(), HWND_TOP, TwipsToPixels(at.x, Dpi()), TwipsToPixels(at.y, Dpi()), 0,
                  0, SWP_NOSIZE | SWP_NOACTIVATE);
+    win32::KeepTitleBarOnWorkArea(Handle());
 }
 
 void frmAddIn::Form_Load(HWND owner, POINT at) {

@@ -50,6 +50,19 @@ void SetLaidOutDpi(HWND topLevel, int dpi) {
         RemovePropW(topLevel, kDpiProperty);
 }
 
+int MonitorDpi(const RECT& screen) {
+    // MDT_EFFECTIVE_DPI is 0.
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto forMonitor =
+        SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    UINT x = 0, y = 0;
+    if (forMonitor &&
+        SUCCEEDED(forMonitor(MonitorFromRect(&screen, MONITOR_DEFAULTTONEAREST), 0, &x, &y)) &&
+        y > 0)
+        return static_cast<int>(y);
+    return SystemDpi();
+}
+
 int SystemMetric(int index, int dpi) {
     using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
     static const auto forDpi = User32<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");

@@ -22,6 +22,10 @@ int SystemWindowDpi(HWND window);
 // 0 forgets it, as the window goes.
 void SetLaidOutDpi(HWND topLevel, int dpi);
 
+// The scale of the monitor that holds most of `screen`, whoever's window lies there: what
+// KVL draws over another program's window is drawn at it.
+int MonitorDpi(const RECT& screen);
+
 // GetSystemMetrics as it answers for a window at `dpi`.
 int SystemMetric(int index, int dpi);
 

@@ -62,6 +62,39 @@ bool WriteUserText(const std::wstring& keyPath, std::string_view key, std::strin
            ERROR_SUCCESS;
 }
 
+std::optional<std::vector<std::uint8_t>> ReadUserBinary(const std::wstring& keyPath,
+                                                        std::string_view key) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    UniqueKey hkey(raw);
+    const std::wstring name = Widen(key);
+    DWORD type = 0, bytes = 0;
+    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, nullptr, &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_BINARY)
+        return std::nullopt;
+    std::vector<std::uint8_t> value(bytes);
+    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, value.data(), &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_BINARY)
+        return std::nullopt;
+    value.resize(bytes);
+    return value;
+}
+
+bool WriteUserBinary(const std::wstring& keyPath, std::string_view key,
+                     const std::vector<std::uint8_t>& value) {
+    HKEY raw = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return false;
+    UniqueKey hkey(raw);
+    return RegSetValueExW(hkey.get(), Widen(key).c_str(), 0, REG_BINARY, value.data(),
+                          static_cast<DWORD>(value.size())) == ERROR_SUCCESS;
+}
+
 bool RegistryStore::DeleteSection(std::string_view section) {
     return RegDeleteTreeW(HKEY_CURRENT_USER, SectionPath(section).c_str()) == ERROR_SUCCESS;
 }

@@ -3,7 +3,9 @@
 // stores written by earlier releases load unchanged:
 //   HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<app>\<section>, REG_SZ values.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/settings_store.h"
 
@@ -14,6 +16,11 @@ namespace kvl::win32 {
 std::optional<std::string> ReadUserText(const std::wstring& keyPath, std::string_view name);
 bool WriteUserText(const std::wstring& keyPath, std::string_view name, std::string_view value);
 bool DeleteUserValue(const std::wstring& keyPath, std::string_view name);
+// REG_BINARY values, likewise.
+std::optional<std::vector<std::uint8_t>> ReadUserBinary(const std::wstring& keyPath,
+                                                        std::string_view name);
+bool WriteUserBinary(const std::wstring& keyPath, std::string_view name,
+                     const std::vector<std::uint8_t>& value);
 
 class RegistryStore final : public SettingsStore {
 public:

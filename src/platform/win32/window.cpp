@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/twips.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/timer.h"
 
@@ -113,6 +114,23 @@ HWND CreateRoutedWindow(MessageTarget& target, const WindowClass& windowClass, D
                            &target);
 }
 
+void KeepTitleBarOnWorkArea(HWND window) {
+    RECT outer{};
+    POINT clientTop{0, 0};
+    MONITORINFO monitor{sizeof monitor};
+    if (!GetWindowRect(window, &outer) || !ClientToScreen(window, &clientTop) ||
+        !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& work = monitor.rcWork;
+    // What lies above the client area: the frame's top, the title bar, the menu bar.
+    const LONG bar = std::max(clientTop.y - outer.top, 1L);
+    const LONG width = outer.right - outer.left;
+    const LONG left = std::max(std::min(outer.left, work.right - width), work.left);
+    const LONG top = std::max(std::min(outer.top, work.bottom - bar), work.top);
+    if (left != outer.left || top != outer.top)
+        SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool IsOurDialogMessage(MSG& msg) {
     if (!msg.hwnd) return false;
     const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
@@ -142,6 +160,7 @@ bool Window::Create(const Class& windowClass, const Frame& frame) {
                                frame.outer, frame.parent, frame.menu);
     if (!hwnd_) return false;
     SetLaidOutDpi(hwnd_, frame.dpi > 0 ? frame.dpi : SystemDpi());
+    KeepTitleBarOnWorkArea(hwnd_);
     if (dialog_) DialogWindows().push_back(hwnd_);
     return true;
 }
@@ -153,18 +172,36 @@ void Window::FitMonitorScale() {
     if (actual == laidOut) return;
     RECT r{};
     GetWindowRect(hwnd_, &r);
-    r.right = r.left + MulDiv(r.right - r.left, actual, laidOut);
-    r.bottom = r.top + MulDiv(r.bottom - r.top, actual, laidOut);
-    Rescale(actual, r);
+    Rescale(actual, {r.left, r.top});
 }
 
-// Each control's twips rectangle, and the fonts, at the new scale; the window itself takes
-// the rectangle the system suggests, which keeps it where it was under the pointer.
-void Window::Rescale(int dpi, const RECT& outer) {
+// Each control's twips rectangle, and the fonts, at the new scale; the window keeps the
+// corner the system suggests, which keeps it where it was under the pointer. Its size comes
+// from the client area: the frame, title bar and menu bar do not grow in proportion, so the
+// whole window scaled would leave the client a few pixels off the size laid out in twips.
+void Window::Rescale(int dpi, POINT topLeft) {
     const int oldDpi = Dpi();
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const SIZE wanted{TwipsToPixels(PixelsToTwips(client.right, oldDpi), dpi),
+                      TwipsToPixels(PixelsToTwips(client.bottom, oldDpi), dpi)};
+    const SIZE outer = OuterSizeForClient(
+        wanted.cx, wanted.cy, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+        static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), GetMenu(hwnd_) != nullptr, dpi);
     SetLaidOutDpi(hwnd_, dpi);
-    SetWindowPos(hwnd_, nullptr, outer.left, outer.top, outer.right - outer.left,
-                 outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A minimized window has no client area to measure; it stays as it is.
+    if (!IsIconic(hwnd_)) {
+        SetWindowPos(hwnd_, nullptr, topLeft.x, topLeft.y, outer.cx, outer.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        // Where the frame is drawn otherwise than the system measures it (a menu bar that
+        // wraps, a system that draws every frame at one scale), the difference is made good.
+        GetClientRect(hwnd_, &client);
+        if (client.right != wanted.cx || client.bottom != wanted.cy)
+            SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx + wanted.cx - client.right,
+                         outer.cy + wanted.cy - client.bottom,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        KeepTitleBarOnWorkArea(hwnd_);
+    }
     EnumChildWindows(hwnd_, RescaleChild, oldDpi);
     OnDpiChanged(oldDpi);
     InvalidateRect(hwnd_, nullptr, TRUE);
@@ -179,7 +216,8 @@ LRESULT Window::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (LRESULT reflected = 0; ReflectToChild(hwnd, msg, wp, lp, reflected)) return reflected;
     if (msg == WM_TIMER && WindowTimer::Tick(hwnd, wp)) return 0;
     if (msg == WM_DPICHANGED) {
-        Rescale(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lp);
+        Rescale(LOWORD(wp), {suggested.left, suggested.top});
         return 0;
     }
     if (msg != WM_NCDESTROY) return OnMessage(msg, wp, lp);

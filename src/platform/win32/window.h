@@ -131,11 +131,17 @@ protected:
 
 private:
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
-    void Rescale(int dpi, const RECT& outer);
+    void Rescale(int dpi, POINT topLeft);
 
     HWND hwnd_ = nullptr;
     bool dialog_ = false;
 };
+
+// Moves a top-level window, if need be, so that its title bar (and menu bar) lies on the work
+// area of the monitor it is on, where the user can take hold of it: a window taller than the
+// work area hangs below it, one wider keeps its left edge on it. A window without a title
+// bar keeps its top-left corner there. Every form is kept so when it is placed.
+void KeepTitleBarOnWorkArea(HWND window);
 
 // For the message loop, before translating and dispatching: true when one of the program's
 // dialog windows took `msg` as keyboard navigation.

@@ -1,12 +1,14 @@
 #include "platform/win32/window_outline.h"
 
+#include "platform/twips.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
 
 namespace kvl::win32 {
 
 namespace {
 
-constexpr int kThickness = 3;
+constexpr int kThickness = 3;  // pixels at 96 dots per inch
 
 HBRUSH EdgeBrush() {
     static const UniqueBrush brush(CreateSolidBrush(RGB(255, 0, 0)));
@@ -37,11 +39,13 @@ void WindowOutline::Around(HWND window) {
     }
     static const WindowClass edgeClass(L"KVL.OutlineEdge", {.background = EdgeBrush()});
     const int w = r.right - r.left, h = r.bottom - r.top;
+    // As thick to the eye on every monitor.
+    const int t = MulDiv(kThickness, MonitorDpi(r), kStandardDpi);
     const RECT places[] = {
-        {r.left, r.top, w, kThickness},
-        {r.left, r.bottom - kThickness, w, kThickness},
-        {r.left, r.top, kThickness, h},
-        {r.right - kThickness, r.top, kThickness, h},
+        {r.left, r.top, w, t},
+        {r.left, r.bottom - t, w, t},
+        {r.left, r.top, t, h},
+        {r.right - t, r.top, t, h},
     };
     for (std::size_t k = 0; k < edges_.size(); ++k) {
         const RECT& p = places[k];

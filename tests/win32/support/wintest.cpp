@@ -580,10 +580,11 @@ namespace {
 
 // What the system sends a window that moved to a monitor of `dpi`, with the rectangle it
 // suggests: the same place, the size times the ratio.
-void SendDpiChange(HWND window, int dpi) {
+void SendDpiChange(HWND window, int dpi, std::optional<POINT> at = std::nullopt) {
     const int from = win32::WindowDpi(window);
     RECT r{};
     GetWindowRect(window, &r);
+    if (at) OffsetRect(&r, at->x - r.left, at->y - r.top);
     RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, from),
                    r.top + MulDiv(r.bottom - r.top, dpi, from)};
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
@@ -638,11 +639,18 @@ void ExpectLaidOutAgainOnAnotherScale(HWND form, const std::vector<HWND>& cutAsD
     const int other = home == 96 ? 144 : 96;
     const std::vector<Placed> before = Snapshot(form);
     const std::optional<COLORREF> corner = BackgroundCorner(form);
+    RECT homeClient{}, homeOuter{};
+    GetClientRect(form, &homeClient);
+    GetWindowRect(form, &homeOuter);
 
     SendDpiChange(form, other);
     EXPECT_EQ(win32::WindowDpi(form), other);
     {
         SCOPED_TRACE(testing::Message() << "at " << other << " dots per inch");
+        RECT client{};
+        GetClientRect(form, &client);
+        EXPECT_EQ(client.right, TwipsToPixels(PixelsToTwips(homeClient.right, home), other));
+        EXPECT_EQ(client.bottom, TwipsToPixels(PixelsToTwips(homeClient.bottom, home), other));
         ExpectReadableLayout(form, cutAsDesigned);
         for (const Placed& p : before) {
             // A control's own parts (a combo box's field) are placed by the control.
@@ -671,12 +679,33 @@ void ExpectLaidOutAgainOnAnotherScale(HWND form, const std::vector<HWND>& cutAsD
     }
 
     SendDpiChange(form, home);
+    RECT client{};
+    GetClientRect(form, &client);
+    EXPECT_TRUE(EqualRect(&client, &homeClient)) << "the client area not back to its size";
     for (const Placed& p : before) {
         const RECT now = RectInParent(p.window);
         EXPECT_TRUE(EqualRect(&now, &p.at)) << win32::Narrow(Describe(p.window)) << " not back in place";
         EXPECT_EQ(FontHeight(p.window), p.fontHeight)
             << win32::Narrow(Describe(p.window)) << " not back to its font";
     }
+
+    // Suggested far above and left of the screen, as for a monitor that lies there: the title
+    // bar is brought back where the user can take hold of it.
+    MONITORINFO monitor{sizeof monitor};
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT& work = monitor.rcWork;
+    SendDpiChange(form, other, POINT{work.left - 2000, work.top - 2000});
+    SendDpiChange(form, home, POINT{work.left - 2000, work.top - 2000});
+    RECT outer{};
+    GetWindowRect(form, &outer);
+    POINT clientTop{0, 0};
+    ClientToScreen(form, &clientTop);
+    EXPECT_GE(outer.left, work.left);
+    EXPECT_GE(outer.top, work.top);
+    EXPECT_LE(clientTop.y, work.bottom);
+    EXPECT_EQ(outer.right - outer.left, homeOuter.right - homeOuter.left);
+    SetWindowPos(form, nullptr, homeOuter.left, homeOuter.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace kvl::wintest

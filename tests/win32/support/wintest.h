@@ -140,7 +140,9 @@ void ExpectReadableLayout(HWND form, const std::vector<HWND>& cutAsDesigned = {}
 RECT RectInParent(HWND window);
 // Moves a form to a monitor of the other scale (144 dots per inch from 96, 96 from any
 // other), as the system tells it, and back: it must read whole there, every control at its
-// place grown or shrunk by the ratio, its background whole, and back home exactly as before.
+// place grown or shrunk by the ratio, its background whole, its client area the size the
+// twips give at the new scale, and back home exactly as before; and, sent by the system above
+// and left of the screen, with its title bar brought back onto the work area.
 void ExpectLaidOutAgainOnAnotherScale(HWND form, const std::vector<HWND>& cutAsDesigned = {});
 
 // A top-level window of this thread's own, destroyed with the object.

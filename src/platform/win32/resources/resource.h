@@ -27,7 +27,6 @@
 // Texts.
 #define IDS_TRAY_TIP 200
 #define IDS_LAST_TRIGGERED 201
-#define IDS_MESSAGE_TITLE 202
 
 // The recent activity window: its caption, then its columns in order.
 #define IDS_ACTIVITY_CAPTION 250
