@@ -1,6 +1,7 @@
 #include "app/activity.h"
 
 #include "engine/caption_match.h"
+#include "platform/path_name.h"
 #include "platform/utf8.h"
 
 namespace kvl {
@@ -58,11 +59,6 @@ std::string TabSeparated(const std::vector<std::vector<std::string>>& rows) {
     return text;
 }
 
-std::string_view ProgramName(std::string_view path) {
-    const auto slash = path.find_last_of("\\/");
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 bool HigherRightsNotices::FirstFor(std::string_view program) {
     // Paths are told apart as Windows tells them apart: without regard to case.
     return told_.insert(FoldCase(program)).second;
@@ -98,7 +94,7 @@ std::string CutToUtf16(std::string_view text, std::size_t units) {
 }  // namespace
 
 std::string HigherRightsNotice(std::string_view windowCaption, std::string_view program) {
-    const std::string_view name = program.empty() ? std::string_view("its program") : ProgramName(program);
+    const std::string_view name = program.empty() ? std::string_view("its program") : FileName(program);
     const auto text = [](std::string_view file, std::string_view caption) {
         return "To have me act on the windows of " + std::string(file) +
                ", start me as administrator: it runs with higher rights than I do, and Windows "

@@ -49,9 +49,6 @@ std::vector<std::string> ActivityCells(const ActivityEvent& event, std::string t
 // by CR LF; a tab or line break inside a cell (a caption may hold one) becomes a space.
 std::string TabSeparated(const std::vector<std::vector<std::string>>& rows);
 
-// The program's file name, the way a user knows it: "setup.exe", not its whole path.
-std::string_view ProgramName(std::string_view path);
-
 // Whether to tell the user of a window KVL may not touch: once per program in a run, or
 // the notices would follow every window of a program that keeps opening them.
 class HigherRightsNotices {

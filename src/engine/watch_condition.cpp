@@ -2,7 +2,6 @@
 
 #include "platform/path_name.h"
 
-
 namespace kvl {
 
 const std::u32string& FoldedWindow::Caption() {

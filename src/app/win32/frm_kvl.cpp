@@ -14,6 +14,7 @@
 #include "engine/dispatch.h"
 #include "engine/window_actions.h"
 #include "platform/clock.h"
+#include "platform/path_name.h"
 #include "platform/shell.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/display.h"
@@ -58,8 +59,7 @@ bool IsFile(const std::string& path) {
 }
 
 std::wstring ThisProgramsFolder() {
-    const std::wstring path = win32::ThisProgramPath();
-    return path.substr(0, path.find_last_of(L"\\/"));
+    return std::wstring(FolderOf(std::wstring_view(win32::ThisProgramPath())));
 }
 
 }  // namespace

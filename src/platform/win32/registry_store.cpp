@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/path_name.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
@@ -12,8 +13,7 @@ namespace kvl::win32 {
 
 std::wstring RegistryStore::AppNameOfThisProgram() {
     const std::wstring path = ThisProgramPath();
-    const auto slash = path.find_last_of(L"\\/");
-    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    std::wstring name(FileName(std::wstring_view(path)));
     const auto dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos && dot > 0) name.resize(dot);
     return name;
