@@ -29,7 +29,14 @@ trap 'rm -rf "$work"' EXIT
 count=200 burst=500 idle=60
 if [ "${KVL_BENCH_QUICK:-}" = 1 ]; then count=30 burst=100 idle=10; fi
 
-for f in "$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_ref.exe; do
+# Matching alone runs on the host and needs no Windows build.
+needs_wine=0
+for part in latency burst idle; do if wants $part; then needs_wine=1; fi; done
+required=("$match")
+if [ $needs_wine = 1 ]; then
+    required+=("$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_ref.exe)
+fi
+for f in "${required[@]}"; do
     [ -f "$f" ] || { echo "bench: $f is missing; run make bench" >&2; exit 1; }
 done
 
@@ -43,7 +50,9 @@ if [ -n "${KVL_BENCH_BASELINE:-}" ]; then
 fi
 # The 32-bit build runs side by side with the 64-bit one, where the machine can run it.
 i686_note=""
-if scripts/wine-env.sh can-run build/win32/KVL.exe 2>/dev/null; then
+if [ $needs_wine = 0 ]; then
+    :
+elif scripts/wine-env.sh can-run build/win32/KVL.exe 2>/dev/null; then
     cp build/win32/KVL.exe build/win64/KVL_i686.exe
     extra+=(--i686 KVL_i686.exe)
 else
@@ -114,9 +123,27 @@ for set in caption conditioned; do
     done
 done
 echo >>"$work/host.md"
+{
+    echo "### The dearest caption patterns"
+    echo
+    echo "The caption patterns that cost most of all that KVL takes, each on a caption of 256"
+    echo "characters (\`a\` 256 times) that keeps all its ways open and matches none: what one"
+    echo "window can cost at a poll. CaptionRegex::Matches alone, -O2, time from Google Benchmark."
+    echo
+    echo "| Pattern | Time per caption (us, CPU) |"
+    echo "|---|---|"
+    echo "$gbench" | awk -F, '$1 ~ /^"BM_DearestPattern\// {
+        name = $1; gsub(/^"BM_DearestPattern\/|"$/, "", name)
+        if ($0 ~ /error/ || $4 == "") { printf "| `%s` | not measured: %s |\n", name, $NF; next }
+        printf "| `%s` | %.0f |\n", name, $4; if ($4 > worst) worst = $4 }
+        END { printf "\nThe dearest: %.0f us per caption.\n", worst }'
+    echo
+} >>"$work/host.md"
 fi
 
 kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
+: >"$work/sizes.md"
+if [ $needs_wine = 1 ]; then
 {
     echo "### Executable sizes"
     echo
@@ -127,6 +154,7 @@ kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
     echo "| build/win64/kvl_idle_ref.exe (reference) | $(kib build/win64/kvl_idle_ref.exe) |"
     echo
 } >"$work/sizes.md"
+fi
 
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 {
@@ -134,7 +162,9 @@ cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
     echo
     echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo "- Machine: $cpu, $(nproc) cores, $(awk '/MemTotal/ {printf "%.1f GiB", $2/1048576}' /proc/meminfo) RAM"
-    echo "- Wine: $(scripts/wine-env.sh version) (64-bit prefix, private Xvfb, virtual desktop)"
+    if [ $needs_wine = 1 ]; then
+        echo "- Wine: $(scripts/wine-env.sh version) (64-bit prefix, private Xvfb, virtual desktop)"
+    fi
     echo "- Load average (1, 5, 15 min) before: $load_before; after: $load_after (the machine is shared)"
     echo "- Commit: $revision"
     echo "- Command: \`$command\`"
