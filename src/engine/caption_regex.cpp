@@ -303,7 +303,10 @@ Checked Check(std::string_view pattern) {
     Weighed weighed = Weigh(source);
     if (weighed.problem) return {std::move(weighed.problem), {}};
     if (weighed.cost > kLargestPattern)
-        return {"it repeats so much that matching it would slow everything down", {}};
+        return {
+            "it is so large (counted repetitions written out) that matching it would slow "
+            "everything down",
+            {}};
     try {
         // Compiled alone first: wrapped, a pattern such as "a)|(b" would pass for whole.
         const PatternRegex alone(source, kFlags);
