@@ -101,9 +101,9 @@ BENCHMARK(BM_ObserveMatchingWindowConditioned);
 
 // Found by trying every kind of atom and repetition at the largest size taken: runs of one
 // character, of any character, of classes, of choices and of loops.
-const char* const kDearestPatterns[] = {"a{47}q",  "[\\s\\S]{7}q", "\\w{11}q",
-                                        ".{23}q",  "(?:a+){9}q",   "(a|a|a|a|a|a|a|a|a|a)q",
-                                        "a{1,12}q"};
+const char* const kDearestPatterns[] = {
+    "a{47}q",   "[\\s\\S]{7}q", "\\w{11}q", ".{23}q",     "(?:a+){9}q", "(a|a|a|a|a|a|a|a|a|a)q",
+    "a{1,12}q", "\\D{7}q",      "[^q]{7}q", "[[=a=]]{5}q"};
 
 void BM_DearestPattern(benchmark::State& state, const char* pattern) {
     if (const auto problem = kvl::CaptionPatternProblem(pattern)) {

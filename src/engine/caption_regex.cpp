@@ -181,9 +181,10 @@ Weighed Weigh(std::wstring_view p) {
                 const std::size_t from = k;
                 if (auto problem = EscapeProblem(p, k, false)) return {std::move(problem)};
                 const wchar_t e = from + 1 < p.size() ? p[from + 1] : L'\\';
-                const bool isClass =
-                    e == L'd' || e == L'D' || e == L'w' || e == L'W' || e == L's' || e == L'S';
-                atom(isClass ? kClassCost : 1);
+                // \D, \S and \W are tried as "none of" the class, which costs more.
+                const bool isClass = e == L'd' || e == L'w' || e == L's';
+                const bool isNoneOf = e == L'D' || e == L'W' || e == L'S';
+                atom(isNoneOf ? kClassCost + 2 : isClass ? kClassCost : 1);
                 break;
             }
             case L'[': {
@@ -195,8 +196,10 @@ Weighed Weigh(std::wstring_view p) {
                         if (auto problem = EscapeProblem(p, k, true)) return {std::move(problem)};
                     } else if (p[k] == L'[' && k + 1 < p.size() &&
                                (p[k + 1] == L':' || p[k + 1] == L'.' || p[k + 1] == L'=')) {
-                        // "[:alpha:]" and its kind end at their own "]".
+                        // "[:alpha:]" and its kind end at their own "]", and each is
+                        // looked up as a class of its own.
                         const wchar_t kind = p[k + 1];
+                        items += kClassCost;
                         for (k += 2; k + 1 < p.size() && !(p[k] == kind && p[k + 1] == L']'); ++k) {
                         }
                         ++k;
