@@ -60,8 +60,8 @@ else
 fi
 
 # What was measured: the commit, and whether the sources differed from it (the results file
-# itself aside, which this run rewrites).
-revision="$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- src bench ':!bench/results.md' || echo ' with local changes')"
+# files aside, which runs rewrite).
+revision="$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- src bench ':!bench/results*.md' || echo ' with local changes')"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 status=0
 
