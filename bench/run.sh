@@ -59,7 +59,7 @@ else
     i686_note="- build/win32/KVL.exe (i686) not measured: this machine cannot run 32-bit code"
 fi
 
-# What was measured: the commit, and whether the sources differed from it (the results file
+# What was measured: the commit, and whether the sources differed from it (the results
 # files aside, which runs rewrite).
 revision="$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- src bench ':!bench/results*.md' || echo ' with local changes')"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
