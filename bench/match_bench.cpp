@@ -8,6 +8,10 @@
 //                                           different N give the cost of one event);
 //                                           --conditions: against 50 watches that each have a
 //                                           program, a class and a caption pattern
+//
+// BM_DearestPattern/...: the caption patterns that cost most of all those the editor takes,
+// each on the longest caption (256 characters) that keeps every one of its ways open to the
+// end and matches none: what one window can cost the watcher at a poll.
 
 #include <benchmark/benchmark.h>
 
@@ -17,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/caption_match.h"
+#include "engine/caption_regex.h"
 #include "engine/watch_tracker.h"
 
 namespace {
@@ -57,8 +63,8 @@ kvl::WatchTracker FiftyConditionedWatches() {
 // the conditioned watches a standard dialog of an unwatched program, and one of program 7.
 const kvl::WindowView kOrdinary{0x1001, true, "Untitled Document - Text Editor 2.1"};
 const kvl::WindowView kMatching{0x1002, true, "Install 7 - Product Wizard"};
-const kvl::WindowView kOrdinaryDialog{0x1003, true, "Untitled Document - Text Editor 2.1",
-                                      "#32770", "C:\\Program Files\\Editor\\editor.exe"};
+const kvl::WindowView kOrdinaryDialog{0x1003, true, "Untitled Document - Text Editor 2.1", "#32770",
+                                      "C:\\Program Files\\Editor\\editor.exe"};
 const kvl::WindowView kMatchingDialog{0x1004, true, "Install 7 - Product Wizard", "#32770",
                                       "C:\\Program Files\\Product\\program7.exe"};
 
@@ -93,6 +99,23 @@ void BM_ObserveMatchingWindowConditioned(benchmark::State& state) {
 }
 BENCHMARK(BM_ObserveMatchingWindowConditioned);
 
+// Found by trying every kind of atom and repetition at the largest size taken: runs of one
+// character, of any character, of classes, of choices and of loops.
+const char* const kDearestPatterns[] = {
+    "a{47}q",   "[\\s\\S]{7}q", "\\w{11}q", ".{23}q",     "(?:a+){9}q", "(a|a|a|a|a|a|a|a|a|a)q",
+    "a{1,12}q", "\\D{7}q",      "[^q]{7}q", "[[=a=]]{5}q"};
+
+void BM_DearestPattern(benchmark::State& state, const char* pattern) {
+    if (const auto problem = kvl::CaptionPatternProblem(pattern)) {
+        state.SkipWithError(("refused: " + *problem).c_str());
+        return;
+    }
+    const kvl::CaptionRegex regex(pattern);
+    const std::wstring caption = kvl::PatternText(kvl::FoldCase(std::string(256, 'a')));
+    for (auto _ : state) benchmark::DoNotOptimize(regex.Matches(caption));
+    if (regex.Matches(caption)) state.SkipWithError("matched, so it stopped early");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +134,10 @@ int main(int argc, char** argv) {
         std::printf("%lld events, %zu reports\n", count, reported);
         return reported == expected ? 0 : 1;
     }
+    for (const char* pattern : kDearestPatterns)
+        benchmark::RegisterBenchmark((std::string("BM_DearestPattern/") + pattern).c_str(),
+                                     BM_DearestPattern, pattern)
+            ->Unit(benchmark::kMicrosecond);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -29,7 +29,14 @@ trap 'rm -rf "$work"' EXIT
 count=200 burst=500 idle=60
 if [ "${KVL_BENCH_QUICK:-}" = 1 ]; then count=30 burst=100 idle=10; fi
 
-for f in "$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_ref.exe; do
+# Matching alone runs on the host and needs no Windows build.
+needs_wine=0
+for part in latency burst idle; do if wants $part; then needs_wine=1; fi; done
+required=("$match")
+if [ $needs_wine = 1 ]; then
+    required+=("$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_ref.exe)
+fi
+for f in "${required[@]}"; do
     [ -f "$f" ] || { echo "bench: $f is missing; run make bench" >&2; exit 1; }
 done
 
@@ -43,16 +50,18 @@ if [ -n "${KVL_BENCH_BASELINE:-}" ]; then
 fi
 # The 32-bit build runs side by side with the 64-bit one, where the machine can run it.
 i686_note=""
-if scripts/wine-env.sh can-run build/win32/KVL.exe 2>/dev/null; then
+if [ $needs_wine = 0 ]; then
+    :
+elif scripts/wine-env.sh can-run build/win32/KVL.exe 2>/dev/null; then
     cp build/win32/KVL.exe build/win64/KVL_i686.exe
     extra+=(--i686 KVL_i686.exe)
 else
     i686_note="- build/win32/KVL.exe (i686) not measured: this machine cannot run 32-bit code"
 fi
 
-# What was measured: the commit, and whether the sources differed from it (the results file
-# itself aside, which this run rewrites).
-revision="$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- src bench ':!bench/results.md' || echo ' with local changes')"
+# What was measured: the commit, and whether the sources differed from it (the results
+# files aside, which runs rewrite).
+revision="$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- src bench ':!bench/results*.md' || echo ' with local changes')"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 status=0
 
@@ -114,9 +123,30 @@ for set in caption conditioned; do
     done
 done
 echo >>"$work/host.md"
+{
+    echo "### The dearest caption patterns"
+    echo
+    echo "The caption patterns that cost most of all that KVL takes, each on a caption of 256"
+    echo "characters (\`a\` 256 times) that keeps all its ways open and matches none: what one"
+    echo "window can cost at a poll. CaptionRegex::Matches alone, -O2, time from Google Benchmark."
+    echo
+    echo "| Pattern | Time per caption (us, CPU) |"
+    echo "|---|---|"
+    # A pattern's name may hold commas ("a{1,12}q"): the quoted name is taken off first.
+    echo "$gbench" | awk '/^"BM_DearestPattern\// {
+        match($0, /^"[^"]*"/); name = substr($0, 20, RLENGTH - 20)
+        split(substr($0, RLENGTH + 2), f, ",")
+        gsub(/\|/, "\\|", name)
+        if ($0 ~ /,true,/ || f[3] == "") { printf "| `%s` | not measured: %s |\n", name, f[length(f)]; next }
+        printf "| `%s` | %.0f |\n", name, f[3]; if (f[3] > worst) worst = f[3] }
+        END { printf "\nThe dearest: %.0f us per caption.\n", worst }'
+    echo
+} >>"$work/host.md"
 fi
 
 kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
+: >"$work/sizes.md"
+if [ $needs_wine = 1 ]; then
 {
     echo "### Executable sizes"
     echo
@@ -127,6 +157,7 @@ kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
     echo "| build/win64/kvl_idle_ref.exe (reference) | $(kib build/win64/kvl_idle_ref.exe) |"
     echo
 } >"$work/sizes.md"
+fi
 
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 {
@@ -134,7 +165,9 @@ cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
     echo
     echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo "- Machine: $cpu, $(nproc) cores, $(awk '/MemTotal/ {printf "%.1f GiB", $2/1048576}' /proc/meminfo) RAM"
-    echo "- Wine: $(scripts/wine-env.sh version) (64-bit prefix, private Xvfb, virtual desktop)"
+    if [ $needs_wine = 1 ]; then
+        echo "- Wine: $(scripts/wine-env.sh version) (64-bit prefix, private Xvfb, virtual desktop)"
+    fi
     echo "- Load average (1, 5, 15 min) before: $load_before; after: $load_after (the machine is shared)"
     echo "- Commit: $revision"
     echo "- Command: \`$command\`"
