@@ -2,6 +2,7 @@
 
 #include "engine/caption_regex.h"
 #include "platform/blanks.h"
+#include "platform/path_name.h"
 
 namespace kvl {
 
@@ -109,9 +110,6 @@ bool CaptionListKeeps(std::string_view caption) {
     return !caption.empty() && caption != kMainWindowCaption && caption != kEditorCaption;
 }
 
-std::string_view ProgramFileName(std::string_view path) {
-    const auto at = path.find_last_of("\\/");
-    return at == std::string_view::npos ? path : path.substr(at + 1);
-}
+std::string_view ProgramFileName(std::string_view path) { return FileName(path); }
 
 }  // namespace kvl

@@ -54,13 +54,7 @@ constexpr std::size_t kBeyondAnyLimit = 1'000'000;
 constexpr char32_t kReplacement = 0xFFFD;
 
 void AppendUtf16(std::wstring& out, char32_t c) {
-    if (c < 0x10000) {
-        out.push_back(static_cast<wchar_t>(c));
-        return;
-    }
-    c -= 0x10000;
-    out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
-    out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+    utf8::ForEachUtf16Unit(c, [&out](char16_t unit) { out.push_back(static_cast<wchar_t>(unit)); });
 }
 
 // The pattern as the regex compiles it. The regex's own blindness to case is the C locale's,
