@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
 #include "platform/path_name.h"
@@ -25,74 +26,71 @@ std::wstring RegistryStore::SectionPath(std::string_view section) const {
 
 std::string RegistryStore::KeyPath() const { return SettingsKeyPath(Narrow(app_)); }
 
-std::optional<std::string> ReadUserText(const std::wstring& keyPath, std::string_view key) {
+namespace {
+
+// The data of a value of the user's registry, when it is of `type`; a value of another type
+// reads as missing, so that the caller's default applies.
+std::optional<std::vector<BYTE>> ReadUserValue(const std::wstring& keyPath, std::string_view key,
+                                               DWORD type) {
     HKEY raw = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &raw) !=
         ERROR_SUCCESS)
         return std::nullopt;
     UniqueKey hkey(raw);
     const std::wstring name = Widen(key);
-    DWORD type = 0, bytes = 0;
-    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, nullptr, &bytes) !=
+    DWORD found = 0, bytes = 0;
+    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &found, nullptr, &bytes) !=
             ERROR_SUCCESS ||
-        type != REG_SZ)
-        return std::nullopt;  // wrong types read as missing, so the key's default applies
-    std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ)
+        found != type)
         return std::nullopt;
-    std::size_t length = bytes / sizeof(wchar_t);
-    // REG_SZ data need not be terminated, or may carry its terminator; take the text only.
-    while (length > 0 && buffer[length - 1] == L'\0') --length;
-    return Narrow(std::wstring_view(buffer.data(), length));
+    // Room for a terminator the text may lack; the value may also grow in between.
+    std::vector<BYTE> data(bytes + sizeof(wchar_t));
+    bytes = static_cast<DWORD>(data.size());
+    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &found, data.data(), &bytes) !=
+            ERROR_SUCCESS ||
+        found != type)
+        return std::nullopt;
+    data.resize(bytes);
+    return data;
 }
 
-bool WriteUserText(const std::wstring& keyPath, std::string_view key, std::string_view value) {
-    HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
-        return false;
-    UniqueKey hkey(raw);
-    const std::wstring text = Widen(value);
-    return RegSetValueExW(hkey.get(), Widen(key).c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) ==
-           ERROR_SUCCESS;
-}
-
-std::optional<std::vector<std::uint8_t>> ReadUserBinary(const std::wstring& keyPath,
-                                                        std::string_view key) {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &raw) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    UniqueKey hkey(raw);
-    const std::wstring name = Widen(key);
-    DWORD type = 0, bytes = 0;
-    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, nullptr, &bytes) !=
-            ERROR_SUCCESS ||
-        type != REG_BINARY)
-        return std::nullopt;
-    std::vector<std::uint8_t> value(bytes);
-    if (RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, value.data(), &bytes) !=
-            ERROR_SUCCESS ||
-        type != REG_BINARY)
-        return std::nullopt;
-    value.resize(bytes);
-    return value;
-}
-
-bool WriteUserBinary(const std::wstring& keyPath, std::string_view key,
-                     const std::vector<std::uint8_t>& value) {
+bool WriteUserValue(const std::wstring& keyPath, std::string_view key, DWORD type,
+                    const BYTE* data, std::size_t bytes) {
     HKEY raw = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                         nullptr, &raw, nullptr) != ERROR_SUCCESS)
         return false;
     UniqueKey hkey(raw);
-    return RegSetValueExW(hkey.get(), Widen(key).c_str(), 0, REG_BINARY, value.data(),
-                          static_cast<DWORD>(value.size())) == ERROR_SUCCESS;
+    return RegSetValueExW(hkey.get(), Widen(key).c_str(), 0, type, data,
+                          static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadUserText(const std::wstring& keyPath, std::string_view key) {
+    const std::optional<std::vector<BYTE>> data = ReadUserValue(keyPath, key, REG_SZ);
+    if (!data) return std::nullopt;
+    std::wstring text(data->size() / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), data->data(), text.size() * sizeof(wchar_t));
+    // REG_SZ data need not be terminated, or may carry its terminator; take the text only.
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return Narrow(text);
+}
+
+bool WriteUserText(const std::wstring& keyPath, std::string_view key, std::string_view value) {
+    const std::wstring text = Widen(value);
+    return WriteUserValue(keyPath, key, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          (text.size() + 1) * sizeof(wchar_t));
+}
+
+std::optional<std::vector<std::uint8_t>> ReadUserBinary(const std::wstring& keyPath,
+                                                        std::string_view key) {
+    return ReadUserValue(keyPath, key, REG_BINARY);
+}
+
+bool WriteUserBinary(const std::wstring& keyPath, std::string_view key,
+                     const std::vector<std::uint8_t>& value) {
+    return WriteUserValue(keyPath, key, REG_BINARY, value.data(), value.size());
 }
 
 bool RegistryStore::DeleteSection(std::string_view section) {
