@@ -28,16 +28,28 @@ std::string ResultText(ActionResult result) {
             return "keys not typed: Windows refused them";
         case ActionResult::NoLongerMatches:
             return "the window no longer matches";
+        case ActionResult::HiddenByItsMonitor:
+            return "keys not typed: the monitor hid the window first";
         case ActionResult::KeysWindowGone:
             return "keys not typed: the window was gone";
         case ActionResult::ButtonNotFound:
             return "button not found";
         case ActionResult::ButtonNotPressed:
             return "button not pressed: it was gone";
+        case ActionResult::StateNotChanged:
+            return "not done: Windows refused the window-state action";
         case ActionResult::HigherRights:
             return "skipped: the window runs with higher rights than KVL";
         case ActionResult::WindowGone:
             return "the window was gone before KVL could act";
+        case ActionResult::StoppedMonitoringOff:
+            return "stopped: monitoring was switched off";
+        case ActionResult::StoppedEditing:
+            return "stopped: the monitors were opened for editing";
+        case ActionResult::StoppedDeleted:
+            return "stopped: its monitor was deleted";
+        case ActionResult::StoppedExit:
+            return "stopped: KVL was ending";
     }
     return {};
 }

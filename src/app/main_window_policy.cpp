@@ -22,14 +22,16 @@ void MainWindowPolicy::Start() {
 void MainWindowPolicy::SetMonitoringDisabled(bool disabled) {
     monitoringDisabled_ = disabled;
     ApplyLevel();
-    if (disabled) StopActing();
+    if (disabled) StopActing(ActionResult::StoppedMonitoringOff);
 }
 
 void MainWindowPolicy::Accept() { RegisterAtLevel(monitoringDisabled_ || editorOpen_); }
 
 void MainWindowPolicy::DeleteMonitor(int slot) {
-    if (slot >= 0 && slot < kTableSlots)
+    if (slot >= 0 && slot < kTableSlots) {
         settings_.Monitors[static_cast<std::size_t>(slot)].Deleted = -1;
+        if (onMonitorDeleted) onMonitorDeleted(slot);
+    }
     RefreshMe();
     // Watch identifiers are table slots: the watcher must number its watches anew at once.
     Accept();
@@ -57,17 +59,18 @@ void MainWindowPolicy::RefreshMe() {
     if (onTableChanged) onTableChanged();
 }
 
-// The editor's Apply and OK: monitoring comes back unless the switch holds it off.
-void MainWindowPolicy::RegisterWatches() { RegisterAtLevel(monitoringDisabled_); }
+// The editor's Apply and OK. Monitoring comes back with the editor's closing, not before: a
+// monitor half-way through its editing must not fire.
+void MainWindowPolicy::RegisterWatches() { RegisterAtLevel(monitoringDisabled_ || editorOpen_); }
 
 void MainWindowPolicy::PauseWatching() {
     editorOpen_ = true;
     watcher_.MonitorStrength(0);
-    StopActing();
+    StopActing(ActionResult::StoppedEditing);
 }
 
-void MainWindowPolicy::StopActing() {
-    if (onMonitoringStopped) onMonitoringStopped();
+void MainWindowPolicy::StopActing(ActionResult why) {
+    if (onMonitoringStopped) onMonitoringStopped(why);
 }
 
 // The editor's closing.

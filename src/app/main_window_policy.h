@@ -9,6 +9,7 @@
 #include <string>
 
 #include "editor/editor_host.h"
+#include "engine/action_plan.h"
 #include "monitors/settings.h"
 #include "platform/settings_store.h"
 
@@ -63,13 +64,15 @@ public:
     // Hooks of the window that shows all this.
     std::function<void()> onTableChanged;  // the table was read again: redraw the list
     std::function<void()> onEditorClosed;
-    // Monitoring stops (the switch is ticked, the editor opens): what was reported before and
-    // is still waiting, or paused half-way, must not go on.
-    std::function<void()> onMonitoringStopped;
+    // Monitoring stops (the switch is ticked, the editor opens), for the reason given: what was
+    // reported before and is still waiting, or paused half-way, must not go on.
+    std::function<void(ActionResult why)> onMonitoringStopped;
+    // Monitor `slot` is deleted, before the table closes up: nothing of it may act any more.
+    std::function<void(int slot)> onMonitorDeleted;
 
 private:
     void RegisterAtLevel(bool paused);
-    void StopActing();
+    void StopActing(ActionResult why);
     void ApplyLevel();
 
     SettingsStore& store_;

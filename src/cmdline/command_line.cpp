@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/caption_match.h"
+#include "engine/dispatch.h"
 #include "engine/keystroke_step.h"
 #include "engine/window_actions.h"
 #include "platform/blanks.h"
@@ -223,10 +224,10 @@ CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
     return CommandLineOutcome::Waiting;
 }
 
-int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
-                          Shell& shell) {
-    // The window was found by the caption the command line gave: the keys go into it only
-    // while it still has such a caption.
+std::optional<ActionPlan> CommandLinePlan(std::string_view commandLine, WindowHandle window,
+                                          Desktop& desktop, Shell& shell) {
+    // The window was found by the caption the command line gave: it is acted on only while it
+    // still has such a caption.
     ActionPlan plan;
     plan.target.window = window;
     plan.target.condition.caption = BracketValue(LowerCase(commandLine), "/caption").value_or("");
@@ -238,10 +239,8 @@ int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Des
     const auto* action = std::find_if(std::begin(kActions), std::end(kActions), [&](const auto& a) {
         return commandLine.find(a.first) != std::string_view::npos;
     });
-    if (action != std::end(kActions)) {
+    if (action != std::end(kActions))
         plan.steps.push_back({ActionStep::Kind::SetState, std::string(action->second)});
-        plan.target.hiddenByPlan = action->second == "hide";
-    }
 
     const auto at = commandLine.find("/sendkeys");
     if (at != std::string_view::npos) {
@@ -257,13 +256,23 @@ int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Des
         for (ActionStep& step : KeystrokeSteps(keys, 0)) plan.steps.push_back(std::move(step));
     }
 
-    if (!plan.steps.empty())
-        return RunAtOnce(desktop, plan) == ActionResult::Done ? kExitActed : kExitNotDone;
-    shell.MessageBox(
-        "I found your window but you didn't instruct me to do anything meaningful once I "
-        "found it. " + CommandLineReference(),
-        kTitle);
-    return kExitNothingAsked;
+    if (plan.steps.empty()) {
+        shell.MessageBox(
+            "I found your window but you didn't instruct me to do anything meaningful once I "
+            "found it. " + CommandLineReference(),
+            kTitle);
+        return std::nullopt;
+    }
+    RefuseHigherRights(desktop, plan);
+    return plan;
+}
+
+int CommandLineExitCode(ActionResult result) {
+    switch (result) {
+        case ActionResult::Done: return kExitActed;
+        case ActionResult::StoppedExit: return kExitTimedOut;
+        default: return kExitNotDone;
+    }
 }
 
 }  // namespace kvl

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/action_plan.h"
 #include "platform/window_handle.h"
 
 namespace kvl {
@@ -55,12 +56,18 @@ enum class CommandLineOutcome {
 CommandLineOutcome RunCommandLine(std::string_view commandLine, Shell& shell,
                                   WindowWatcher& watcher, MinuteTimer& timer);
 
-// The one-shot mode's action on the window it waited for: the first window-state switch of
-// the command line, then "/sendkeys". The caller ends the program afterwards, with the exit
-// code returned: kExitActed; kExitNotDone when the keys could not all be typed (the window
-// was hidden by "/hide", not in front, or refused them); or kExitNothingAsked after the
-// message that says so.
-int CommandLineWindowOpen(std::string_view commandLine, WindowHandle window, Desktop& desktop,
-                          Shell& shell);
+// The one-shot mode's plan for the window it waited for: the first window-state switch of the
+// command line, then "/sendkeys". A window of higher rights gets a plan with nothing to do
+// that says why. Nothing when nothing meaningful was asked, after the message that says so:
+// the caller then ends the program with kExitNothingAsked.
+std::optional<ActionPlan> CommandLinePlan(std::string_view commandLine, WindowHandle window,
+                                          Desktop& desktop, Shell& shell);
+
+// What the one-shot mode's run tells the script that started it: kExitActed when everything
+// asked was done; kExitNotDone when something could not be (the window would not take the
+// action, was hidden by "/hide" before its keys, would not come to the front, lost it, refused
+// the keys, runs with higher rights, or no longer had its caption); kExitTimedOut when the run
+// was ended from the tray first.
+int CommandLineExitCode(ActionResult result);
 
 }  // namespace kvl

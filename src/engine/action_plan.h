@@ -1,6 +1,6 @@
 #pragma once
-// What to do to one reported window, step by step, and how each step is carried out. The
-// engine decides which window is meant; the desktop only acts on the window it is given.
+// What to do to one reported window, step by step. The engine decides which window is meant;
+// the desktop only acts on the window it is given.
 
 #include <cstdint>
 #include <string>
@@ -15,43 +15,45 @@ namespace kvl {
 // How a run on a window ended.
 enum class ActionResult {
     Done,
-    KeysNotTyped,     // the window was not in front: the rest of a keystroke step went untyped
-    KeysRefused,      // the system took the keys only in part (a window of higher rights, a locked screen)
-    NoLongerMatches,  // the window was hidden or renamed before its keys: they went untyped
-    KeysWindowGone,   // the window closed before its keys
-    ButtonNotFound,   // the window had no such button to press
-    ButtonNotPressed, // the button, or the window holding it, went away as it was pressed
-    HigherRights,     // not touched: its program runs with higher rights than ours
-    WindowGone,       // the window was gone when its turn came
+    KeysNotTyped,      // the window was not in front: the run typed no more
+    KeysRefused,       // the system took the keys only in part (a window of higher rights, a locked screen)
+    NoLongerMatches,   // renamed, hidden, or no longer of its program or class: the run ended
+    HiddenByItsMonitor,  // the monitor's own Hide came first: its keys had nowhere to go
+    KeysWindowGone,    // the window closed before its keys
+    ButtonNotFound,    // the window a click could reach had no such button
+    ButtonNotPressed,  // the button, or the window holding it, went away as it was pressed
+    StateNotChanged,   // Windows would not take the window-state action
+    HigherRights,      // not touched: its program runs with higher rights than ours
+    WindowGone,        // the window was gone when its turn came
+    // A run stopped half-way, and why.
+    StoppedMonitoringOff,  // "Disable All Monitoring" was ticked
+    StoppedEditing,        // the editor opened
+    StoppedDeleted,        // its monitor was deleted
+    StoppedExit,           // KVL ended
 };
 
-// One thing a keystroke step, or a monitor's whole action, does to its window, in order.
+// One thing a monitor's action does to its window, in order.
 struct ActionStep {
     enum class Kind {
         SetState,     // the window-state action named by `text`
-        Type,         // type the key text `text`, the window in front
+        Type,         // type the key text `text` into the window
         Pause,        // wait `ms` milliseconds before the next step
-        PressButton,  // press the window's push button captioned `text`
+        PressButton,  // press the push button captioned `text` where a click could reach
     };
     Kind kind;
     std::string text;
     std::uint32_t ms = 0;
-    int group = -1;  // the keystroke step it belongs to; -1 for the window-state action
-    // Type: bring the window to the front first. A keystroke step does so once, before its
-    // first keys; after a pause the window must still be in front, for a user who has
-    // switched to another window meanwhile must not have it taken away from him.
-    bool bringToFront = true;
 
     bool operator==(const ActionStep&) const = default;
 };
 
 // The window a plan acts on, and what makes it the one meant: the monitor's (or the command
-// line's) conditions, which it must still meet when its keys go in.
+// line's) conditions, which it must still meet whenever the run touches it.
 struct ActionTarget {
     WindowHandle window = 0;
     Watch condition;
-    // The plan hides the window before its keys: they can only go untyped, though the window
-    // may take a moment to go (a show command to another program is asynchronous).
+    // The plan hides the window itself: from then on it is hidden on purpose, not gone astray
+    // (a show command to another program is asynchronous, so the plan knows before the desktop).
     bool hiddenByPlan = false;
 };
 
@@ -62,19 +64,16 @@ struct ActionPlan {
     ActionResult refusal = ActionResult::Done;
 };
 
-// Carries out a step that is not a pause. Keys go only into the target's window, and only while
-// it is still a window its condition is meant for and is in front; a step that types nothing
-// of what it should says why. Keys that do not parse type nothing, and that is no failure. A
-// button press fails when the window has no such button.
-ActionResult RunStep(Desktop& desktop, const ActionStep& step, const ActionTarget& target);
+// Longest caption a condition is compared with, in UTF-16 units: the watcher reads no more.
+inline constexpr std::size_t kComparedCaptionUnits = 4096;
 
 // Whether the window is still one the target is meant for, as the watcher would judge it now:
 // Done, WindowGone, or NoLongerMatches (hidden, renamed, or its program or class not the one).
 ActionResult StillMeant(Desktop& desktop, const ActionTarget& target);
 
-// The whole plan at once, its pauses blocking; a keystroke step that fails ends its own keys
-// only. For the one-shot mode. The last failure, or Done.
-ActionResult RunAtOnce(Desktop& desktop, const ActionPlan& plan);
+// Strokes typed between two looks at the window: few, so that keys stop soon after the window
+// stops being the one meant, and so that the program answers between them.
+inline constexpr std::size_t kStrokesPerBatch = 8;
 
 // Whether a button's caption names `wanted` as the user reads it on screen: the "&" that marks
 // its access key left out (a "&&" shows as a plain "&"), letter case ignored, blanks around and

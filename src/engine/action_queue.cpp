@@ -1,12 +1,13 @@
 #include "engine/action_queue.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace kvl {
 
-void ActionQueue::Add(Report report) {
+void ActionQueue::Add(int slot, Decide decide) {
     if (stopped_) return;
-    waiting_.push_back(std::move(report));
+    waiting_.push_back({slot, std::move(decide)});
     Pump();
 }
 
@@ -16,24 +17,60 @@ void ActionQueue::PauseEnded() {
     Pump();
 }
 
-void ActionQueue::Cancel() {
-    timer_.Stop();
-    pausing_ = false;
+void ActionQueue::Cancel(ActionResult why) {
     waiting_.clear();
-    current_.reset();
+    StopCurrent(why);
+}
+
+void ActionQueue::MonitorDeleted(int slot) {
+    std::erase_if(waiting_, [slot](const Report& r) { return r.slot == slot; });
+    for (Report& report : waiting_)
+        if (report.slot > slot) --report.slot;
+    if (!current_) return;
+    if (current_->slot == slot) {
+        StopCurrent(ActionResult::StoppedDeleted);
+    } else if (current_->slot > slot) {
+        --current_->slot;
+    }
 }
 
 void ActionQueue::Stop() {
     stopped_ = true;
-    Cancel();
+    Cancel(ActionResult::StoppedExit);
+}
+
+void ActionQueue::StopCurrent(ActionResult why) {
+    if (!current_) return;
+    if (pumping_) {
+        // The run is in the middle of a piece of work (keys going in let our messages in):
+        // it ends as soon as that returns.
+        current_->run.Stop(why);
+        stopFor_ = why;
+        return;
+    }
+    timer_.Stop();
+    pausing_ = false;
+    current_->run.Stop(why);
+    Finish();
+}
+
+void ActionQueue::Finish() {
+    Running finished = std::move(*current_);
+    current_.reset();
+    stopFor_.reset();
+    if (finished.finished) finished.finished(finished.run.Result());
 }
 
 bool ActionQueue::Held() {
     if (!mayAct || mayAct()) return false;
     // No event says when a menu of ours closes (it may be any window's), so look again soon.
-    pausing_ = true;
-    timer_.Start(kHeldRetryMs);
+    Wait(kHeldRetryMs);
     return true;
+}
+
+void ActionQueue::Wait(std::uint32_t ms) {
+    pausing_ = true;
+    timer_.Start(ms);
 }
 
 void ActionQueue::Pump() {
@@ -44,41 +81,27 @@ void ActionQueue::Pump() {
             if (waiting_.empty() || Held()) break;
             Report report = std::move(waiting_.front());
             waiting_.pop_front();
-            current_ = report();
-            if (current_) result_ = current_->plan.refusal;
-            next_ = 0;
+            std::optional<Job> job = report.decide();
+            if (job) current_.emplace(Running{report.slot, PlanRun(std::move(job->plan)),
+                                              std::move(job->finished)});
             continue;
         }
-        if (next_ == current_->plan.steps.size()) {
-            Job finished = std::move(*current_);
-            current_.reset();
-            if (finished.finished) finished.finished(result_);
-            continue;
-        }
-        const ActionStep& upcoming = current_->plan.steps[next_];
-        if (upcoming.kind == ActionStep::Kind::Pause) {
-            ++next_;
-            if (upcoming.ms == 0) continue;
-            pausing_ = true;
-            timer_.Start(upcoming.ms);
+        if (stopFor_) {
+            Finish();
             continue;
         }
         if (Held()) break;
-        // Copies: a Cancel or Stop while the keys go in (a message of ours, the session's
-        // end) drops the run under us.
-        const ActionStep step = upcoming;
-        const ActionTarget target = current_->plan.target;
-        ++next_;
-        const ActionResult outcome = RunStep(desktop_, step, target);
-        if (outcome != ActionResult::Done && current_) {
-            // Nothing more of this keystroke step: its keys would go elsewhere.
-            result_ = outcome;
-            while (next_ < current_->plan.steps.size() &&
-                   current_->plan.steps[next_].group == step.group)
-                ++next_;
+        const PlanRun::Progress progress = current_->run.Advance(desktop_);
+        if (stopFor_) continue;
+        switch (progress.kind) {
+            case PlanRun::Progress::Kind::Next: break;
+            case PlanRun::Progress::Kind::Wait: Wait(progress.ms); break;
+            case PlanRun::Progress::Kind::Finished: Finish(); break;
         }
     }
     pumping_ = false;
+    // Stopped while the last piece of work was under way, with nothing to pump it on.
+    if (stopped_ && current_) Finish();
 }
 
 }  // namespace kvl

@@ -1,29 +1,33 @@
 #pragma once
 // Reported windows are acted on one after another, in the order they came: a monitor's
-// keys, pauses and window-state action reach the windows exactly as if each action ran to its
-// end before the next report was looked at, yet no pause holds up the program's thread.
+// keys, pauses and window-state action reach the windows exactly as if each run went to its
+// end before the next report was looked at, yet no pause and no long text holds up the
+// program's thread: the queue goes back to the message loop during every pause and between
+// any two batches of keys.
 
 #include <deque>
 #include <functional>
 #include <optional>
-#include <vector>
 
-#include "engine/action_plan.h"
+#include "engine/plan_run.h"
 #include "platform/timer.h"
 
 namespace kvl {
 
 class ActionQueue {
 public:
-    // A plan to carry out, and who is told how it ended.
+    // A plan to carry out, and who is told how it ended. Every run that starts ends in exactly
+    // one call of `finished`, also when it is stopped half-way.
     struct Job {
         ActionPlan plan;
         std::function<void(ActionResult)> finished;
     };
-    // A report waiting its turn. It decides only when its turn comes, so that the state it
-    // reads (the repeat guard, whether its window still matches) is the one that follows the
-    // runs before it; nothing means there is nothing to do.
-    using Report = std::function<std::optional<Job>()>;
+    // Decides only when its turn comes, so that the state it reads (the repeat guard, whether
+    // its window still matches) is the one that follows the runs before it; nothing means
+    // there is nothing to do.
+    using Decide = std::function<std::optional<Job>()>;
+    // The monitor slot a report is for; the command line's window is for none.
+    static constexpr int kNoSlot = -1;
 
     ActionQueue(Desktop& desktop, PauseTimer& timer) : desktop_(desktop), timer_(timer) {}
 
@@ -34,14 +38,18 @@ public:
     static constexpr std::uint32_t kHeldRetryMs = 50;
 
     // Runs at once when nothing is running or held, else when its turn comes.
-    void Add(Report report);
+    void Add(int slot, Decide decide);
 
     // The pause timer rang.
     void PauseEnded();
 
     // Monitoring is switched off, or the monitors are being edited: a run paused half-way ends
-    // where it is, and reports waiting their turn are dropped. Later reports run as ever.
-    void Cancel();
+    // where it is, for `why`, and reports waiting their turn are dropped. Later reports run
+    // as ever.
+    void Cancel(ActionResult why);
+    // Monitor `slot` was deleted: its run ends and its reports are dropped; the reports of
+    // the monitors after it follow them to their new slots.
+    void MonitorDeleted(int slot);
     // The program ends: nothing more runs, whatever is waiting or paused.
     void Stop();
 
@@ -49,16 +57,29 @@ public:
     std::size_t Waiting() const { return waiting_.size(); }
 
 private:
+    struct Report {
+        int slot;
+        Decide decide;
+    };
+    struct Running {
+        int slot;
+        PlanRun run;
+        std::function<void(ActionResult)> finished;
+    };
+
     void Pump();
     bool Held();
+    void Wait(std::uint32_t ms);
+    // Ends the current run for `why` now, or as soon as the piece of work under way returns.
+    void StopCurrent(ActionResult why);
+    void Finish();
 
     Desktop& desktop_;
     PauseTimer& timer_;
     std::deque<Report> waiting_;
-    std::optional<Job> current_;
-    ActionResult result_ = ActionResult::Done;  // the current run's, so far
-    std::size_t next_ = 0;                      // the current run's next step
-    bool pausing_ = false;                      // the timer runs: a step's pause, or a hold
+    std::optional<Running> current_;
+    std::optional<ActionResult> stopFor_;  // asked while a piece of work was under way
+    bool pausing_ = false;                 // the timer runs: a pause, a hold, or a breath
     bool pumping_ = false;  // typing may let our own messages in; they must not start a run
     bool stopped_ = false;
 };

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "engine/keystroke_step.h"
-#include "engine/window_actions.h"
 
 namespace kvl {
 
@@ -34,23 +33,29 @@ Watch WatchOf(const Monitor& monitor) {
 
 ActionPlan MonitorRun(const Monitor& monitor, WindowHandle window) {
     ActionPlan plan;
-    plan.target = {window, WatchOf(monitor), ShowCommandForAction(monitor.WindowState) == 0};
+    plan.target = {window, WatchOf(monitor)};
     if (!monitor.WindowState.empty())
         plan.steps.push_back({ActionStep::Kind::SetState, monitor.WindowState});
     for (std::size_t step = 0; step < 3; ++step) {
         if (monitor.SendKeys[step].empty()) continue;
-        for (ActionStep& s : KeystrokeSteps(monitor.SendKeys[step], monitor.SendKeysPause[step],
-                                            static_cast<int>(step)))
+        for (ActionStep& s : KeystrokeSteps(monitor.SendKeys[step], monitor.SendKeysPause[step]))
             plan.steps.push_back(std::move(s));
     }
     // Last: a button that closes the window would leave nothing for the keys.
     if (!monitor.PressButton.empty())
-        plan.steps.push_back({ActionStep::Kind::PressButton, monitor.PressButton, 0, 3});
+        plan.steps.push_back({ActionStep::Kind::PressButton, monitor.PressButton});
     return plan;
 }
 
 bool RunsWithHigherRights(std::optional<std::uint32_t> target, std::optional<std::uint32_t> own) {
     return target && own && *target > *own;
+}
+
+void RefuseHigherRights(Desktop& desktop, ActionPlan& plan) {
+    if (!RunsWithHigherRights(desktop.IntegrityLevel(plan.target.window), desktop.IntegrityLevel(0)))
+        return;
+    plan.steps.clear();
+    plan.refusal = ActionResult::HigherRights;
 }
 
 std::optional<Monitor> ReportedMonitor(const MonitorTable& table, int watchId) {
@@ -74,10 +79,7 @@ std::optional<ActionPlan> MonitorWindowOpen(const Monitor& monitor, TriggerRecor
         return plan;
     }
     RecordTrigger(record, window, now);
-    if (RunsWithHigherRights(desktop.IntegrityLevel(window), desktop.IntegrityLevel(0))) {
-        plan.steps.clear();
-        plan.refusal = ActionResult::HigherRights;
-    }
+    RefuseHigherRights(desktop, plan);
     return plan;
 }
 

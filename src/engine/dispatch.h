@@ -27,15 +27,18 @@ ActionPlan MonitorRun(const Monitor& monitor, WindowHandle window);
 // A window of a process with higher rights than ours ignores our input and messages without
 // a word (the system drops them). A level that cannot be read is taken as not higher.
 bool RunsWithHigherRights(std::optional<std::uint32_t> target, std::optional<std::uint32_t> own);
+// Such a window is left alone: the plan keeps no step and says why.
+void RefuseHigherRights(Desktop& desktop, ActionPlan& plan);
 
 // The monitor a watch stands for when the watcher reports it, copied: the table may change
 // while the report waits its turn. Nothing for a slot outside the table or a disabled monitor.
 std::optional<Monitor> ReportedMonitor(const MonitorTable& table, int watchId);
 
 // A watched window opened while monitors are resident, and its turn has come. What to do to
-// it, or nothing for a repeat report. A trigger is recorded (the caller then starts the tray
-// animation). A window gone, one that no longer matches the monitor, and one of a program
-// with higher rights get a plan with nothing to do that says why.
+// it, or nothing for a repeat report. A window gone, or one that no longer matches the
+// monitor, gets a plan with nothing to do that says why, and is no trigger. Otherwise the
+// trigger is recorded, also for a window of higher rights, which gets a plan with nothing to
+// do that says why: the monitor fired, though Windows would not let it act.
 std::optional<ActionPlan> MonitorWindowOpen(const Monitor& monitor, TriggerRecord& record,
                                             WindowHandle window, const LocalTime& now,
                                             Desktop& desktop);

@@ -1,8 +1,6 @@
 #include "engine/keystroke_step.h"
 
-#include <cmath>
 #include <cstdint>
-#include <limits>
 #include <utility>
 
 #include "platform/utf8.h"
@@ -97,23 +95,15 @@ std::vector<std::string> KeystrokeUnits(std::string_view keys) {
     return passes;
 }
 
-void PauseSeconds(Desktop& desktop, double seconds) {
-    if (!(seconds > 0)) return;
-    const double ms = std::round(seconds * 1000.0);
-    constexpr double kLongest = std::numeric_limits<std::uint32_t>::max();
-    desktop.Sleep(static_cast<std::uint32_t>(ms > kLongest ? kLongest : ms));
-}
-
-std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds, int group) {
+std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds) {
     using Kind = ActionStep::Kind;
     const std::string translated = TranslateTokens(keys);
-    if (pauseSeconds <= 0) return {{Kind::Type, translated, 0, group}};
+    if (pauseSeconds <= 0) return {{Kind::Type, translated}};
     const auto ms = static_cast<std::uint32_t>(pauseSeconds) * 1000u;
     std::vector<ActionStep> steps;
-    bool first = true;
     for (std::string& unit : KeystrokeUnits(translated)) {
-        if (!unit.empty()) steps.push_back({Kind::Type, std::move(unit), 0, group, std::exchange(first, false)});
-        steps.push_back({Kind::Pause, {}, ms, group});
+        if (!unit.empty()) steps.push_back({Kind::Type, std::move(unit)});
+        steps.push_back({Kind::Pause, {}, ms});
     }
     return steps;
 }

@@ -27,13 +27,8 @@ std::string TranslateTokens(std::string_view keys);
 // the last character makes one more pass with an empty unit.
 std::vector<std::string> KeystrokeUnits(std::string_view keys);
 
-// Blocks for seconds x 1000 milliseconds, rounded to the nearest millisecond; a negative
-// time does not wait.
-void PauseSeconds(Desktop& desktop, double seconds);
-
-// The steps of typing `keys`, all of `group`. With pauseSeconds <= 0 the whole text goes at
-// once; otherwise unit by unit, each pass followed by a pause. Only the first brings the
-// window to the front.
-std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds, int group = 0);
+// The steps of typing `keys`. With pauseSeconds <= 0 the whole text goes at once; otherwise
+// unit by unit, each pass followed by a pause.
+std::vector<ActionStep> KeystrokeSteps(std::string_view keys, int pauseSeconds);
 
 }  // namespace kvl

@@ -16,18 +16,14 @@ std::int16_t ShowCommandForAction(std::string_view name) {
     return kNoActionMarker;
 }
 
-void SetWindowState(Desktop& desktop, WindowHandle window, std::string_view name) {
+bool SetWindowState(Desktop& desktop, WindowHandle window, std::string_view name) {
     const std::int16_t command = ShowCommandForAction(name);
-    if (command == kCloseMarker) {
-        PostClose(desktop, window);
-    } else if (command != kNoActionMarker) {
-        desktop.Show(window, command);
-    }
+    if (command == kCloseMarker) return PostClose(desktop, window);
+    if (command == kNoActionMarker) return true;
+    return desktop.Show(window, command);
 }
 
-void PostClose(Desktop& desktop, WindowHandle window) {
-    desktop.PostClose(window);
-}
+bool PostClose(Desktop& desktop, WindowHandle window) { return desktop.PostClose(window); }
 
 std::string WindowCaption(Desktop& desktop, WindowHandle window) {
     if (!desktop.IsVisible(window)) return {};

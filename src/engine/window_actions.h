@@ -21,8 +21,10 @@ inline constexpr std::size_t kMaxCaptionUnits = 256;
 // name is compared whole, with no trimming.
 std::int16_t ShowCommandForAction(std::string_view name);
 
-void SetWindowState(Desktop& desktop, WindowHandle window, std::string_view name);
-void PostClose(Desktop& desktop, WindowHandle window);
+// False when Windows would not take the action; an unknown name does nothing, and that is no
+// failure.
+bool SetWindowState(Desktop& desktop, WindowHandle window, std::string_view name);
+bool PostClose(Desktop& desktop, WindowHandle window);
 
 // The caption of a visible, enabled window, at most 256 UTF-16 units; empty otherwise.
 std::string WindowCaption(Desktop& desktop, WindowHandle window);

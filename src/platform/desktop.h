@@ -30,12 +30,14 @@ public:
     virtual std::vector<WindowHandle> TopLevelWindows() = 0;
 
     // A show command (0 hide, 1 normal, 2 minimized, 3 maximized, ...). Returns at once for
-    // windows of other threads.
-    virtual void Show(WindowHandle window, int command) = 0;
-    // Posts WM_CLOSE; never waits for the window.
-    virtual void PostClose(WindowHandle window) = 0;
+    // windows of other threads. False when Windows would not take the command (the window is
+    // gone, or of a program it shields from ours).
+    virtual bool Show(WindowHandle window, int command) = 0;
+    // Posts WM_CLOSE; never waits for the window. False when the message could not be posted.
+    virtual bool PostClose(WindowHandle window) = 0;
 
-    // A push button among the window's descendants, visible and enabled, as its caption reads.
+    // A push button among the window's own descendants (never those of the windows it owns),
+    // visible and enabled, as its caption reads.
     struct Button {
         WindowHandle handle;
         std::string caption;
@@ -47,13 +49,18 @@ public:
     // was gone, or the command could not be posted.
     virtual bool PressButton(WindowHandle button) = 0;
 
-    // Brings the window to the front, or the dialog of its own that it was last busy with
-    // (a window disabled behind its modal dialog takes no keys). Whether the window, or a
-    // window it owns, is in front now. Which window is meant is the caller's decision: this
-    // never looks for another.
-    virtual bool Activate(WindowHandle window) = 0;
-    // Whether the window, or a window it owns (a dialog of its own), is in front.
-    virtual bool IsInFront(WindowHandle window) = 0;
+    // The dialog a disabled window waits on: the visible, enabled pop-up of its own it was
+    // last busy with. None for an enabled window: a modeless pop-up of a window that takes
+    // input is a window of its own, not a stand-in for it.
+    virtual WindowHandle ModalDialogOf(WindowHandle window) = 0;
+    // Whether keys typed now reach the window: it is the window in front, or it is disabled
+    // and the window in front is the modal dialog it waits on (or the one that dialog waits
+    // on). A pop-up of its own in front of an enabled window does not count.
+    virtual bool KeysReach(WindowHandle window) = 0;
+    // Brings the window to the front; a disabled one, the modal dialog it waits on, since only
+    // that takes input. Whether its keys reach it now (KeysReach). Which window is meant is
+    // the caller's decision: this never looks for another.
+    virtual bool BringForward(WindowHandle window) = 0;
 
     enum class Typing {
         Typed,       // every stroke went in
@@ -63,11 +70,16 @@ public:
     // Types the strokes into whichever window has the keyboard focus, a few at a time, and
     // returns once that window has dealt with them, however long that takes while it keeps
     // answering; a window that stops answering for about a second is no longer waited for.
-    // Right before each batch goes out, `into` (unless none) must be in front: keys meant for
-    // one window never go into another that took the front meanwhile. Input the system took
+    // Right before each batch goes out, keys must reach `into` (unless none; KeysReach): keys
+    // meant for one window never go into another that took the front meanwhile. Input the system took
     // only in part is Refused, never Typed.
     virtual Typing Inject(const KeySequence& keys, WindowHandle into) = 0;
 
+    // Whether the window is one of this program's own.
+    virtual bool IsOwnWindow(WindowHandle window) = 0;
+    // The process that owns the window; 0 when it is gone. A handle the system gives again to
+    // a new window may belong to another process: this tells them apart.
+    virtual std::uint32_t ProcessId(WindowHandle window) = 0;
     // The window's class name; empty when the window is gone.
     virtual std::string WindowClass(WindowHandle window) = 0;
     // The full path of the program that owns the window; empty when it cannot be read.
@@ -76,9 +88,6 @@ public:
     // 0x2000 medium, 0x3000 high, 0x4000 system), or of this program itself for none.
     // Nothing when it cannot be read.
     virtual std::optional<std::uint32_t> IntegrityLevel(WindowHandle window) = 0;
-
-    // Blocks the calling thread.
-    virtual void Sleep(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace kvl

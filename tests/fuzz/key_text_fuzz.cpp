@@ -15,6 +15,7 @@
 #include "fuzz_check.h"
 #include "engine/key_text.h"
 #include "engine/keystroke_step.h"
+#include "engine/plan_run.h"
 #include "fakes/fake_desktop.h"
 
 namespace {
@@ -71,37 +72,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FakeDesktop desktop;
     const WindowHandle target = desktop.AddWindow("Target window");
     desktop.AddWindow("Other window");
-    RunAtOnce(desktop, {{target, {.caption = "Target"}}, KeystrokeSteps(keys, pause)});
+    PlanRun run({{target, {.caption = "Target"}}, KeystrokeSteps(keys, pause)});
+    std::vector<std::uint32_t> pauses;
+    for (PlanRun::Progress p = run.Advance(desktop); p.kind != PlanRun::Progress::Kind::Finished;
+         p = run.Advance(desktop))
+        if (p.kind == PlanRun::Progress::Kind::Wait && p.ms > 0) pauses.push_back(p.ms);
 
-    const auto activations = desktop.CallsOf(FakeDesktop::Op::Activate);
+    const auto activations = desktop.CallsOf(FakeDesktop::Op::BringForward);
     const auto injections = desktop.CallsOf(FakeDesktop::Op::Inject);
-    const auto sleeps = desktop.CallsOf(FakeDesktop::Op::Sleep);
+    KeySequence typed;
     for (const auto& i : injections) {
-        CHECK(!i.keys.empty());
+        CHECK(!i.keys.empty() && i.keys.size() <= kStrokesPerBatch);
         CheckStrokes(i.keys);
         CHECK(i.window == target);
+        typed.insert(typed.end(), i.keys.begin(), i.keys.end());
     }
+    // The window comes forward once, and only when something is typed.
+    CHECK(activations.size() == (injections.empty() ? 0u : 1u));
     if (pause == 0) {
-        // At once: one activation, and the whole text typed in one go if it is well formed.
-        CHECK(activations.size() == 1 && sleeps.empty());
+        // At once: the whole text in batches, if it is well formed.
+        CHECK(pauses.empty());
         const std::optional<KeySequence> whole = ParseKeyText(translated);
-        CHECK(injections.size() == (whole && !whole->empty() ? 1u : 0u));
-        if (!injections.empty()) CHECK(injections[0].keys == *whole);
+        CHECK(typed == (whole ? *whole : KeySequence{}));
     } else {
-        // Unit by unit: one pause after every pass, the window brought to the front once.
-        CHECK(sleeps.size() == units.size());
-        for (const auto& s : sleeps) CHECK(s.ms == static_cast<std::uint32_t>(pause) * 1000);
-        std::size_t typed = 0;
-        for (const std::string& u : units) {
-            const std::optional<KeySequence> strokes = ParseKeyText(u);
-            if (strokes && !strokes->empty()) {
-                CHECK(typed < injections.size());
-                CHECK(injections[typed].keys == *strokes);
-                ++typed;
-            }
-        }
-        CHECK(typed == injections.size());
-        CHECK(activations.size() == (translated.empty() ? 0u : 1u));
+        // Unit by unit: one pause after every pass.
+        CHECK(pauses.size() == units.size());
+        for (std::uint32_t ms : pauses) CHECK(ms == static_cast<std::uint32_t>(pause) * 1000);
+        KeySequence expected;
+        for (const std::string& u : units)
+            if (const std::optional<KeySequence> strokes = ParseKeyText(u))
+                expected.insert(expected.end(), strokes->begin(), strokes->end());
+        CHECK(typed == expected);
     }
     return 0;
 }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/reported_windows.h"
+#include "fakes/fake_clock.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_minute_timer.h"
+#include "fakes/fake_pause_timer.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_watcher.h"
 
@@ -292,8 +295,19 @@ using Op = FakeDesktop::Op;
 class CommandLineBranch : public ::testing::Test {
 protected:
     void SetUp() override { window = desktop.AddWindow("Untitled - Notepad"); }
+    // The awaited window as the one-shot run deals with it; the exit code it ends with.
     int Run(std::string_view commandLine) {
-        return CommandLineWindowOpen(commandLine, window, desktop, shell);
+        fakes::FakeClock clock;
+        fakes::FakePauseTimer timer;
+        ReportedWindows reported(desktop, clock, timer);
+        int exitCode = -1;
+        reported.onAwaitedEnd = [&](int code) { exitCode = code; };
+        reported.AwaitedWindowOpen(std::string(commandLine), window, shell);
+        while (timer.pending) {
+            timer.pending.reset();
+            reported.PauseEnded();
+        }
+        return exitCode;
     }
     std::vector<int> ShowCommands() const {
         std::vector<int> out;
@@ -313,6 +327,7 @@ TEST_F(CommandLineBranch, OnlyTheFirstSwitchInItsOrderActs) {
 }
 
 TEST_F(CommandLineBranch, ASwitchInsideAValueCountsButCapitalsDoNot) {
+    desktop.windows[window].caption = "Please /hide me";
     Run("/caption[/hide me]");
     EXPECT_EQ(ShowCommands(), std::vector<int>{0});
 
@@ -330,7 +345,7 @@ TEST_F(CommandLineBranch, ASwitchInsideAValueCountsButCapitalsDoNot) {
 TEST_F(CommandLineBranch, SendKeysTypesIntoTheWindowFoundAndTellsWhenItCouldNot) {
     const WindowHandle sameCaption = desktop.AddWindow("Untitled - Notepad");  // in front
     EXPECT_EQ(Run("/caption[notepad] /sendkeys[Hi~]"), kExitActed);
-    const auto activations = desktop.CallsOf(Op::Activate);
+    const auto activations = desktop.CallsOf(Op::BringForward);
     ASSERT_EQ(activations.size(), 1u);
     EXPECT_EQ(activations[0].window, window);
     const KeySequence expected = {{0, U'H', 0}, {0, U'i', 0}, {vk::kReturn, 0, 0}};
@@ -353,6 +368,19 @@ TEST_F(CommandLineBranch, SendKeysTypesIntoTheWindowFoundAndTellsWhenItCouldNot)
     EXPECT_EQ(Run("/caption[notepad] /sendkeys[x]"), kExitNotDone);
     EXPECT_TRUE(desktop.CallsOf(Op::Inject).size() == 1u) << "only the Refused one went out";
     EXPECT_NE(desktop.foreground, sameCaption);
+}
+
+// A window Windows shields from us, or one that will not take the action, is no success.
+TEST_F(CommandLineBranch, AnActionThatCouldNotBeDoneEndsWithExitCode4) {
+    desktop.windows[window].integrity = 0x3000;
+    EXPECT_EQ(Run("/caption[notepad] /close"), kExitNotDone);
+    EXPECT_TRUE(desktop.calls.empty());
+    desktop.windows[window].integrity = 0x2000;
+    desktop.showWorks = false;
+    EXPECT_EQ(Run("/caption[notepad] /close"), kExitNotDone);
+    EXPECT_EQ(Run("/caption[notepad] /min"), kExitNotDone);
+    desktop.showWorks = true;
+    EXPECT_EQ(Run("/caption[notepad] /min"), kExitActed);
 }
 
 TEST_F(CommandLineBranch, SendKeysWithoutBracketsTypesNothingAndSaysNothing) {

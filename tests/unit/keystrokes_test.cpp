@@ -7,6 +7,7 @@
 
 #include "engine/key_text.h"
 #include "engine/keystroke_step.h"
+#include "engine/plan_run.h"
 #include "fakes/fake_desktop.h"
 
 namespace kvl {
@@ -200,50 +201,61 @@ TEST(Units, ATrailingPrefixEndsTheWalkAndAnUnclosedBraceTakesTheRest) {
 
 class Step : public ::testing::Test {
 protected:
-    // One keystroke step carried out at once, pauses blocking; true when all of it was typed.
+    // One keystroke text run to its end; the waits it asked for go into `waits` (0: a breath
+    // for the program's messages between two batches). True when all of it was typed.
     bool RunKeystrokeStep(std::string_view keys, int pause) {
-        return RunAtOnce(desk, {{target, {.caption = "Editor"}}, KeystrokeSteps(keys, pause)}) ==
-               ActionResult::Done;
+        PlanRun run({{target, {.caption = "Editor"}}, KeystrokeSteps(keys, pause)});
+        for (;;) {
+            const PlanRun::Progress p = run.Advance(desk);
+            if (p.kind == PlanRun::Progress::Kind::Finished) break;
+            if (p.kind == PlanRun::Progress::Kind::Wait) waits.push_back(p.ms);
+        }
+        return run.Result() == ActionResult::Done;
+    }
+    void Clear() {
+        desk.calls.clear();
+        waits.clear();
     }
 
     FakeDesktop desk;
     WindowHandle target = desk.AddWindow("Untitled - Editor");
+    std::vector<std::uint32_t> waits;
 };
 
 TEST_F(Step, WithAPauseTheWindowComesForwardOnceThenEachUnitIsTypedAndWaitedFor) {
     RunKeystrokeStep("ab", 2);
-    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate, Op::Inject, Op::Sleep, Op::Inject,
-                                           Op::Sleep, Op::Sleep}));
+    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::BringForward, Op::Inject, Op::Inject}));
     EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a')}, {Ch('b')}}));
-    const auto injects = desk.CallsOf(Op::Inject);
-    EXPECT_EQ(injects[0].at, 0u);
-    EXPECT_EQ(injects[1].at, 2000u);
-    EXPECT_EQ(desk.nowMs, 6000u);
-    EXPECT_EQ(desk.CallsOf(Op::Activate).front().window, target);
+    EXPECT_EQ(waits, (std::vector<std::uint32_t>{2000, 2000, 2000}));
+    EXPECT_EQ(desk.CallsOf(Op::BringForward).front().window, target);
 }
 
 TEST_F(Step, UnitsAreTypedAsWholeKeys) {
     RunKeystrokeStep("x{ENTER}^v", 1);
     EXPECT_EQ(desk.Typed(),
               (std::vector<KeySequence>{{Ch('x')}, {Vk(vk::kReturn)}, {Ch('v', kCtrl)}}));
-    EXPECT_EQ(desk.CallsOf(Op::Sleep).size(), 4u);
-    EXPECT_EQ(desk.nowMs, 4000u);
+    EXPECT_EQ(waits.size(), 4u);
 
-    desk.calls.clear();
+    Clear();
     RunKeystrokeStep("^{F4}", 1);
     EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Vk(vk::kF1 + 3, kCtrl)}}));
 }
 
-TEST_F(Step, WithoutAPauseOneActivationAndTheWholeTextAtOnce) {
+// A long text goes in a few strokes at a time, the program breathing between them.
+TEST_F(Step, WithoutAPauseOneBringingForwardAndTheTextInBatches) {
     for (int pause : {0, -3}) {
-        desk.calls.clear();
-        desk.nowMs = 0;
+        Clear();
         RunKeystrokeStep("+abc{LEFT 2}", pause);
-        EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate, Op::Inject})) << pause;
+        EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::BringForward, Op::Inject})) << pause;
         EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a', kShift), Ch('b'), Ch('c'),
                                                            Vk(vk::kLeft), Vk(vk::kLeft)}}));
-        EXPECT_EQ(desk.nowMs, 0u);
+        EXPECT_TRUE(waits.empty());
     }
+    Clear();
+    RunKeystrokeStep("{a 20}", 0);
+    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::BringForward, Op::Inject, Op::Inject, Op::Inject}));
+    EXPECT_EQ(desk.Typed().back().size(), 4u);
+    EXPECT_EQ(waits, (std::vector<std::uint32_t>{0, 0}));
 }
 
 TEST_F(Step, TokensAreTranslatedBeforeTyping) {
@@ -253,33 +265,41 @@ TEST_F(Step, TokensAreTranslatedBeforeTyping) {
               (std::vector<KeySequence>{{Ch('s', kCtrl)},
                                         {Ch('a', kShift), Ch('c', kCtrl), Vk(vk::kF1 + 3, kAlt)}}));
     // With a pause the translated prefix forms a unit with its key.
-    desk.calls.clear();
+    Clear();
     RunKeystrokeStep("{CNTL}a{CNTL}c", 1);
     EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a', kCtrl)}, {Ch('c', kCtrl)}}));
 }
 
-TEST_F(Step, AUnitThatDoesNotParseTypesNothingAndTheWalkGoesOn) {
+// A text, or a unit, that types nothing leaves the window where it is.
+TEST_F(Step, WhatTypesNothingTouchesNothingAndTheWalkGoesOn) {
     RunKeystrokeStep("a{BOGUS}b", 1);
     EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a')}, {Ch('b')}}));
-    EXPECT_EQ(desk.CallsOf(Op::Activate).size(), 1u);
-    EXPECT_EQ(desk.CallsOf(Op::Sleep).size(), 4u);
+    EXPECT_EQ(desk.CallsOf(Op::BringForward).size(), 1u);
+    EXPECT_EQ(waits.size(), 4u);
 
-    desk.calls.clear();
+    Clear();
     RunKeystrokeStep("a^", 1);
-    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate, Op::Inject, Op::Sleep, Op::Sleep}));
+    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::BringForward, Op::Inject}));
+    EXPECT_EQ(waits.size(), 2u);
 
-    desk.calls.clear();
-    RunKeystrokeStep("{lower}{SHIFT}", 0);
-    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate}));
+    for (const char* nothing : {"{lower}{SHIFT}", "{SHIFT}", ""}) {
+        Clear();
+        EXPECT_TRUE(RunKeystrokeStep(nothing, 0));
+        EXPECT_TRUE(desk.Ops().empty()) << nothing;
+    }
+    Clear();
+    RunKeystrokeStep("", 2);
+    EXPECT_TRUE(desk.Ops().empty());
+    EXPECT_EQ(waits, std::vector<std::uint32_t>{2000});
 }
 
 // Keys go only into the window brought to the front, and only while it stays there: typed
-// anyway, they would land in whatever has the focus. The step then ends, pauses and all.
-TEST_F(Step, KeysGoOnlyIntoTheWindowInFrontAndTheStepEndsWhenItIsNot) {
+// anyway, they would land in whatever has the focus. The run types no more, pauses and all.
+TEST_F(Step, KeysGoOnlyIntoTheWindowInFrontAndTheRunTypesNoMoreWhenItIsNot) {
     desk.activationWorks = false;
     EXPECT_FALSE(RunKeystrokeStep("hi", 1));
     EXPECT_TRUE(desk.Typed().empty());
-    EXPECT_EQ(desk.nowMs, 0u);
+    EXPECT_TRUE(waits.empty());
 
     desk.activationWorks = true;
     desk.batch = 2;
@@ -287,33 +307,12 @@ TEST_F(Step, KeysGoOnlyIntoTheWindowInFrontAndTheStepEndsWhenItIsNot) {
     EXPECT_FALSE(RunKeystrokeStep("abcde", 0));
     EXPECT_EQ(desk.Typed(), (std::vector<KeySequence>{{Ch('a'), Ch('b')}}));
 
-    // Input the system took only in part was not typed: the step ends there too.
+    // Input the system took only in part was not typed: the keys end there too.
     desk.stealFrontAfter.reset();
     desk.injectionWorks = false;
-    desk.calls.clear();
+    Clear();
     EXPECT_FALSE(RunKeystrokeStep("xy", 1));
     EXPECT_EQ(desk.Typed().size(), 1u);
-}
-
-TEST_F(Step, AnEmptyTextActivatesAndTypesNothing) {
-    RunKeystrokeStep("", 0);
-    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Activate}));
-    desk.calls.clear();
-    RunKeystrokeStep("", 2);
-    EXPECT_EQ(desk.Ops(), (std::vector<Op>{Op::Sleep}));
-}
-
-TEST(Pause, RoundsToTheNearestMillisecondAndNeverWaitsForANegativeTime) {
-    FakeDesktop desk;
-    PauseSeconds(desk, 2);
-    PauseSeconds(desk, 1.2344);
-    PauseSeconds(desk, 1.2346);
-    PauseSeconds(desk, 0.0004);
-    PauseSeconds(desk, -1);
-    PauseSeconds(desk, 0);
-    std::vector<std::uint32_t> waits;
-    for (const auto& c : desk.CallsOf(Op::Sleep)) waits.push_back(c.ms);
-    EXPECT_EQ(waits, (std::vector<std::uint32_t>{2000, 1234, 1235, 0}));
 }
 
 }  // namespace

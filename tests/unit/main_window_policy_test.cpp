@@ -30,35 +30,38 @@ protected:
 };
 
 // The level is 0 while the switch is on and while the editor is open, whatever the main
-// window does meanwhile; only the editor's Apply and its closing give it back. Both stop what
-// was reported before, too.
+// window does meanwhile, its Apply included; only its closing gives it back. Both stop what
+// was reported before, too, and so does a deletion for its own monitor.
 TEST_F(MainWindowPolicyTest, TheLevelFollowsTheSwitchAndTheEditorThroughEveryCommand) {
     store.Write("General", "Strength", "1");  // "Strong": level 2
     Store(0, "A");
     Store(1, "B");
     MainWindowPolicy policy(store, watcher, false);
-    int stops = 0;
-    policy.onMonitoringStopped = [&] { ++stops; };
+    std::vector<ActionResult> stops;
+    std::vector<int> deleted;
+    policy.onMonitoringStopped = [&](ActionResult why) { stops.push_back(why); };
+    policy.onMonitorDeleted = [&](int slot) { deleted.push_back(slot); };
     policy.Start();
     EXPECT_EQ(watcher.level, 2);
     EXPECT_EQ(Captions(), (std::vector<std::string>{"caption of A", "caption of B"}));
 
-    EXPECT_EQ(stops, 0);
+    EXPECT_TRUE(stops.empty());
     policy.PauseWatching();  // the editor opens
     EXPECT_EQ(watcher.level, 0);
-    EXPECT_EQ(stops, 1);
     policy.SetMonitoringDisabled(true);
     policy.SetMonitoringDisabled(false);
-    EXPECT_EQ(stops, 2);
+    EXPECT_EQ(stops, (std::vector<ActionResult>{ActionResult::StoppedEditing,
+                                                ActionResult::StoppedMonitoringOff}));
     EXPECT_EQ(watcher.level, 0);
     policy.Accept();  // the main window's OK
     EXPECT_EQ(watcher.level, 0);
     policy.DeleteMonitor(0);
+    EXPECT_EQ(deleted, std::vector<int>{0});
     EXPECT_EQ(watcher.level, 0);
     EXPECT_EQ(Captions(), (std::vector<std::string>{"caption of B"}));
 
-    policy.RegisterWatches();  // the editor's Apply
-    EXPECT_EQ(watcher.level, 2);
+    policy.RegisterWatches();  // the editor's Apply: still open, still paused
+    EXPECT_EQ(watcher.level, 0);
     policy.SetMonitoringDisabled(true);
     EXPECT_EQ(watcher.level, 0);
     policy.RegisterWatches();

@@ -69,9 +69,14 @@ frmKVL::frmKVL(Services services)
       policy_(services_.store, services_.watcher, !services_.commandLine.empty()) {
     policy_.onTableChanged = [this] { FillList(); };
     policy_.onEditorClosed = [this] { editor_.reset(); };
-    policy_.onMonitoringStopped = [this] { actions_.Cancel(); };
+    policy_.onMonitoringStopped = [this](ActionResult why) { reports_.MonitoringStopped(why); };
+    policy_.onMonitorDeleted = [this](int slot) { reports_.MonitorDeleted(slot); };
     // Acting while a menu or message box of ours is open would type into its loop.
-    actions_.mayAct = [] { return !win32::InModalLoop(); };
+    reports_.MayAct([] { return !win32::InModalLoop(); });
+    reports_.onTriggered = [this] { tmrIconChange_.Enable(true); };
+    reports_.onFinished = [this](const ActivityEvent& event) { Action_Finished(event); };
+    reports_.onAwaitedWindow = [this] { services_.watcher.MonitorStrength(0); };
+    reports_.onAwaitedEnd = [this](int exitCode) { EndProgram(exitCode); };
 }
 
 frmKVL::~frmKVL() { tray1_.reset(); }
@@ -105,7 +110,7 @@ void frmKVL::BindEvents() {
         trayPoint_ = at;
         Tray1_MouseDown(2);
     };
-    pauseTimer_.onRing = [this] { actions_.PauseEnded(); };
+    pauseTimer_.onRing = [this] { reports_.PauseEnded(); };
 }
 
 void frmKVL::OnMenuCommand(UINT id) {
@@ -280,7 +285,7 @@ void frmKVL::ShowOwnedMessage(const std::wstring& text) {
 void frmKVL::EndProgram(int exitCode) {
     // A step paused half-way, and the reports behind it, end here: nothing is typed later.
     ending_ = true;
-    actions_.Stop();
+    reports_.Stop();
     services_.watcher.MonitorStrength(0);
     if (tray1_) tray1_->Remove();
     services_.endProgram(exitCode);
@@ -421,8 +426,9 @@ void frmKVL::Timer1_Timer() {
 }
 
 std::wstring frmKVL::LastTriggerText() const {
-    return triggers_.LastTriggerTime ? win32::FormatLocalTime(*triggers_.LastTriggerTime)
-                                     : std::wstring();
+    const TriggerRecord& triggers = reports_.Triggers();
+    return triggers.LastTriggerTime ? win32::FormatLocalTime(*triggers.LastTriggerTime)
+                                    : std::wstring();
 }
 
 void frmKVL::ShowPopupAt(HMENU menu, POINT at) {
@@ -463,37 +469,13 @@ void frmKVL::tmrIconChange_Timer() {
 }
 
 // A report waits its turn behind the actions before it, and behind our own menus and message
-// boxes, whose loops would take its keys. It carries a copy of its monitor: the table may
-// change before its turn (a monitor deleted, the others moved up).
+// boxes, whose loops would take its keys.
 void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
-    if (window == reinterpret_cast<WindowHandle>(Handle()) || ending_) return;
-    if (CommandLineMode()) {
-        actions_.Add([this, window]() -> std::optional<ActionQueue::Job> {
-            if (awaitedWindowHandled_) return std::nullopt;
-            awaitedWindowHandled_ = true;
-            services_.watcher.MonitorStrength(0);
-            EndProgram(CommandLineWindowOpen(win32::Narrow(services_.commandLine), window,
-                                             services_.desktop, services_.shell));
-            return std::nullopt;
-        });
-        return;
-    }
-    std::optional<Monitor> monitor = ReportedMonitor(policy_.CurrentSettings().Monitors, watchId);
-    if (!monitor) return;
-    actions_.Add([this, monitor = std::move(*monitor), window]() -> std::optional<ActionQueue::Job> {
-        const LocalTime now = services_.clock.Now();
-        std::optional<ActionPlan> plan =
-            MonitorWindowOpen(monitor, triggers_, window, now, services_.desktop);
-        if (!plan) return std::nullopt;
-        // The icon flashes for what KVL does, not for a window it left alone.
-        if (plan->refusal == ActionResult::Done) tmrIconChange_.Enable(true);
-        ActivityEvent event{now, monitor.Description, WindowCaption(services_.desktop, window),
-                            services_.desktop.ProgramPath(window)};
-        return ActionQueue::Job{std::move(*plan), [this, event](ActionResult result) mutable {
-                                    event.result = result;
-                                    Action_Finished(event);
-                                }};
-    });
+    if (ending_) return;
+    if (CommandLineMode())
+        reports_.AwaitedWindowOpen(win32::Narrow(services_.commandLine), window, services_.shell);
+    else
+        reports_.WindowOpen(policy_.CurrentSettings().Monitors, watchId, window);
 }
 
 void frmKVL::Action_Finished(const ActivityEvent& event) {
@@ -530,7 +512,7 @@ LRESULT frmKVL::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             // The session ends now: a step half-way through its pauses goes no further.
             if (wp) {
                 ending_ = true;
-                actions_.Stop();
+                reports_.Stop();
             }
             return 0;
         case kTrayMessage:

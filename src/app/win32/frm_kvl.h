@@ -16,8 +16,7 @@
 #include "app/win32/frm_activity.h"
 #include "app/win32/tray_clicks.h"
 #include "editor/win32/frm_action.h"
-#include "engine/action_queue.h"
-#include "engine/trigger_guard.h"
+#include "app/reported_windows.h"
 #include "monitors/settings.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
@@ -69,9 +68,9 @@ public:
     HMENU MonitorsMenu() const { return mnuEditTop_; }
     HICON Image1() const { return trayImage1_.get(); }
     HICON Image2() const { return trayImage2_.get(); }
-    const TriggerRecord& Triggers() const { return triggers_; }
+    const TriggerRecord& Triggers() const { return reports_.Triggers(); }
     bool IconAnimating() const { return tmrIconChange_.Enabled(); }
-    const ActionQueue& Actions() const { return actions_; }
+    const ActionQueue& Actions() const { return reports_.Queue(); }
     std::wstring LastTriggerText() const;
 
     static constexpr UINT kTrayMessage = WM_APP + 10;
@@ -158,11 +157,9 @@ private:
     std::unique_ptr<frmAction> editor_;  // loaded on demand, gone when closed
     RecentActivity recent_;
     frmActivity activity_{recent_.Log()};
-    TriggerRecord triggers_;
     IconAnimation animation_;
     std::wstring helpCommand_;
-    bool awaitedWindowHandled_ = false;  // command-line mode: the one job is done
-    bool ending_ = false;                // the program is ending: nothing more is acted on
+    bool ending_ = false;  // the program is ending: nothing more is acted on
 
     POINT trayPoint_{};  // where the icon's last click happened
     TrayClicks trayClicks_{idTrayClick};
@@ -177,7 +174,7 @@ private:
     win32::Win32MinuteTimer timer2_{idTimer2, 3};  // the command line's wait
     // Reports, and the pauses of their keystroke steps, in the order they came.
     win32::WindowPauseTimer pauseTimer_{idPause};
-    ActionQueue actions_{services_.desktop, pauseTimer_};
+    ReportedWindows reports_{services_.desktop, services_.clock, pauseTimer_};
 
     win32::CandyScreen CandyScreen1;
     win32::Label Label2, Label1;

@@ -27,7 +27,7 @@ bool AwaitFront(HWND target, ULONGLONG deadline) {
     // sent: one round trip to that thread waits exactly as long as a busy machine makes it.
     Answers(target, kAnswerMs);
     const ULONGLONG until = std::max(std::min(deadline, Now() + kFrontWaitMs), Now() + kSettleMs);
-    while (!IsInFront(target)) {
+    while (!KeysReach(target)) {
         if (Now() >= until) return false;
         ::Sleep(5);
     }
@@ -35,23 +35,27 @@ bool AwaitFront(HWND target, ULONGLONG deadline) {
     while (Now() < settled) {
         ::Sleep(5);
         HWND front = GetForegroundWindow();
-        if (front && !IsInFront(target)) return false;
+        if (front && !KeysReach(target)) return false;
     }
     return true;
 }
 
-// What a click on the window's button in the taskbar would activate.
+// What takes the target's input: the target itself, or the modal dialogs it waits on.
 HWND WindowToActivate(HWND target) {
-    const HWND popup = GetLastActivePopup(target);
-    if (popup && popup != target && IsWindowVisible(popup) && IsWindowEnabled(popup)) return popup;
-    return target;
+    HWND window = target;
+    for (int depth = 0; depth <= 8; ++depth) {
+        const HWND dialog = ModalDialogOf(window);
+        if (!dialog) break;
+        window = dialog;
+    }
+    return window;
 }
 
 }  // namespace
 
 bool BringToFront(HWND target) {
     if (!IsWindow(target)) return false;
-    if (IsInFront(target)) return true;
+    if (KeysReach(target)) return true;
     const ULONGLONG deadline = Now() + kActivateBudgetMs;
     // Activation talks to the window's thread (Wine waits up to a second for it). One that is
     // still busy, with a maximize we asked for, say, is given the time it takes; one that does
@@ -90,7 +94,7 @@ bool BringToFront(HWND target) {
         }
         if (AwaitFront(target, deadline)) return true;
     }
-    return IsInFront(target);
+    return KeysReach(target);
 }
 
 }  // namespace kvl::win32

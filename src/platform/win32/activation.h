@@ -6,10 +6,10 @@
 
 namespace kvl::win32 {
 
-// Brings `target` to the front, or the window of its own it was last busy with (a dialog it
-// waits on: the target itself is then disabled and takes no keys). A target still busy with
-// what it was last told (a maximize, say) is given half a second to answer; all of it takes
-// about a second at most. Whether the target, or a window it owns, is in front.
+// Brings `target` to the front; a disabled one, the modal dialog it waits on, which is what
+// takes its input. A target still busy with what it was last told (a maximize, say) is given
+// half a second to answer; all of it takes about a second at most. Whether keys reach the
+// target now (KeysReach).
 bool BringToFront(HWND target);
 
 }  // namespace kvl::win32

@@ -82,10 +82,6 @@ std::vector<Desktop::Button> Win32Desktop::PushButtons(WindowHandle window) {
     if (!window) return buttons;
     const HWND hwnd = ToHwnd(window);
     EnumChildWindows(hwnd, CollectPushButton, reinterpret_cast<LPARAM>(&buttons));
-    // Then the dialogs it has open: a window's question often comes as one of its own.
-    for (HWND owned : TopLevelHwnds())
-        if (owned != hwnd && GetWindow(owned, GW_OWNER) == hwnd && IsWindowVisible(owned))
-            EnumChildWindows(owned, CollectPushButton, reinterpret_cast<LPARAM>(&buttons));
     return buttons;
 }
 
@@ -127,27 +123,43 @@ std::vector<WindowHandle> Win32Desktop::TopLevelWindows() {
     return windows;
 }
 
-void Win32Desktop::Show(WindowHandle window, int command) {
+bool Win32Desktop::Show(WindowHandle window, int command) {
     HWND hwnd = ToHwnd(window);
-    if (!IsWindow(hwnd)) return;
+    if (!IsWindow(hwnd)) return false;
     // ShowWindow on another thread's window waits for that thread; the asynchronous form
-    // does the same without waiting.
-    if (OnThisThread(hwnd))
+    // does the same without waiting. ShowWindow tells what the window was before, not whether
+    // it worked: only a window that vanished meanwhile counts as a failure.
+    if (OnThisThread(hwnd)) {
         ShowWindow(hwnd, command);
-    else
-        ShowWindowAsync(hwnd, command);
+        return IsWindow(hwnd) != FALSE;
+    }
+    return ShowWindowAsync(hwnd, command) != FALSE;
 }
 
-void Win32Desktop::PostClose(WindowHandle window) {
-    PostMessageW(ToHwnd(window), WM_CLOSE, 0, 0);
+bool Win32Desktop::PostClose(WindowHandle window) {
+    return PostMessageW(ToHwnd(window), WM_CLOSE, 0, 0) != FALSE;
 }
 
-bool Win32Desktop::Activate(WindowHandle window) {
+WindowHandle Win32Desktop::ModalDialogOf(WindowHandle window) {
+    return ToHandle(kvl::win32::ModalDialogOf(ToHwnd(window)));
+}
+
+bool Win32Desktop::KeysReach(WindowHandle window) {
+    return kvl::win32::KeysReach(ToHwnd(window));
+}
+
+bool Win32Desktop::BringForward(WindowHandle window) {
     return BringToFront(ToHwnd(window));
 }
 
-bool Win32Desktop::IsInFront(WindowHandle window) {
-    return kvl::win32::IsInFront(ToHwnd(window));
+bool Win32Desktop::IsOwnWindow(WindowHandle window) {
+    DWORD pid = 0;
+    return GetWindowThreadProcessId(ToHwnd(window), &pid) && pid == GetCurrentProcessId();
+}
+
+std::uint32_t Win32Desktop::ProcessId(WindowHandle window) {
+    DWORD pid = 0;
+    return GetWindowThreadProcessId(ToHwnd(window), &pid) ? pid : 0;
 }
 
 Desktop::Typing Win32Desktop::Inject(const KeySequence& keys, WindowHandle into) {
@@ -189,10 +201,6 @@ std::optional<std::uint32_t> Win32Desktop::IntegrityLevel(WindowHandle window) {
     const PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
     if (!IsValidSid(sid) || *GetSidSubAuthorityCount(sid) == 0) return std::nullopt;
     return static_cast<std::uint32_t>(*GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1));
-}
-
-void Win32Desktop::Sleep(std::uint32_t milliseconds) {
-    ::Sleep(milliseconds);
 }
 
 }  // namespace kvl::win32

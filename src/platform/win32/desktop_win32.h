@@ -19,17 +19,19 @@ public:
     bool IsEnabled(WindowHandle window) override;
     std::string Caption(WindowHandle window, std::size_t maxUnits) override;
     std::vector<WindowHandle> TopLevelWindows() override;
-    void Show(WindowHandle window, int command) override;
-    void PostClose(WindowHandle window) override;
+    bool Show(WindowHandle window, int command) override;
+    bool PostClose(WindowHandle window) override;
     std::vector<Button> PushButtons(WindowHandle window) override;
     bool PressButton(WindowHandle button) override;
-    bool Activate(WindowHandle window) override;
-    bool IsInFront(WindowHandle window) override;
+    WindowHandle ModalDialogOf(WindowHandle window) override;
+    bool KeysReach(WindowHandle window) override;
+    bool BringForward(WindowHandle window) override;
     Typing Inject(const KeySequence& keys, WindowHandle into) override;
+    bool IsOwnWindow(WindowHandle window) override;
+    std::uint32_t ProcessId(WindowHandle window) override;
     std::string WindowClass(WindowHandle window) override;
     std::string ProgramPath(WindowHandle window) override;
     std::optional<std::uint32_t> IntegrityLevel(WindowHandle window) override;
-    void Sleep(std::uint32_t milliseconds) override;
 };
 
 }  // namespace kvl::win32

@@ -263,7 +263,7 @@ Desktop::Typing TypeKeys(const KeySequence& keys, HWND into) {
 
         // Looked at right before the keys go out, nothing in between: the user may switch
         // windows at any moment, and what went out can no longer be called back.
-        if (into && !IsInFront(into)) return Desktop::Typing::NotInFront;
+        if (into && !KeysReach(into)) return Desktop::Typing::NotInFront;
         const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
         if (sent != inputs.size()) {
             // Part of the input went in: never leave a modifier, or the marker, held down.

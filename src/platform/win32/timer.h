@@ -21,6 +21,7 @@ public:
 
     void Attach(HWND owner);
     UINT_PTR Id() const { return id_; }
+    HWND Owner() const { return owner_; }
     bool Enabled() const { return enabled_; }
     UINT Interval() const { return intervalMs_; }
 
@@ -61,6 +62,9 @@ class WindowPauseTimer final : public PauseTimer {
 public:
     explicit WindowPauseTimer(UINT_PTR id) : timer_(id, 0) {
         timer_.onTimer = [this] {
+            // A tick posted before a Stop may still come: it rings nothing.
+            if (!posted_ && !timer_.Enabled()) return;
+            posted_ = false;
             timer_.Enable(false);
             if (onRing) onRing();
         };
@@ -68,18 +72,31 @@ public:
     void Attach(HWND owner) { timer_.Attach(owner); }
 
     void Start(std::uint32_t ms) override {
+        Stop();
+        // No wait at all: ring as soon as the messages already there are answered, the user's
+        // input first. A posted tick comes before input, so it is posted only when none waits;
+        // else the system's shortest timer lets the input in before it.
+        if (ms == 0 && HIWORD(GetQueueStatus(QS_INPUT)) == 0 &&
+            PostMessageW(timer_.Owner(), WM_TIMER, timer_.Id(), 0)) {
+            posted_ = true;
+            return;
+        }
         // SetTimer takes at most USER_TIMER_MAXIMUM, about 24 days; the longest pause of a
         // keystroke step is 32767 s.
         timer_.SetInterval(static_cast<UINT>(std::min<std::uint32_t>(ms, 0x7FFFFFFF)));
         timer_.Restart();
     }
-    void Stop() override { timer_.Enable(false); }
-    bool Pending() const { return timer_.Enabled(); }
+    void Stop() override {
+        posted_ = false;
+        timer_.Enable(false);
+    }
+    bool Pending() const { return posted_ || timer_.Enabled(); }
 
     std::function<void()> onRing;
 
 private:
     WindowTimer timer_;
+    bool posted_ = false;  // a tick is on its way as a posted message
 };
 
 }  // namespace kvl::win32

@@ -19,10 +19,27 @@ inline bool OnThisThread(HWND hwnd) {
     return GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();
 }
 
-// The foreground may go to a dialog the window owns; that counts as the window being in front.
-inline bool IsInFront(HWND target) {
-    for (HWND w = GetForegroundWindow(); w; w = GetWindow(w, GW_OWNER))
-        if (w == target) return true;
+// The dialog a disabled window waits on: the visible, enabled pop-up of its own that it was
+// last busy with. None for a window that takes input itself.
+inline HWND ModalDialogOf(HWND window) {
+    if (!IsWindow(window) || IsWindowEnabled(window)) return nullptr;
+    const HWND popup = GetLastActivePopup(window);
+    if (!popup || popup == window || !IsWindowVisible(popup) || !IsWindowEnabled(popup))
+        return nullptr;
+    return popup;
+}
+
+// Whether keys typed now reach the window: it is in front, or it is disabled and the modal
+// dialog it waits on (or the one that dialog waits on) is. A pop-up of its own in front of a
+// window that takes input is not the window: keys meant for a document must not go into its
+// Find box.
+inline bool KeysReach(HWND target) {
+    const HWND front = GetForegroundWindow();
+    HWND window = target;
+    for (int depth = 0; window && depth <= 8; ++depth) {
+        if (window == front) return true;
+        window = ModalDialogOf(window);
+    }
     return false;
 }
 

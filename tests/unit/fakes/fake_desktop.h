@@ -1,6 +1,5 @@
 #pragma once
-// A desktop of made-up windows that records every call the program makes on it, in order,
-// with the time of a fake clock that only Sleep moves.
+// A desktop of made-up windows that records every call the program makes on it, in order.
 
 #include <algorithm>
 #include <cstdint>
@@ -26,17 +25,18 @@ public:
         std::optional<std::uint32_t> integrity = 0x2000;  // medium, as the user's programs run
         std::vector<Button> buttons;  // its visible, enabled push buttons
         std::string windowClass = "AppWindow";
+        WindowHandle modalDialog = 0;  // the dialog it waits on while disabled
+        std::uint32_t pid = 7;
+        bool ours = false;  // one of KVL's own windows
     };
 
-    enum class Op { Show, PostClose, Activate, Inject, Sleep, PressButton };
+    enum class Op { Show, PostClose, BringForward, Inject, PressButton };
 
     struct Call {
         Op op;
-        WindowHandle window = 0;     // Show, PostClose, Activate: the window; Inject: the one in front
+        WindowHandle window = 0;     // Show, PostClose, BringForward: the window; Inject: the one in front
         int command = 0;             // Show
         KeySequence keys;            // Inject
-        std::uint32_t ms = 0;        // Sleep
-        std::uint64_t at = 0;        // fake time of the call, in milliseconds
     };
 
     // A new top-level window in front of the others.
@@ -73,31 +73,56 @@ public:
     }
     std::vector<WindowHandle> TopLevelWindows() override { return zOrder; }
 
-    void Show(WindowHandle w, int command) override {
-        calls.push_back({.op = Op::Show, .window = w, .command = command, .at = nowMs});
+    bool Show(WindowHandle w, int command) override {
+        calls.push_back({.op = Op::Show, .window = w, .command = command});
         auto it = windows.find(w);
-        if (it != windows.end()) it->second.visible = command != 0;
+        if (it == windows.end() || !showWorks) return false;
+        it->second.visible = command != 0;
+        return true;
     }
-    void PostClose(WindowHandle w) override {
-        calls.push_back({.op = Op::PostClose, .window = w, .at = nowMs});
+    bool PostClose(WindowHandle w) override {
+        calls.push_back({.op = Op::PostClose, .window = w});
+        return windows.count(w) != 0 && showWorks;
     }
     std::vector<Button> PushButtons(WindowHandle w) override {
         auto it = windows.find(w);
         return it == windows.end() ? std::vector<Button>{} : it->second.buttons;
     }
     bool PressButton(WindowHandle button) override {
-        calls.push_back({.op = Op::PressButton, .window = button, .at = nowMs});
+        calls.push_back({.op = Op::PressButton, .window = button});
         return pressWorks;
     }
 
+    WindowHandle ModalDialogOf(WindowHandle w) override {
+        auto it = windows.find(w);
+        if (it == windows.end() || it->second.enabled) return 0;
+        const WindowHandle d = it->second.modalDialog;
+        return IsVisible(d) && IsEnabled(d) ? d : 0;
+    }
+    bool KeysReach(WindowHandle w) override {
+        for (int depth = 0; w && depth < 8; ++depth, w = ModalDialogOf(w))
+            if (w == foreground) return true;
+        return false;
+    }
     // `activationWorks` false makes every activation fail, as when the system refuses to
     // change the foreground.
-    bool Activate(WindowHandle w) override {
-        calls.push_back({.op = Op::Activate, .window = w, .at = nowMs});
-        if (activationWorks && windows.count(w)) foreground = w;
-        return IsInFront(w);
+    bool BringForward(WindowHandle w) override {
+        calls.push_back({.op = Op::BringForward, .window = w});
+        if (activationWorks && windows.count(w)) {
+            WindowHandle front = w;
+            while (ModalDialogOf(front)) front = ModalDialogOf(front);
+            foreground = front;
+        }
+        return KeysReach(w);
     }
-    bool IsInFront(WindowHandle w) override { return w != 0 && w == foreground; }
+    bool IsOwnWindow(WindowHandle w) override {
+        auto it = windows.find(w);
+        return it != windows.end() && it->second.ours;
+    }
+    std::uint32_t ProcessId(WindowHandle w) override {
+        auto it = windows.find(w);
+        return it == windows.end() ? 0 : it->second.pid;
+    }
     // Each batch of `batch` strokes looks at the front first, as the real one does;
     // `stealFrontAfter` batches in, another window takes the front.
     Typing Inject(const KeySequence& keys, WindowHandle into) override {
@@ -106,10 +131,10 @@ public:
                 foreground = 0xDEAD;
                 stealFrontAfter.reset();
             }
-            if (into && !IsInFront(into)) return Typing::NotInFront;
+            if (into && !KeysReach(into)) return Typing::NotInFront;
             const KeySequence part(keys.begin() + static_cast<std::ptrdiff_t>(from),
                                    keys.begin() + static_cast<std::ptrdiff_t>(std::min(keys.size(), from + batch)));
-            calls.push_back({.op = Op::Inject, .window = foreground, .keys = part, .at = nowMs});
+            calls.push_back({.op = Op::Inject, .window = foreground, .keys = part});
             ++batchesTyped;
         }
         return injectionWorks ? Typing::Typed : Typing::Refused;
@@ -126,10 +151,6 @@ public:
         if (w == 0) return ownIntegrity;
         auto it = windows.find(w);
         return it == windows.end() ? std::nullopt : it->second.integrity;
-    }
-    void Sleep(std::uint32_t ms) override {
-        calls.push_back({.op = Op::Sleep, .ms = ms, .at = nowMs});
-        nowMs += ms;
     }
 
     std::vector<Call> CallsOf(Op op) const {
@@ -154,11 +175,11 @@ public:
     std::map<WindowHandle, Window> windows;
     std::vector<WindowHandle> zOrder;  // front first
     std::vector<Call> calls;
-    std::uint64_t nowMs = 0;
     WindowHandle foreground = 0;
     bool activationWorks = true;
     bool injectionWorks = true;  // false: the system takes the keys only in part
     bool pressWorks = true;
+    bool showWorks = true;  // false: Windows takes no show command and no close
     std::optional<std::uint32_t> ownIntegrity = 0x2000;
     std::size_t batch = 1u << 20;                 // strokes per batch
     std::optional<std::size_t> stealFrontAfter;   // batches typed before another takes the front, once
