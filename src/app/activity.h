@@ -21,6 +21,9 @@ struct ActivityEvent {
     std::string windowCaption;
     std::string program;  // the window's program, a full path; empty when unknown
     ActionResult result = ActionResult::Done;
+    // The monitor fired: the icon flashes for it and "Last triggered" names its time. A window
+    // gone or changed by its turn is no trigger.
+    bool triggered = false;
 
     bool operator==(const ActivityEvent&) const = default;
 };

@@ -23,13 +23,12 @@ void ReportedWindows::WindowOpen(const MonitorTable& table, int watchId, WindowH
         const LocalTime now = clock_.Now();
         std::optional<ActionPlan> plan = MonitorWindowOpen(monitor, triggers_, window, now, desktop_);
         if (!plan) return std::nullopt;
-        // The icon flashes for every trigger: a window gone or changed by its turn is none,
-        // one of higher rights is (the monitor fired; Windows kept it from acting).
-        const bool triggered = plan->refusal != ActionResult::WindowGone &&
-                               plan->refusal != ActionResult::NoLongerMatches;
-        if (triggered && onTriggered) onTriggered();
+        // A window gone or changed by its turn is no trigger; one of higher rights is (the
+        // monitor fired; Windows kept it from acting).
         ActivityEvent event{now, monitor.Description, WindowCaption(desktop_, window),
                             desktop_.ProgramPath(window)};
+        event.triggered = plan->refusal != ActionResult::WindowGone &&
+                          plan->refusal != ActionResult::NoLongerMatches;
         return ActionQueue::Job{std::move(*plan), [this, event](ActionResult result) mutable {
                                     event.result = result;
                                     if (onFinished) onFinished(event);

@@ -41,9 +41,7 @@ public:
     // Asked right before anything is acted on (ActionQueue::mayAct).
     void MayAct(std::function<bool()> ask) { queue_.mayAct = std::move(ask); }
 
-    // A monitor fired: its window is the one meant, and it is acted on now.
-    std::function<void()> onTriggered;
-    // A run ended: what Recent Activity says of it.
+    // A run ended: what Recent Activity says of it, and whether the icon flashes for it.
     std::function<void(const ActivityEvent&)> onFinished;
     // One-shot mode: the awaited window is being dealt with (nothing else will be), and then
     // how the program ends.

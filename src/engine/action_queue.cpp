@@ -55,7 +55,7 @@ void ActionQueue::StopCurrent(ActionResult why) {
 }
 
 void ActionQueue::Finish() {
-    Running finished = std::move(*current_);
+    ActiveRun finished = std::move(*current_);
     current_.reset();
     stopFor_.reset();
     if (finished.finished) finished.finished(finished.run.Result());
@@ -82,8 +82,10 @@ void ActionQueue::Pump() {
             Report report = std::move(waiting_.front());
             waiting_.pop_front();
             std::optional<Job> job = report.decide();
-            if (job) current_.emplace(Running{report.slot, PlanRun(std::move(job->plan)),
-                                              std::move(job->finished)});
+            if (!job) continue;
+            current_.emplace(ActiveRun{report.slot, PlanRun(std::move(job->plan)),
+                                     std::move(job->finished)});
+            ++started_;
             continue;
         }
         if (stopFor_) {

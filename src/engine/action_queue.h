@@ -55,13 +55,25 @@ public:
 
     bool Idle() const { return !current_ && waiting_.empty(); }
     std::size_t Waiting() const { return waiting_.size(); }
+    // The run under way: its number (runs are numbered from 1 as they start), its monitor's
+    // slot and its target.
+    struct Current {
+        std::uint64_t number;
+        int slot;
+        const ActionTarget& target;
+    };
+    std::optional<Current> Running() const {
+        if (!current_) return std::nullopt;
+        return Current{started_, current_->slot, current_->run.Target()};
+    }
+    std::uint64_t RunsStarted() const { return started_; }
 
 private:
     struct Report {
         int slot;
         Decide decide;
     };
-    struct Running {
+    struct ActiveRun {
         int slot;
         PlanRun run;
         std::function<void(ActionResult)> finished;
@@ -77,11 +89,12 @@ private:
     Desktop& desktop_;
     PauseTimer& timer_;
     std::deque<Report> waiting_;
-    std::optional<Running> current_;
+    std::optional<ActiveRun> current_;
     std::optional<ActionResult> stopFor_;  // asked while a piece of work was under way
     bool pausing_ = false;                 // the timer runs: a pause, a hold, or a breath
     bool pumping_ = false;  // typing may let our own messages in; they must not start a run
     bool stopped_ = false;
+    std::uint64_t started_ = 0;
 };
 
 }  // namespace kvl

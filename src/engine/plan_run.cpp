@@ -77,11 +77,7 @@ void PlanRun::StopKeys(ActionResult why) {
 
 void PlanRun::Stop(ActionResult why) {
     if (ended_) return;
-    const bool workLeft = keys_ || std::any_of(plan_.steps.begin() + static_cast<std::ptrdiff_t>(next_),
-                                               plan_.steps.end(), [](const ActionStep& s) {
-                                                   return s.kind != ActionStep::Kind::Pause;
-                                               });
-    if (workLeft) result_ = why;
+    result_ = why;
     ended_ = true;
     keys_.reset();
 }

@@ -42,8 +42,7 @@ public:
     // Does the next piece of work.
     Progress Advance(Desktop& desktop);
 
-    // The run is stopped from outside, for `why`. A run with nothing left to do keeps its own
-    // result: it ended before it was stopped.
+    // The run is stopped from outside, for `why`, which becomes its result.
     void Stop(ActionResult why);
 
     ActionResult Result() const { return result_; }

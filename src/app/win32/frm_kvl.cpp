@@ -73,7 +73,6 @@ frmKVL::frmKVL(Services services)
     policy_.onMonitorDeleted = [this](int slot) { reports_.MonitorDeleted(slot); };
     // Acting while a menu or message box of ours is open would type into its loop.
     reports_.MayAct([] { return !win32::InModalLoop(); });
-    reports_.onTriggered = [this] { tmrIconChange_.Enable(true); };
     reports_.onFinished = [this](const ActivityEvent& event) { Action_Finished(event); };
     reports_.onAwaitedWindow = [this] { services_.watcher.MonitorStrength(0); };
     reports_.onAwaitedEnd = [this](int exitCode) { EndProgram(exitCode); };
@@ -478,7 +477,9 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
         reports_.WindowOpen(policy_.CurrentSettings().Monitors, watchId, window);
 }
 
+// The icon flashes once the monitor's run is over, as it always has after the last keys.
 void frmKVL::Action_Finished(const ActivityEvent& event) {
+    if (event.triggered) tmrIconChange_.Enable(true);
     const std::optional<std::string> notice = recent_.Record(event);
     activity_.Refresh();
     if (notice && tray1_) tray1_->ShowBalloon(win32::Widen(kMessageTitle), win32::Widen(*notice));
