@@ -6,7 +6,7 @@ WINE := scripts/wine-env.sh
 FUZZ_SECONDS ?= 600
 FUZZ_TARGETS ?= all
 
-.PHONY: all deps build host win64 win32 test run fuzz bench dist clean
+.PHONY: all deps build host win64 win32 test run fuzz soak bench dist clean
 
 all: build
 
@@ -42,6 +42,11 @@ fuzz: host
 	@status=0; \
 	for t in $(FUZZ_TARGETS); do scripts/fuzz.sh $$t $(FUZZ_SECONDS) || status=1; done; \
 	exit $$status
+
+# More schedules of the simulated hostile desktop than make test runs, for SECONDS seconds.
+SECONDS ?= 60
+soak: host
+	@build/host/kvl_simulation --seconds $(SECONDS)
 
 # Benchmarks under Wine and on the host (a few minutes); writes bench/results.md.
 bench: build

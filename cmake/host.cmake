@@ -22,6 +22,12 @@ elseif(KVL_TESTS)
     target_compile_options(kvl_unit_tests PRIVATE ${KVL_WARNINGS} ${KVL_SANITIZE})
     target_link_libraries(kvl_unit_tests PRIVATE kvl_core GTest::gtest_main)
     add_test(NAME unit COMMAND kvl_unit_tests)
+    # The seeded simulation of a hostile desktop: `make soak` runs it for longer.
+    add_executable(kvl_simulation ${CMAKE_SOURCE_DIR}/tests/sim/simulation.cpp)
+    target_include_directories(kvl_simulation PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit)
+    target_compile_options(kvl_simulation PRIVATE ${KVL_WARNINGS} ${KVL_SANITIZE})
+    target_link_libraries(kvl_simulation PRIVATE kvl_core)
+    add_test(NAME simulation COMMAND kvl_simulation)
     # No file of src/ includes a folder above its own layer.
     add_test(NAME layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
     # The probe that decides whether the i686 build's tests can run on this machine.

@@ -28,11 +28,11 @@ void MainWindowPolicy::SetMonitoringDisabled(bool disabled) {
 void MainWindowPolicy::Accept() { RegisterAtLevel(monitoringDisabled_ || editorOpen_); }
 
 void MainWindowPolicy::DeleteMonitor(int slot) {
-    if (slot >= 0 && slot < kTableSlots) {
-        settings_.Monitors[static_cast<std::size_t>(slot)].Deleted = -1;
-        if (onMonitorDeleted) onMonitorDeleted(slot);
-    }
+    const bool inTable = slot >= 0 && slot < kTableSlots;
+    if (inTable) settings_.Monitors[static_cast<std::size_t>(slot)].Deleted = -1;
     RefreshMe();
+    // Told once the table has closed up, so that what runs next finds its monitor in its slot.
+    if (inTable && onMonitorDeleted) onMonitorDeleted(slot);
     // Watch identifiers are table slots: the watcher must number its watches anew at once.
     Accept();
 }

@@ -67,7 +67,7 @@ public:
     // Monitoring stops (the switch is ticked, the editor opens), for the reason given: what was
     // reported before and is still waiting, or paused half-way, must not go on.
     std::function<void(ActionResult why)> onMonitoringStopped;
-    // Monitor `slot` is deleted, before the table closes up: nothing of it may act any more.
+    // Monitor `slot` was deleted, and the table closed up: nothing of it may act any more.
     std::function<void(int slot)> onMonitorDeleted;
 
 private:

@@ -52,6 +52,8 @@ void ActionQueue::StopCurrent(ActionResult why) {
     pausing_ = false;
     current_->run.Stop(why);
     Finish();
+    // The reports behind it go on: none of them waits for a timer now.
+    Pump();
 }
 
 void ActionQueue::Finish() {

@@ -53,9 +53,9 @@ public:
     // last busy with. None for an enabled window: a modeless pop-up of a window that takes
     // input is a window of its own, not a stand-in for it.
     virtual WindowHandle ModalDialogOf(WindowHandle window) = 0;
-    // Whether keys typed now reach the window: it is the window in front, or it is disabled
-    // and the window in front is the modal dialog it waits on (or the one that dialog waits
-    // on). A pop-up of its own in front of an enabled window does not count.
+    // Whether keys typed now reach the window: it takes input and is the window in front, or
+    // it is disabled and the window in front is the modal dialog it waits on (or the one that
+    // dialog waits on). A pop-up of its own in front of an enabled window does not count.
     virtual bool KeysReach(WindowHandle window) = 0;
     // Brings the window to the front; a disabled one, the modal dialog it waits on, since only
     // that takes input. Whether its keys reach it now (KeysReach). Which window is meant is

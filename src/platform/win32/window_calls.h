@@ -29,15 +29,15 @@ inline HWND ModalDialogOf(HWND window) {
     return popup;
 }
 
-// Whether keys typed now reach the window: it is in front, or it is disabled and the modal
-// dialog it waits on (or the one that dialog waits on) is. A pop-up of its own in front of a
-// window that takes input is not the window: keys meant for a document must not go into its
-// Find box.
+// Whether keys typed now reach the window: it takes input and is in front, or it is disabled
+// and the modal dialog it waits on (or the one that dialog waits on) is. A pop-up of its own
+// in front of a window that takes input is not the window: keys meant for a document must not
+// go into its Find box; and a disabled window with no dialog takes no keys at all.
 inline bool KeysReach(HWND target) {
     const HWND front = GetForegroundWindow();
     HWND window = target;
     for (int depth = 0; window && depth <= 8; ++depth) {
-        if (window == front) return true;
+        if (IsWindowEnabled(window)) return window == front;
         window = ModalDialogOf(window);
     }
     return false;

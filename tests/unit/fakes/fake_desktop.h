@@ -101,7 +101,7 @@ public:
     }
     bool KeysReach(WindowHandle w) override {
         for (int depth = 0; w && depth < 8; ++depth, w = ModalDialogOf(w))
-            if (w == foreground) return true;
+            if (IsEnabled(w)) return w == foreground;
         return false;
     }
     // `activationWorks` false makes every activation fail, as when the system refuses to
