@@ -162,13 +162,25 @@ TEST_F(OneShotRun, SendKeysTypesIntoTheWindowAndEndsWithoutAMessage) {
     EXPECT_EQ(wintest::EditText(w), L"Typed By KVL\r\n");
 }
 
-// Keys that cannot go in are a failure a script hears of: hidden first, the window takes none.
+// Keys that cannot go in are a failure a script hears of: hidden first, the window takes none;
+// and a window that will not come to the front takes none either, nor does the window of its
+// program that keeps the front.
 TEST_F(OneShotRun, KeysThatCouldNotBeTypedEndWithExitCode4) {
     Run(RunTarget(L"edit") + L" /hide /sendkeys[never]");
     HWND w = AwaitTargetWindow();
     ASSERT_TRUE(w);
     EXPECT_EQ(kvl.Wait(15000), std::optional<DWORD>(4));
     EXPECT_EQ(wintest::EditText(w), L"");
+    wintest::KillProcessOf(w);
+
+    const std::wstring keeper = wintest::UniqueName(L"keeper");
+    Run(L"/run[\"" + wintest::ExeDir() + L"\\kvl_target.exe\" edit:" + keeper + L" bounce:" +
+        caption + L"] /caption[" + caption + L"] /sendkeys[never]");
+    ASSERT_TRUE(AwaitTargetWindow());
+    EXPECT_EQ(kvl.Wait(15000), std::optional<DWORD>(4));
+    const HWND front = wintest::FindWindowByCaption(keeper);
+    ASSERT_TRUE(front);
+    EXPECT_EQ(wintest::EditText(front), L"");
 }
 
 TEST_F(OneShotRun, ACapitalSwitchIsNotAnActionSoKvlSaysSo) {
@@ -190,11 +202,9 @@ TEST_F(OneShot, WaitsTheGivenMinutesForAWindowThatNeverComesThenEndsQuietly) {
         return main && wintest::ShellHasIcon(main);
     }));
     EXPECT_FALSE(IsWindowVisible(main));
-    EXPECT_FALSE(kvl.Wait(50000).has_value());
-    ASSERT_EQ(kvl.Wait(20000), std::optional<DWORD>(1));
-    const ULONGLONG took = GetTickCount64() - start;
-    EXPECT_GE(took, 60000u);
-    EXPECT_LT(took, 70000u);
+    // It ends by itself, once the minute is over: however busy the machine, never before.
+    ASSERT_EQ(kvl.Wait(180000), std::optional<DWORD>(1));
+    EXPECT_GE(GetTickCount64() - start, 60000u);
 }
 
 }  // namespace

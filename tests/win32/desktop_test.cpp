@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "engine/dispatch.h"
 #include "engine/key_text.h"
 #include "engine/keystroke_step.h"
+#include "engine/plan_run.h"
 #include "engine/window_actions.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/key_input.h"
@@ -35,19 +37,44 @@ WindowHandle H(HWND hwnd) {
     return reinterpret_cast<WindowHandle>(hwnd);
 }
 
-// One keystroke step into `window`, meant for windows whose caption holds `caption`, at once,
-// its pauses blocking; true when every key went in.
-bool RunKeystrokeStep(Desktop& desk, std::string_view caption, std::string_view keys, int pause,
-                      WindowHandle window) {
+// One keystroke step into `window`, meant for windows whose caption holds `caption`, run to
+// its end, its pauses blocking; the pauses it took go into `pauses`. How the run ended.
+ActionResult RunKeys(Desktop& desk, std::string_view caption, std::string_view keys, int pause,
+                     WindowHandle window, std::vector<std::uint32_t>* pauses = nullptr) {
     ActionPlan plan;
     plan.target.window = window;
     plan.target.condition.caption = caption;
     plan.steps = KeystrokeSteps(keys, pause);
-    return RunAtOnce(desk, plan) == ActionResult::Done;
+    PlanRun run(std::move(plan));
+    for (PlanRun::Progress p = run.Advance(desk); p.kind != PlanRun::Progress::Kind::Finished;
+         p = run.Advance(desk)) {
+        if (p.kind != PlanRun::Progress::Kind::Wait || p.ms == 0) continue;
+        if (pauses) pauses->push_back(p.ms);
+        Sleep(p.ms);
+    }
+    return run.Result();
+}
+bool RunKeystrokeStep(Desktop& desk, std::string_view caption, std::string_view keys, int pause,
+                      WindowHandle window) {
+    return RunKeys(desk, caption, keys, pause, window) == ActionResult::Done;
 }
 
-ULONGLONG MsSince(ULONGLONG start) {
-    return GetTickCount64() - start;
+// Runs `calls` while a watchdog stands by: should they hang on the target, the watchdog ends
+// the target's process after half a minute, which sets them free, and tells.
+bool WithoutHanging(HANDLE target, const std::function<void()>& calls) {
+    const HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool hung = false;
+    std::thread watchdog([&] {
+        if (WaitForSingleObject(done, 30000) != WAIT_OBJECT_0) {
+            hung = true;
+            TerminateProcess(target, 1);
+        }
+    });
+    calls();
+    SetEvent(done);
+    watchdog.join();
+    CloseHandle(done);
+    return !hung;
 }
 
 // A window of the test target program, with the process that owns it.
@@ -210,23 +237,26 @@ TEST_F(DesktopTest, CharactersWithNoKeyGoInAsUnicode) {
 TEST_F(DesktopTest, WithAPauseUnitsAreTypedOneByOneWithAWaitAfterEach) {
     Target t = Start(L"edit", UniqueName(L"Paused "));
     ASSERT_TRUE(t.window);
-    const ULONGLONG start = GetTickCount64();
-    EXPECT_TRUE(Types(t, "a{LEFT}+b", L"Ba", 1));
+    ClearEdit(t.window);
+    std::vector<std::uint32_t> pauses;
+    EXPECT_EQ(RunKeys(desk, Narrow(t.caption), "a{LEFT}+b", 1, H(t.window), &pauses),
+              ActionResult::Done);
+    EXPECT_TRUE(WaitFor([&] { return EditText(t.window) == L"Ba"; }, 3000));
     // Three passes (a, {LEFT}, +b) and the empty one after, a second each.
-    const ULONGLONG took = MsSince(start);
-    EXPECT_GE(took, 4000u);
-    EXPECT_LT(took, 8000u);
+    EXPECT_EQ(pauses, (std::vector<std::uint32_t>{1000, 1000, 1000, 1000}));
 }
 
 // The keys go into the window they are meant for, though another program's window of the
-// same caption is in front; a dialog the window waits on is what comes forward for it.
+// same caption is in front; a dialog the window waits on is what comes forward for it, and
+// only for a window it disables: a tool window of its own in front of an enabled window is
+// not the window (keys meant for a document must not go into its Find box).
 TEST_F(DesktopTest, KeysGoIntoTheirOwnWindowNotAnotherOfTheSameCaption) {
     const std::wstring caption = UniqueName(L"Same ");
     Target behind = Start(L"edit", caption);
     ASSERT_TRUE(behind.window);
     Target front = Start(L"edit", caption);
     ASSERT_TRUE(front.window);
-    ASSERT_TRUE(desk.Activate(H(front.window)));
+    ASSERT_TRUE(desk.BringForward(H(front.window)));
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == front.window; }));
 
     EXPECT_TRUE(RunKeystrokeStep(desk, Narrow(caption), "xyz", 0, H(behind.window)));
@@ -235,24 +265,33 @@ TEST_F(DesktopTest, KeysGoIntoTheirOwnWindowNotAnotherOfTheSameCaption) {
     EXPECT_EQ(EditText(front.window), L"");
     // Meant for windows of another caption, it is not the one: nothing is typed anywhere.
     EXPECT_FALSE(RunKeystrokeStep(desk, "no window is called this", "q", 0, H(behind.window)));
-    EXPECT_FALSE(desk.Activate(0));
+    EXPECT_FALSE(desk.BringForward(0));
 
     TestWindow owner(UniqueName(L"Owner "));
     const HWND dialog = CreateWindowExW(0, L"STATIC", L"Its question", WS_POPUP | WS_CAPTION | WS_VISIBLE,
                                         10, 10, 200, 100, owner.Handle(), nullptr, nullptr, nullptr);
     ASSERT_TRUE(dialog);
+    // Modeless: the pop-up in front is not its enabled owner, and the owner comes forward itself.
+    SetForegroundWindow(dialog);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }));
+    EXPECT_FALSE(desk.KeysReach(H(owner.Handle())));
+    EXPECT_TRUE(desk.BringForward(H(owner.Handle())));
+    EXPECT_EQ(GetForegroundWindow(), owner.Handle());
+
     EnableWindow(owner.Handle(), FALSE);  // as a modal dialog leaves it
     SetActiveWindow(dialog);
-    ASSERT_TRUE(desk.Activate(H(front.window)));
-    EXPECT_TRUE(desk.Activate(H(owner.Handle())));
+    ASSERT_TRUE(desk.BringForward(H(front.window)));
+    EXPECT_TRUE(desk.BringForward(H(owner.Handle())));
     EXPECT_EQ(GetForegroundWindow(), dialog);
+    EXPECT_TRUE(desk.KeysReach(H(owner.Handle())));
     EnableWindow(owner.Handle(), TRUE);
     DestroyWindow(dialog);
 }
 
 // The buttons users have: a framework's own push button (a superclass of the system's) and a
-// command link count, a check box does not; the buttons of a dialog the window has open count
-// too. A press is reported as made only when it could be posted to a live parent.
+// command link count, a check box does not. A window disabled behind its modal dialog is
+// pressed in that dialog, where a click could reach, never in itself. A press is reported as
+// made only when it could be posted to a live parent.
 TEST_F(DesktopTest, PushButtonsAreFoundAsUsersSeeThem) {
     WNDCLASSEXW framework{};
     framework.cbSize = sizeof framework;
@@ -274,10 +313,18 @@ TEST_F(DesktopTest, PushButtonsAreFoundAsUsersSeeThem) {
                                         0, 0, 200, 100, window.Handle(), nullptr, nullptr, nullptr);
     ASSERT_TRUE(dialog);
     make(dialog, L"Button", L"&No", BS_DEFPUSHBUTTON);
-
-    std::vector<std::string> captions;
-    for (const Desktop::Button& b : desk.PushButtons(H(window.Handle()))) captions.push_back(b.caption);
-    EXPECT_EQ(captions, (std::vector<std::string>{"Save && E&xit", "Install now", "&No"}));
+    const auto captions = [&](HWND of) {
+        std::vector<std::string> found;
+        for (const Desktop::Button& b : desk.PushButtons(H(of))) found.push_back(b.caption);
+        return found;
+    };
+    EXPECT_EQ(captions(window.Handle()), (std::vector<std::string>{"Save && E&xit", "Install now"}));
+    EXPECT_EQ(ClickableWindow(desk, H(window.Handle())), H(window.Handle()));
+    EnableWindow(window.Handle(), FALSE);  // the dialog is modal now
+    SetActiveWindow(dialog);
+    EXPECT_EQ(ClickableWindow(desk, H(window.Handle())), H(dialog));
+    EXPECT_EQ(captions(dialog), std::vector<std::string>{"&No"});
+    EnableWindow(window.Handle(), TRUE);
 
     EXPECT_TRUE(desk.PressButton(H(saveAndExit)));
     DestroyWindow(saveAndExit);
@@ -330,32 +377,18 @@ TEST_F(DesktopTest, AHungWindowNeverHoldsUsUp) {
         return !SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &r);
     }));
 
-    for (const char* action : {"minimize", "maximize", "restore", "hide", "close"}) {
-        const ULONGLONG start = GetTickCount64();
-        SetWindowState(desk, H(w), action);
-        EXPECT_LT(MsSince(start), 300u) << action;
-    }
-    ULONGLONG start = GetTickCount64();
-    desk.Show(H(w), SW_SHOWNORMAL);
-    EXPECT_LT(MsSince(start), 300u);
-
-    start = GetTickCount64();
-    EXPECT_EQ(desk.Caption(H(w), 256), Narrow(t.caption));
-    WindowCaption(desk, H(w));
-    EXPECT_LT(MsSince(start), 300u);
-
     // Whether it is in front (the keys then wait on it) or behind (activating it would).
-    start = GetTickCount64();
-    RunKeystrokeStep(desk, Narrow(t.caption), "abc{ENTER}", 0, H(w));
-    EXPECT_LT(MsSince(start), 1500u);
-
     TestWindow other(UniqueName(L"In front "));
-    SetForegroundWindow(other.Handle());
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == other.Handle(); }));
-    start = GetTickCount64();
-    RunKeystrokeStep(desk, Narrow(t.caption), "x", 1, H(w));
-    // One unit and two pauses of a second; the activation it tries gives up quickly.
-    EXPECT_LT(MsSince(start), 2000u + 500u);
+    EXPECT_TRUE(WithoutHanging(t.process.Process(), [&] {
+        for (const char* action : {"minimize", "maximize", "restore", "hide", "close"})
+            SetWindowState(desk, H(w), action);
+        desk.Show(H(w), SW_SHOWNORMAL);
+        EXPECT_EQ(desk.Caption(H(w), 256), Narrow(t.caption));
+        WindowCaption(desk, H(w));
+        RunKeystrokeStep(desk, Narrow(t.caption), "abc{ENTER}", 0, H(w));
+        SetForegroundWindow(other.Handle());
+        RunKeystrokeStep(desk, Narrow(t.caption), "x", 1, H(w));
+    }));
 }
 
 // A window that will not come to the front gets no keys, and neither does the window of its
@@ -401,12 +434,10 @@ TEST_F(DesktopTest, AWindowGoneBeforeTheActionLeavesNothingToDo) {
     const HWND w = t.window;
     t.process.Kill();
     ASSERT_FALSE(IsWindow(w));
-    const ULONGLONG start = GetTickCount64();
     for (const char* action : {"minimize", "maximize", "restore", "hide", "close"})
-        SetWindowState(desk, H(w), action);
+        EXPECT_FALSE(SetWindowState(desk, H(w), action)) << action;
     EXPECT_EQ(WindowCaption(desk, H(w)), "");
-    RunKeystrokeStep(desk, Narrow(t.caption), "", 0, H(w));
-    EXPECT_LT(MsSince(start), 1000u);
+    EXPECT_EQ(RunKeys(desk, Narrow(t.caption), "x", 0, H(w)), ActionResult::KeysWindowGone);
 }
 
 TEST_F(DesktopTest, AWindowGoneDuringAPausedStepEndsTheStepQuietly) {
@@ -421,11 +452,13 @@ TEST_F(DesktopTest, AWindowGoneDuringAPausedStepEndsTheStepQuietly) {
             WaitForSingleObject(process, 20);
         TerminateProcess(process, 99);
     });
-    const ULONGLONG start = GetTickCount64();
-    RunKeystrokeStep(desk, Narrow(t.caption), "abc", 1, H(w));
+    std::vector<std::uint32_t> pauses;
+    const ActionResult result = RunKeys(desk, Narrow(t.caption), "abc", 1, H(w), &pauses);
     killer.join();
-    // Four pauses of a second at most; the keys after the window went reach nobody harmfully.
-    EXPECT_LT(MsSince(start), 4000u + 1500u);
+    // The run ends at the first look after the window went: no keys go after it, and the
+    // pauses meant for them are not waited.
+    EXPECT_EQ(result, ActionResult::KeysWindowGone);
+    EXPECT_LT(pauses.size(), 4u);
     EXPECT_FALSE(IsWindow(w));
 }
 

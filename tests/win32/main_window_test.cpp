@@ -468,7 +468,7 @@ TEST_F(MainWindow, CommandLineModeKeepsTheWindowHiddenTheStoreUntouchedAndActsOn
 
     // Once ended, it acts on nothing: a fresh run for the reports.
     Load(L"/caption[kvl awaited]");
-    wintest::TestWindow first(L"kvl awaited 1"), second(L"kvl awaited 2");
+    wintest::ForeignWindow first(L"kvl awaited 1"), second(L"kvl awaited 2");
     watcher.Open(0, reinterpret_cast<WindowHandle>(first.Handle()));
     watcher.Open(0, reinterpret_cast<WindowHandle>(second.Handle()));
     EXPECT_EQ(shell.boxes.size(), 1u);  // "nothing meaningful", once
@@ -480,8 +480,8 @@ TEST_F(MainWindow, ReportsWaitForTheMenuAndTheMessageBoxToClose) {
     AddMonitor(0, "Hider");
     scoped.Store().Write("Monitor0", "WindowState", "hide");
     Load();
-    wintest::TestWindow inMenu(L"caption of Hider 1"), inBox(L"caption of Hider 2");
-    auto shown = [](const wintest::TestWindow& w) { return IsWindowVisible(w.Handle()) != FALSE; };
+    wintest::ForeignWindow inMenu(L"caption of Hider 1"), inBox(L"caption of Hider 2");
+    auto shown = [](const wintest::ForeignWindow& w) { return IsWindowVisible(w.Handle()) != FALSE; };
 
     bool shownInLoop = false;
     WhenInLoop([&] {
@@ -517,7 +517,7 @@ TEST_F(MainWindow, ReportsWaitForTheMenuAndTheMessageBoxToClose) {
     EXPECT_EQ(OpenMessageBox(), nullptr);
 
     // The menus of our other windows too: Recent Activity's system menu.
-    wintest::TestWindow inOther(L"caption of Hider 3");
+    wintest::ForeignWindow inOther(L"caption of Hider 3");
     frmActivity& activity = form->Activity();
     ASSERT_TRUE(activity.Show());
     shownInLoop = false;
@@ -883,7 +883,7 @@ TEST_F(MainWindow, RecentActivityListsWhatWasDoneAndCopiesItsRows) {
     AddMonitor(0, "Hider");
     scoped.Store().Write("Monitor0", "WindowState", "hide");
     Load();
-    wintest::TestWindow hidden(L"caption of Hider");
+    wintest::ForeignWindow hidden(L"caption of Hider");
     watcher.Open(0, reinterpret_cast<WindowHandle>(hidden.Handle()));
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(hidden.Handle()); }));
     ASSERT_TRUE(WaitFor([&] { return Focused(frmKVL::idLstItems); }));

@@ -290,6 +290,11 @@ TestWindow::~TestWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
+ForeignWindow::ForeignWindow(const std::wstring& caption) {
+    if (process_.Start(L"\"" + ExeDir() + L"\\kvl_target.exe\" \"open:" + caption + L"\""))
+        hwnd_ = AwaitShownWindow(caption, process_.Id(), 10000);
+}
+
 void SendKey(WORD vk, bool up) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;

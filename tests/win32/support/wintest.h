@@ -158,4 +158,16 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// A window of another program (the test target's), as KVL meets the windows it acts on: KVL
+// never acts on windows of its own process. Gone with the object.
+class ForeignWindow {
+public:
+    explicit ForeignWindow(const std::wstring& caption);
+    HWND Handle() const { return hwnd_; }
+
+private:
+    ChildProcess process_;
+    HWND hwnd_ = nullptr;
+};
+
 }  // namespace kvl::wintest
