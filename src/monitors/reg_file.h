@@ -38,6 +38,10 @@
 
 namespace kvl {
 
+// The first line of each format the registry editor writes.
+inline constexpr std::string_view kRegEditVersion5 = "Windows Registry Editor Version 5.00";
+inline constexpr std::string_view kRegEditVersion4 = "REGEDIT4";
+
 // One key's string values, in the order they were written; names and text in UTF-8.
 struct RegKey {
     std::string name;  // the path below the root key, parts joined by '\'; "" is the root

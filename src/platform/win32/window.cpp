@@ -200,7 +200,9 @@ void Window::Rescale(int dpi, POINT topLeft) {
             SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx + wanted.cx - client.right,
                          outer.cy + wanted.cy - client.bottom,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        KeepTitleBarOnWorkArea(hwnd_);
+        // Dragged across monitors, the window stays under the pointer: pulled back onto the
+        // work area at each change of scale, it would jump away from the user's hand.
+        if (!draggedByUser_) KeepTitleBarOnWorkArea(hwnd_);
     }
     EnumChildWindows(hwnd_, RescaleChild, oldDpi);
     OnDpiChanged(oldDpi);
@@ -215,6 +217,7 @@ LRESULT Window::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!hwnd_) hwnd_ = hwnd;  // from WM_NCCREATE on, before CreateWindowEx returns
     if (LRESULT reflected = 0; ReflectToChild(hwnd, msg, wp, lp, reflected)) return reflected;
     if (msg == WM_TIMER && WindowTimer::Tick(hwnd, wp)) return 0;
+    if (msg == WM_ENTERSIZEMOVE || msg == WM_EXITSIZEMOVE) draggedByUser_ = msg == WM_ENTERSIZEMOVE;
     if (msg == WM_DPICHANGED) {
         const RECT& suggested = *reinterpret_cast<const RECT*>(lp);
         Rescale(LOWORD(wp), {suggested.left, suggested.top});

@@ -135,6 +135,7 @@ private:
 
     HWND hwnd_ = nullptr;
     bool dialog_ = false;
+    bool draggedByUser_ = false;  // in the system's move or size loop
 };
 
 // Moves a top-level window, if need be, so that its title bar (and menu bar) lies on the work

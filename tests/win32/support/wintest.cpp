@@ -709,6 +709,17 @@ void ExpectLaidOutAgainOnAnotherScale(HWND form, const std::vector<HWND>& cutAsD
     EXPECT_GE(outer.top, work.top);
     EXPECT_LE(clientTop.y, work.bottom);
     EXPECT_EQ(outer.right - outer.left, homeOuter.right - homeOuter.left);
+
+    // While the user drags it across monitors, it goes where the system puts it: pulled back
+    // at each change of scale, it would jump away from under the pointer.
+    const POINT dragged{work.left - 50, work.top - 40};
+    SendMessageW(form, WM_ENTERSIZEMOVE, 0, 0);
+    SendDpiChange(form, other, dragged);
+    GetWindowRect(form, &outer);
+    EXPECT_EQ(outer.left, dragged.x);
+    EXPECT_EQ(outer.top, dragged.y);
+    SendDpiChange(form, home, dragged);
+    SendMessageW(form, WM_EXITSIZEMOVE, 0, 0);
     SetWindowPos(form, nullptr, homeOuter.left, homeOuter.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -142,7 +142,8 @@ RECT RectInParent(HWND window);
 // other), as the system tells it, and back: it must read whole there, every control at its
 // place grown or shrunk by the ratio, its background whole, its client area the size the
 // twips give at the new scale, and back home exactly as before; and, sent by the system above
-// and left of the screen, with its title bar brought back onto the work area.
+// and left of the screen, with its title bar brought back onto the work area, unless the user
+// is dragging it there.
 void ExpectLaidOutAgainOnAnotherScale(HWND form, const std::vector<HWND>& cutAsDesigned = {});
 
 // A top-level window of this thread's own, destroyed with the object.

@@ -12,23 +12,8 @@ namespace kvl {
 
 namespace {
 
-constexpr std::string_view kVersion5 = "Windows Registry Editor Version 5.00";
-constexpr std::string_view kVersion4 = "REGEDIT4";
 constexpr std::string_view kCantRead = "I can't read that file: ";
 constexpr unsigned long kRegSz = 1;
-
-// UTF-16LE bytes of UTF-8 text; a malformed byte becomes U+FFFD, as the store's own
-// conversion makes it.
-std::string Utf16(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (std::size_t pos = 0; pos < text.size();) {
-        char32_t c;
-        if (!utf8::Next(text, pos, c)) c = 0xFFFD;
-        utf8::AppendUtf16LE(out, c);
-    }
-    return out;
-}
 
 // Strict: an odd byte or a lone surrogate means the file was cut off or mangled, and such a
 // file is not guessed at.
@@ -80,57 +65,6 @@ std::optional<unsigned long> HexNumber(std::string_view s) {
     }
     return value;
 }
-
-// ---- writing ---------------------------------------------------------------------------
-
-// A value with a line break goes in hex; a name has no such form, and one read from a file
-// that wrote its line break as \n is written back the same way.
-std::string Quoted(std::string_view s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '\n') {
-            out += "\\n";
-            continue;
-        }
-        if (c == '\\' || c == '"') out.push_back('\\');
-        out.push_back(c);
-    }
-    out.push_back('"');
-    return out;
-}
-
-// The editor's hex layout: bytes in lower case, a line broken after the byte that takes it
-// past 76 columns, continued on the next line after two spaces.
-void WriteHex(std::string& text, std::string line, std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    for (std::size_t k = 0; k < bytes.size(); ++k) {
-        const auto b = static_cast<unsigned char>(bytes[k]);
-        line.push_back(kDigits[b >> 4]);
-        line.push_back(kDigits[b & 0xF]);
-        if (k + 1 == bytes.size()) break;
-        line.push_back(',');
-        if (line.size() > 76) {
-            text += line + "\\\r\n";
-            line = "  ";
-        }
-    }
-    text += line + "\r\n";
-}
-
-void WriteKey(std::string& text, const std::string& path,
-              const std::vector<std::pair<std::string, std::string>>& values) {
-    text += "[" + path + "]\r\n";
-    for (const auto& [name, value] : values) {
-        const std::string lead = name.empty() ? "@=" : Quoted(name) + "=";
-        if (value.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos)
-            text += lead + Quoted(value) + "\r\n";
-        else
-            WriteHex(text, lead + "hex(1):", Utf16(value) + std::string(2, '\0'));
-    }
-    text += "\r\n";
-}
-
-// ---- reading ---------------------------------------------------------------------------
 
 class Reader {
 public:
@@ -394,23 +328,6 @@ private:
 
 }  // namespace
 
-std::string WriteRegFile(std::string_view rootKey, const RegKeys& keys,
-                         const std::function<bool(std::string_view name)>& replaced) {
-    std::string text(kVersion5);
-    text += "\r\n\r\n";
-    const std::string root(rootKey);
-    const auto own =
-        std::find_if(keys.begin(), keys.end(), [](const RegKey& k) { return k.name.empty(); });
-    WriteKey(text, root, own == keys.end() ? decltype(own->values){} : own->values);
-    for (const RegKey& key : keys) {
-        if (key.name.empty()) continue;
-        const std::string path = root + "\\" + key.name;
-        if (replaced && replaced(key.name)) text += "[-" + path + "]\r\n\r\n";
-        WriteKey(text, path, key.values);
-    }
-    return "\xFF\xFE" + Utf16(text);
-}
-
 RegRead ReadRegFile(std::string_view bytes, std::string_view rootKey, const RegReadLimits& limits,
                     const AnsiToUtf8& ansi) {
     RegRead result;
@@ -435,7 +352,7 @@ RegRead ReadRegFile(std::string_view bytes, std::string_view rootKey, const RegR
     std::string_view header = std::string_view(text).substr(0, eol);
     if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
     header = TrimBlanks(header);
-    if (header != kVersion5 && header != kVersion4)
+    if (header != kRegEditVersion5 && header != kRegEditVersion4)
         return refuse("it is not a file of the registry editor.");
 
     if (!unicode && !IsUtf8(text)) {
@@ -447,7 +364,7 @@ RegRead ReadRegFile(std::string_view bytes, std::string_view rootKey, const RegR
     // No line of a registry file holds a NUL; one there is a file mangled or made to mislead.
     if (text.find('\0') != std::string::npos) return refuse("it holds a NUL character.");
 
-    Reader reader(text, std::min(text.find('\n'), text.size()) + 1, header == kVersion5, rootKey,
+    Reader reader(text, std::min(text.find('\n'), text.size()) + 1, header == kRegEditVersion5, rootKey,
                   limits, ansi);
     if (!reader.Read()) return refuse(reader.why());
     result.keys = reader.Keys();
