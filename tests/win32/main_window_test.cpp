@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <thread>
 
 #include "app/win32/frm_kvl.h"
 #include "fakes/fake_shell.h"
@@ -480,7 +482,9 @@ TEST_F(MainWindow, ReportsWaitForTheMenuAndTheMessageBoxToClose) {
     AddMonitor(0, "Hider");
     scoped.Store().Write("Monitor0", "WindowState", "hide");
     Load();
-    wintest::ForeignWindow inMenu(L"caption of Hider 1"), inBox(L"caption of Hider 2");
+    // Windows of another program, opened first: opening, they take the front.
+    wintest::ForeignWindow inMenu(L"caption of Hider 1"), inBox(L"caption of Hider 2"),
+        inOther(L"caption of Hider 3");
     auto shown = [](const wintest::ForeignWindow& w) { return IsWindowVisible(w.Handle()) != FALSE; };
 
     bool shownInLoop = false;
@@ -517,7 +521,6 @@ TEST_F(MainWindow, ReportsWaitForTheMenuAndTheMessageBoxToClose) {
     EXPECT_EQ(OpenMessageBox(), nullptr);
 
     // The menus of our other windows too: Recent Activity's system menu.
-    wintest::ForeignWindow inOther(L"caption of Hider 3");
     frmActivity& activity = form->Activity();
     ASSERT_TRUE(activity.Show());
     shownInLoop = false;
@@ -799,6 +802,53 @@ TEST_F(MainWindow, DuringAPauseTheTrayAnswersAndExitEndsTheStep) {
     ASSERT_TRUE(WaitFor([&] { return ended == 1; }, 5000));
     EXPECT_TRUE(form->Actions().Idle());
     EXPECT_EQ(wintest::EditText(editor[0]), L"a");
+}
+
+std::optional<std::wstring> whenTaken;
+HWND typedInto = nullptr;
+LRESULT CALLBACK NotingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_APP) whenTaken = wintest::EditText(typedInto);
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+// A long keystroke text goes in a few keys at a time from the message loop: a message posted
+// to the program's thread while it types is taken before the text ends (a posted message,
+// unlike a sent one, waits for the loop), and the text arrives whole.
+TEST_F(MainWindow, AnswersBetweenTheBatchesOfALongText) {
+    const std::wstring caption = wintest::UniqueName(L"Long");
+    AddKeysMonitor(0, caption, "{x 1600}y", 0);
+    Load();
+    wintest::ChildProcess target;
+    const std::vector<HWND> editor = StartEditors(target, {caption});
+    ASSERT_TRUE(editor.size() == 1 && editor[0]);
+
+    // A window of the program's thread that notes what the target held when its message came.
+    whenTaken.reset();
+    typedInto = editor[0];
+    static const bool registered = [] {
+        WNDCLASSEXW wc{sizeof wc};
+        wc.lpfnWndProc = NotingProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"KVL.TestListener";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    ASSERT_TRUE(registered);
+    const HWND listener = CreateWindowExW(0, L"KVL.TestListener", L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                          nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(listener);
+    std::thread poster([&] {
+        // Once the keys have begun to arrive, and not before: then the text is under way.
+        if (WaitFor([&] { return !wintest::EditText(editor[0]).empty(); }, 30000))
+            PostMessageW(listener, WM_APP, 0, 0);
+    });
+    watcher.Open(0, reinterpret_cast<WindowHandle>(editor[0]));
+    const std::wstring whole = std::wstring(1600, L'x') + L"y";
+    EXPECT_TRUE(WaitFor([&] { return wintest::EditText(editor[0]) == whole && whenTaken; }, 60000));
+    poster.join();
+    DestroyWindow(listener);
+    ASSERT_TRUE(whenTaken.has_value()) << "the posted message was never taken";
+    EXPECT_FALSE(whenTaken->ends_with(L"y")) << "taken only after the whole text";
+    typedInto = nullptr;
 }
 
 // Two windows reported during one step's pauses get their keys one after the other.

@@ -6,21 +6,17 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/autostart.h"
-#include "app/monitor_files.h"
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "editor/editor_fields.h"
 #include "engine/dispatch.h"
 #include "engine/window_actions.h"
 #include "platform/clock.h"
-#include "platform/path_name.h"
 #include "platform/shell.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/own_modal.h"
-#include "platform/win32/registry_store.h"
 #include "platform/win32/resource_text.h"
 #include "platform/win32/system_queries.h"
 #include "platform/win32/unicode.h"
@@ -36,10 +32,6 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_C
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kClientWidthTwips = 5310;
 constexpr int kClientHeightTwips = 3885;
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-// Task Manager's "Enabled" and "Disabled" of each Run value.
-constexpr wchar_t kApprovedKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 HICON LoadIconSized(int id, int size) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
@@ -51,15 +43,6 @@ HICON LoadIconSized(int id, int size) {
 HICON ClassIcon() {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KVL),
                                          IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-}
-
-bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(win32::Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring ThisProgramsFolder() {
-    return std::wstring(FolderOf(std::wstring_view(win32::ThisProgramPath())));
 }
 
 }  // namespace
@@ -342,10 +325,6 @@ void frmKVL::mnuDelete_Click() {
     policy_.DeleteMonitor(selected);
 }
 
-void frmKVL::mnuHelp_Click() {
-    policy_.ShowHelp(services_.shell, win32::Narrow(helpCommand_), win32::Narrow(ThisProgramsFolder()));
-}
-
 void frmKVL::mnuExit_Click() { EndProgram(policy_.Exit()); }
 
 void frmKVL::mnuClose_Click() { timer1_.Enable(true); }
@@ -353,67 +332,8 @@ void frmKVL::mnuClose_Click() { timer1_.Enable(true); }
 // Owned by the main window, which may be topmost: the box must open above it.
 void frmKVL::mnuCommnadHelp_Click() { ShowOwnedMessage(win32::Widen(CommandLineReference())); }
 
-// The tick follows the Run value, which the user or another copy of KVL may have changed
-// since the menu last opened, and Task Manager's switch for it: it shows whether this copy
-// starts, and a click sets it so. Where Task Manager has the start disabled, ticking enables
-// it there again, since the user asked for the start, and says so.
-void frmKVL::mnuStartWithWindows_Click() {
-    if (CommandLineMode()) return;
-    if (StartsWithWindows()) {
-        if (!win32::DeleteUserValue(kRunKey, kAutostartValueName))
-            ShowOwnedMessage(win32::Widen(kAutostartNotWrittenMessage));
-        return;
-    }
-    if (!RunValueStartsThisProgram() &&
-        !win32::WriteUserText(kRunKey, kAutostartValueName,
-                              AutostartCommand(win32::Narrow(win32::ThisProgramPath())))) {
-        ShowOwnedMessage(win32::Widen(kAutostartNotWrittenMessage));
-        return;
-    }
-    if (ApprovedToStart(win32::ReadUserBinary(kApprovedKey, kAutostartValueName))) return;
-    ShowOwnedMessage(win32::Widen(
-        win32::WriteUserBinary(kApprovedKey, kAutostartValueName, ApprovedValue())
-            ? kAutostartReapprovedMessage
-            : kAutostartStillDisabledMessage));
-}
-
-bool frmKVL::RunValueStartsThisProgram() const {
-    return StartsThisProgram(win32::ReadUserText(kRunKey, kAutostartValueName),
-                             win32::Narrow(win32::ThisProgramPath()), IsFile);
-}
-
-bool frmKVL::StartsWithWindows() const {
-    return RunValueStartsThisProgram() &&
-           ApprovedToStart(win32::ReadUserBinary(kApprovedKey, kAutostartValueName));
-}
-
-void frmKVL::ShowAutostartState(HMENU menu) {
-    if (GetMenuState(menu, mnuStartWithWindows, MF_BYCOMMAND) == static_cast<UINT>(-1)) return;
-    CheckMenuItem(menu, mnuStartWithWindows,
-                  MF_BYCOMMAND | (StartsWithWindows() ? MF_CHECKED : MF_UNCHECKED));
-}
-
 void frmKVL::mnuActivity_Click() {
     if (!CommandLineMode()) activity_.Show();
-}
-
-// The file dialogs and what they end in are our own modal loops: reports wait for them.
-void frmKVL::mnuExport_Click() {
-    std::string message;
-    {
-        const win32::OwnModalLoop dialog;
-        message = ExportMonitors(services_.store, services_.files);
-    }
-    if (!message.empty()) ShowOwnedMessage(win32::Widen(message));
-}
-
-void frmKVL::mnuImport_Click() {
-    std::string message;
-    {
-        const win32::OwnModalLoop dialog;
-        message = ImportMonitors(policy_, services_.store, services_.files);
-    }
-    if (!message.empty()) ShowOwnedMessage(win32::Widen(message));
 }
 
 // The command line's wait ran out: end quietly, saving nothing; the exit code tells.
@@ -422,67 +342,6 @@ void frmKVL::Timer2_Timer() { EndProgram(kExitTimedOut); }
 void frmKVL::Timer1_Timer() {
     timer1_.Enable(false);
     EndProgram(policy_.Exit());
-}
-
-std::wstring frmKVL::LastTriggerText() const {
-    const TriggerRecord& triggers = reports_.Triggers();
-    return triggers.LastTriggerTime ? win32::FormatLocalTime(*triggers.LastTriggerTime)
-                                    : std::wstring();
-}
-
-void frmKVL::ShowPopupAt(HMENU menu, POINT at) {
-    // The menu must belong to the foreground window, or it will not close when clicked away.
-    SetForegroundWindow(Handle());
-    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_LEFTBUTTON | TPM_RIGHTBUTTON, at.x, at.y, 0,
-                   Handle(), nullptr);
-    PostMessageW(Handle(), WM_NULL, 0, 0);
-}
-
-void frmKVL::Tray1_MouseDown(int button) {
-    if (button == 1) {
-        const std::wstring caption = win32::ResourceText(IDS_LAST_TRIGGERED) + LastTriggerText();
-        ModifyMenuW(mnuStats_, mnuLast, MF_BYCOMMAND | MF_STRING, mnuLast, caption.c_str());
-        ShowPopupAt(mnuStats_, trayPoint_);
-    } else if (button == 2) {
-        ShowPopupAt(mnuPopUp_, trayPoint_);
-    }
-}
-
-void frmKVL::Tray1_MouseDblClick() {
-    // The one-shot mode never shows the window: its OK would save and re-register.
-    if (CommandLineMode()) return;
-    FillList();
-    SetVisible(!IsVisible());
-    if (!IsVisible()) return;
-    win32::SetTopmost(Handle(), true);
-    // Reached from the keyboard too: the window takes the keys, the list first.
-    SetForegroundWindow(Handle());
-    FocusControl(lstItems.Handle());
-}
-
-void frmKVL::tmrIconChange_Timer() {
-    const IconAnimation::Tick tick = animation_.Next();
-    tray1_->SetIcon(tick.frame == IconAnimation::Frame::Alternate ? trayImage1_.get()
-                                                                  : trayImage2_.get());
-    if (!tick.keepRunning) tmrIconChange_.Enable(false);
-}
-
-// A report waits its turn behind the actions before it, and behind our own menus and message
-// boxes, whose loops would take its keys.
-void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
-    if (ending_) return;
-    if (CommandLineMode())
-        reports_.AwaitedWindowOpen(win32::Narrow(services_.commandLine), window, services_.shell);
-    else
-        reports_.WindowOpen(policy_.CurrentSettings().Monitors, watchId, window);
-}
-
-// The icon flashes once the monitor's run is over, as it always has after the last keys.
-void frmKVL::Action_Finished(const ActivityEvent& event) {
-    if (event.triggered) tmrIconChange_.Enable(true);
-    const std::optional<std::string> notice = recent_.Record(event);
-    activity_.Refresh();
-    if (notice && tray1_) tray1_->ShowBalloon(win32::Widen(kMessageTitle), win32::Widen(*notice));
 }
 
 void frmKVL::lstItems_MouseDown(win32::MouseButton button) {
