@@ -3,6 +3,10 @@
 // holds. Each scenario prints a Markdown section on standard output; bench/run.sh puts the
 // sections together into bench/results.md.
 //
+// Every detection, burst and idle section also runs the anchor, bench/min_watcher.cpp (the
+// leanest watcher with KVL's means), interleaved with KVL's runs, and gives KVL's figures as
+// ratios to it.
+//
 //   kvl_bench.exe latency [--count N] [--levels 0,1,2,3,4]
 //   kvl_bench.exe burst   [--count N] [--span MS]
 //   kvl_bench.exe idle    [--seconds S] [--rate WINDOWS_PER_SECOND]
@@ -35,6 +39,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/watch_tracker.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/unicode.h"
 #include "support/wintest.h"
@@ -381,6 +386,47 @@ private:
     HWND main_ = nullptr;
 };
 
+// The anchor (bench/min_watcher.cpp): the leanest watcher of KVL's kind, with the same means.
+// It polls every `pollMs`, and follows window events unless `hook` is false (KVL's level 10).
+class MinWatcher {
+public:
+    MinWatcher(int pollMs, bool hook)
+        : token_(wintest::UniqueName(L"KVLMinWatcher")), pollMs_(pollMs), hook_(hook) {}
+    ~MinWatcher() { Stop(); }
+    MinWatcher(const MinWatcher&) = delete;
+    MinWatcher& operator=(const MinWatcher&) = delete;
+
+    bool Start() {
+        if (!process_.Start(WFormat(L"\"%ls\\kvl_min_watcher.exe\" %ls --poll %d%ls",
+                                    wintest::ExeDir().c_str(), token_.c_str(), pollMs_,
+                                    hook_ ? L"" : L" --no-hook")))
+            return false;
+        return WaitFor([&] {
+            window_ = wintest::FindWindowByCaption(L"KVL min watcher " + token_, process_.Id());
+            return window_ != nullptr;
+        }, 20000);
+    }
+    void Stop() {
+        if (!process_.Running()) return;
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+        if (!process_.Wait(10000)) process_.Kill();
+    }
+    HANDLE Process() const { return process_.Process(); }
+    const std::wstring& Token() const { return token_; }
+
+private:
+    std::wstring token_;
+    int pollMs_;
+    bool hook_;
+    ChildProcess process_;
+    HWND window_ = nullptr;
+};
+
+// What KVL does at a strength index, the anchor does too: the same poll, events or not.
+WatchSchedule ScheduleOfIndex(int strengthIndex) {
+    return ScheduleForLevel(static_cast<std::int16_t>(kLevelOfIndex[strengthIndex]));
+}
+
 std::vector<std::string> BenchCaptions() {
     std::vector<std::string> captions;
     for (int k = 0; k < kMonitors; ++k) captions.push_back(MonitorCaption(k));
@@ -556,18 +602,6 @@ double Percentile(std::vector<double> values, double p) {
 // ---------------------------------------------------------------------------------------
 // Scenarios
 
-void LatencyRow(const std::string& who, const std::string& level, const char* mode,
-                const Outcome& o) {
-    std::printf("| %s | %s | %s | %d | %zu | %d | %.2f | %.2f | %.2f | %.2f | %.2f |\n",
-                who.c_str(), level.c_str(), mode, o.opened, o.latencies.size(), o.missed,
-                Percentile(o.latencies, 50), Percentile(o.latencies, 95),
-                Percentile(o.latencies, 99), Percentile(o.latencies, 100),
-                Percentile(o.showCalls, 50));
-    if (o.neverSeenVisible)
-        Progress(Format("%d windows hidden before seen visible", o.neverSeenVisible));
-    std::fflush(stdout);
-}
-
 // The builds compared: the one under test, and optionally an older one side by side.
 struct Build {
     std::wstring exe;
@@ -582,78 +616,139 @@ std::vector<Build> Builds(const std::wstring& baseline, const std::wstring& i686
     return builds;
 }
 
+// A figure of KVL as a ratio to the anchor's, as the results show it.
+std::string Ratio(double kvl, double anchor) {
+    return anchor > 0 ? Format("%.2f", kvl / anchor) : std::string("-");
+}
+
+// Each run of a section: who ran, and with what outcome; the anchor's runs are marked.
+struct Row {
+    std::string who;
+    Outcome outcome;
+    bool anchor = false;
+};
+
+// The runs of one level or one burst, in the order they run. Around the anchor the order is
+// mirrored (with several runs the anchor goes first one time and last the next), so that a
+// drift in the machine's load falls on all alike.
+struct Contender {
+    std::string label;
+    std::wstring exe;  // empty: the anchor
+    Conditions conditions = Conditions::None;
+};
+
+std::vector<Contender> Contenders(const std::vector<Build>& builds) {
+    std::vector<Contender> order{{"min watcher", L"", Conditions::None}};
+    for (const Build& build : builds) {
+        order.push_back({build.label, build.exe, Conditions::None});
+        // The build under test runs once more with every monitor conditioned, right after its
+        // caption-only run.
+        if (build.exe == L"KVL.exe")
+            order.push_back({build.label + ", with conditions", build.exe,
+                             Conditions::ProgramClassPattern});
+    }
+    return order;
+}
+
+// Runs `plan` against one contender at one strength index; nothing when it did not start.
+std::optional<Outcome> RunAgainst(const Contender& who, int strengthIndex, const Schedule& plan) {
+    std::optional<MinWatcher> anchor;
+    std::optional<Kvl> kvl;
+    if (who.exe.empty()) {
+        anchor.emplace(ScheduleOfIndex(strengthIndex).pollMs, ScheduleOfIndex(strengthIndex).eventHook);
+        if (!anchor->Start()) return std::nullopt;
+    } else {
+        kvl.emplace(who.exe, strengthIndex, BenchCaptions(), who.conditions);
+        if (!kvl->Start()) return std::nullopt;
+    }
+    PumpFor(1000);
+    return OpenAndWatch(plan);
+}
+
 int Latency(int count, const std::vector<int>& indexes, const std::vector<Build>& builds) {
     std::printf("### Detection latency\n\n"
                 "%d windows per level, each matching one of %d \"Hide\" monitors. A thread of "
                 "the bench polls IsWindowVisible in a tight loop: latency is from the poll "
                 "that first sees the window visible to the one that sees it hidden, in ms. "
+                "\"Min watcher\" is the anchor (bench/min_watcher.cpp): the leanest "
+                "cross-process watcher with KVL's means at that level (the same events, "
+                "re-check list and poll period, the asynchronous hide), hiding every window "
+                "whose caption starts with the bench's prefix; each KVL row gives its p50, p95 "
+                "and p99 as a ratio to the anchor's run at the same level. The runs of a level "
+                "follow each other, in the reverse order at every other level. "
                 "\"With conditions\": each monitor also names the program (kvl_bench.exe) and the "
                 "class of the bench's windows, and gives its caption as a pattern. "
-                "\"Floor\" rows run without KVL: the polling thread itself hides each window "
-                "the moment it sees it, which is as fast as any watcher can be on this Wine "
-                "(the window's own thread has to carry out the hide, and it is still inside "
-                "ShowWindow). The last column is how long the bench's ShowWindow call took.\n\n",
+                "\"Floor\" rows run without any watcher process: the polling thread itself hides "
+                "each window the moment it sees it (the window's own thread has to carry out "
+                "the hide, and it is still inside ShowWindow). The last column is how long the "
+                "bench's ShowWindow call took.\n\n",
                 count, kMonitors);
     std::printf("| Who hides | Level | Mode | Windows | Acted on | Missed | p50 | p95 | p99 "
-                "| max | ShowWindow call p50 |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
+                "| max | ShowWindow call p50 | p50 ÷ anchor | p95 ÷ anchor | p99 ÷ anchor |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    auto row = [](const std::string& who, const std::string& level, const char* mode,
+                  const Outcome& o, const Outcome* anchor) {
+        const double p50 = Percentile(o.latencies, 50), p95 = Percentile(o.latencies, 95),
+                     p99 = Percentile(o.latencies, 99);
+        std::string ratios = "- | - | -";
+        if (anchor)
+            ratios = Ratio(p50, Percentile(anchor->latencies, 50)) + " | " +
+                     Ratio(p95, Percentile(anchor->latencies, 95)) + " | " +
+                     Ratio(p99, Percentile(anchor->latencies, 99));
+        std::printf("| %s | %s | %s | %d | %zu | %d | %.2f | %.2f | %.2f | %.2f | %.2f | %s |\n",
+                    who.c_str(), level.c_str(), mode, o.opened, o.latencies.size(), o.missed, p50,
+                    p95, p99, Percentile(o.latencies, 100), Percentile(o.showCalls, 50),
+                    ratios.c_str());
+        if (o.neverSeenVisible)
+            Progress(Format("%d windows hidden before seen visible", o.neverSeenVisible));
+        std::fflush(stdout);
+    };
     auto floor = [&](const char* when) {
         Schedule plan;
         plan.count = count;
         plan.benchHides = true;
         Progress(Format("latency: floor %s", when));
-        LatencyRow(Format("floor (%s)", when), "-", "one at a time", OpenAndWatch(plan));
+        row(Format("floor (%s)", when), "-", "one at a time", OpenAndWatch(plan), nullptr);
     };
     floor("before");
     int status = 0;
     for (std::size_t n = 0; n < indexes.size(); ++n) {
         const int index = indexes[n];
         const int level = kLevelOfIndex[index];
-        // The machine's load drifts: with several builds, every other level runs them in the
-        // other order, so that none always goes first.
-        // The build under test runs once more with every monitor conditioned, right after
-        // its caption-only run.
-        struct Run {
-            Build build;
-            Conditions conditions;
-        };
-        std::vector<Run> order;
-        for (const Build& build : builds) {
-            order.push_back({build, Conditions::None});
-            if (build.exe == L"KVL.exe")
-                order.push_back({{build.exe, build.label + ", with conditions"},
-                                 Conditions::ProgramClassPattern});
-        }
+        std::vector<Contender> order = Contenders(builds);
         if (n % 2 == 1) std::reverse(order.begin(), order.end());
-        for (const auto& [build, conditions] : order) {
-            Kvl kvl(build.exe, index, BenchCaptions(), conditions);
-            if (!kvl.Start()) {
-                Progress(Format("%s did not start at strength index %d", build.label.c_str(), index));
+        Schedule plan;
+        plan.count = count;
+        const bool polling = level == 10;
+        if (polling) {
+            // Polling only: waiting for each window in turn would take a poll period
+            // apiece, so windows open every 150 to 350 ms and are followed side by side.
+            // Not faster: all of them belong to the bench's one thread, which carries
+            // out the hides one after another after each poll, at tens of milliseconds
+            // apiece under this Wine; at 20 windows a second that queue alone added
+            // most of a second to the last window of each poll.
+            plan.oneAtATime = false;
+            plan.gapLowMs = 150;
+            plan.gapHighMs = 350;
+            plan.maxOpen = 200;
+        }
+        std::vector<Row> rows;
+        for (const Contender& who : order) {
+            Progress(Format("latency: %s, level %d", who.label.c_str(), level));
+            const std::optional<Outcome> o = RunAgainst(who, index, plan);
+            if (!o) {
+                Progress(Format("%s did not start at strength index %d", who.label.c_str(), index));
                 status = 1;
                 continue;
             }
-            PumpFor(1000);
-            Schedule plan;
-            plan.count = count;
-            const bool polling = level == 10;
-            if (polling) {
-                // Polling only: waiting for each window in turn would take a poll period
-                // apiece, so windows open every 150 to 350 ms and are followed side by side.
-                // Not faster: all of them belong to the bench's one thread, which carries
-                // out the hides one after another after each poll, at tens of milliseconds
-                // apiece under this Wine; at 20 windows a second that queue alone added
-                // most of a second to the last window of each poll.
-                plan.oneAtATime = false;
-                plan.gapLowMs = 150;
-                plan.gapHighMs = 350;
-                plan.maxOpen = 200;
-            }
-            Progress(Format("latency: %s, level %d", build.label.c_str(), level));
-            const Outcome o = OpenAndWatch(plan);
-            LatencyRow(Format("%s, strength index %d", build.label.c_str(), index),
-                       std::to_string(level), polling ? "overlapping" : "one at a time", o);
-            if (o.missed) status = 1;
+            if (o->missed) status = 1;
+            rows.push_back({who.label, *o, who.exe.empty()});
         }
+        const auto anchor = std::find_if(rows.begin(), rows.end(), [](const Row& r) { return r.anchor; });
+        for (const Row& r : rows)
+            row(r.anchor ? r.who : Format("%s, strength index %d", r.who.c_str(), index),
+                std::to_string(level), polling ? "overlapping" : "one at a time", r.outcome,
+                r.anchor || anchor == rows.end() ? nullptr : &anchor->outcome);
     }
     floor("after");
     std::printf("\n");
@@ -663,65 +758,93 @@ int Latency(int count, const std::vector<int>& indexes, const std::vector<Build>
 int Burst(int count, double spanMs, const std::vector<Build>& builds) {
     std::printf("### Burst\n\n"
                 "%d matching windows (captions spread over %d \"Hide\" monitors), due one "
-                "every %.1f ms at strength index %d (level %d); latency as above. The floor "
-                "row runs the same burst with no KVL, the bench hiding each window itself the "
-                "moment it sees it.\n\n",
+                "every %.1f ms at strength index %d (level %d); latency as above. The anchor "
+                "(min watcher) runs first and last, every KVL run in between, in the order "
+                "A B B A, so that a drift in the machine's load falls on all alike; each KVL "
+                "row gives its p50 and p99 as a ratio to the anchor's two runs together. "
+                "The floor row runs the same burst with no watcher process, the bench hiding "
+                "each window itself the moment it sees it.\n\n",
                 count, kMonitors, spanMs / count, kDefaultStrengthIndex,
                 kLevelOfIndex[kDefaultStrengthIndex]);
     std::printf("| Who hides | Opened | Opening took (ms) | ShowWindow call p50 (ms) | Acted on "
                 "| Missed | Last hidden after first shown (ms) | Last hidden after last shown "
-                "(ms) | p50 | p99 | max |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
-    int status = 0;
-    auto run = [&](const std::string& who, bool benchHides) {
-        PumpFor(1000);
-        Schedule plan;
-        plan.count = count;
-        plan.oneAtATime = false;
-        plan.gapLowMs = plan.gapHighMs = spanMs / count;
-        plan.maxOpen = static_cast<std::size_t>(count);
-        plan.timeoutMs = 20000;
-        plan.benchHides = benchHides;
-        Progress(Format("burst: %s, %d windows", who.c_str(), count));
-        const Outcome o = OpenAndWatch(plan);
-        std::printf("| %s | %d | %.0f | %.2f | %zu | %d | %.0f | %.0f | %.2f | %.2f | %.2f |\n",
+                "(ms) | p50 | p99 | max | p50 ÷ anchor | p99 ÷ anchor |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    Schedule plan;
+    plan.count = count;
+    plan.oneAtATime = false;
+    plan.gapLowMs = plan.gapHighMs = spanMs / count;
+    plan.maxOpen = static_cast<std::size_t>(count);
+    plan.timeoutMs = 20000;
+    auto print = [&](const std::string& who, const Outcome& o, const Outcome* anchor) {
+        const double p50 = Percentile(o.latencies, 50), p99 = Percentile(o.latencies, 99);
+        std::string ratios = "- | -";
+        if (anchor)
+            ratios = Ratio(p50, Percentile(anchor->latencies, 50)) + " | " +
+                     Ratio(p99, Percentile(anchor->latencies, 99));
+        std::printf("| %s | %d | %.0f | %.2f | %zu | %d | %.0f | %.0f | %.2f | %.2f | %.2f | %s |\n",
                     who.c_str(), o.opened, o.lastShown - o.firstShown,
                     Percentile(o.showCalls, 50), o.latencies.size(), o.missed,
-                    o.lastHidden - o.firstShown, o.lastHidden - o.lastShown,
-                    Percentile(o.latencies, 50), Percentile(o.latencies, 99),
-                    Percentile(o.latencies, 100));
+                    o.lastHidden - o.firstShown, o.lastHidden - o.lastShown, p50, p99,
+                    Percentile(o.latencies, 100), ratios.c_str());
         std::fflush(stdout);
-        return o.missed == 0 && static_cast<int>(o.latencies.size()) == count;
     };
-    run("floor (no KVL)", true);
-    // With several builds: A B B A (or A B C C B A), so that a drift in the machine's load
-    // falls on all alike.
-    std::vector<Build> order = builds;
-    if (builds.size() > 1) order.insert(order.end(), builds.rbegin(), builds.rend());
+    {
+        PumpFor(1000);
+        Schedule floor = plan;
+        floor.benchHides = true;
+        Progress(Format("burst: floor, %d windows", count));
+        print("floor (no watcher)", OpenAndWatch(floor), nullptr);
+    }
+    // A B ... B A: the anchor first and last, the KVL runs mirrored between.
+    std::vector<Contender> order = Contenders(builds);
+    const std::vector<Contender> once = order;
+    order.insert(order.end(), once.rbegin(), once.rend());
+    std::vector<Row> rows;
+    int status = 0;
     for (std::size_t n = 0; n < order.size(); ++n) {
-        const Build& build = order[n];
-        Kvl kvl(build.exe, kDefaultStrengthIndex, BenchCaptions());
-        if (!kvl.Start()) {
-            Progress(build.label + " did not start");
+        const Contender& who = order[n];
+        Progress(Format("burst: %s, %d windows", who.label.c_str(), count));
+        const std::optional<Outcome> o = RunAgainst(who, kDefaultStrengthIndex, plan);
+        if (!o) {
+            Progress(who.label + " did not start");
             status = 1;
             continue;
         }
-        const std::string who =
-            builds.size() > 1 ? build.label + (n < builds.size() ? " (1st)" : " (2nd)") : build.label;
-        if (!run(who, false)) status = 1;
+        if (o->missed || static_cast<int>(o->latencies.size()) != count) status = 1;
+        rows.push_back({who.label + (n < order.size() / 2 ? " (1st)" : " (2nd)"), *o,
+                        who.exe.empty()});
     }
+    // The anchor's two runs as one: their latencies pooled.
+    Outcome anchor;
+    bool haveAnchor = false;
+    for (const Row& r : rows) {
+        if (!r.anchor) continue;
+        haveAnchor = true;
+        anchor.latencies.insert(anchor.latencies.end(), r.outcome.latencies.begin(),
+                                r.outcome.latencies.end());
+    }
+    for (const Row& r : rows)
+        print(r.who, r.outcome, r.anchor || !haveAnchor ? nullptr : &anchor);
     std::printf("\n");
     return status;
 }
+
+// What one process did in one phase of the idle run.
+struct PhaseUse {
+    unsigned long long ns = 0, ticks = 0;
+    long long activeSamples = 0;
+    long long wakeups = 0;  // runs of consecutive looks in which it ran
+};
 
 struct Watched {
     std::string name;
     HANDLE process;
     std::wstring needle;  // finds its /proc entry
+    int anchor = -1;      // the anchor process it is compared with, if any
     std::unique_ptr<ProcClock> clock;
-    unsigned long long ns0 = 0, ns1 = 0, ticks0 = 0, ticks1 = 0, lastNs = 0;
-    long long activeSamples = 0;
-    long long wakeups = 0;  // runs of consecutive looks in which it ran
+    PhaseUse quiet, traffic;
+    unsigned long long lastNs = 0;
     bool ranLastLook = false;
 };
 
@@ -746,10 +869,86 @@ private:
     ChildProcess process_;
 };
 
+// One phase of the idle run: `seconds` long, unrelated windows opening at `windowsPerSecond`
+// (none at 0), every process looked at every 10 ms. Returns the time it took and the number
+// of windows opened.
+std::pair<double, int> IdlePhase(std::vector<Watched>& procs, PhaseUse Watched::*use,
+                                 double seconds, double windowsPerSecond) {
+    struct Open {
+        HWND hwnd;
+        double closeAt;
+    };
+    std::vector<Open> open;
+    Jitter jitter;
+    static int trafficOpened = 0;
+    const int openedBefore = trafficOpened;
+    std::vector<unsigned long long> ticks0;
+    for (Watched& w : procs) {
+        w.lastNs = w.clock->RunNs();
+        w.ranLastLook = false;
+        ticks0.push_back(w.clock->Ticks());
+    }
+    std::vector<unsigned long long> ns0;
+    for (Watched& w : procs) ns0.push_back(w.lastNs);
+    const double start = NowMs(), end = start + seconds * 1000;
+    double nextWindow = windowsPerSecond > 0 ? start : end + 1, nextSample = start + 10;
+    for (double now = NowMs(); now < end; now = NowMs()) {
+        if (now >= nextWindow) {
+            HWND h = OpenHidden(WFormat(L"Unrelated window %d", trafficOpened++));
+            ShowWindow(h, SW_SHOWNORMAL);
+            open.push_back({h, now + jitter.Between(300, 900)});
+            nextWindow += 1000 / windowsPerSecond;
+        }
+        std::erase_if(open, [&](const Open& o) {
+            if (now < o.closeAt) return false;
+            DestroyWindow(o.hwnd);
+            return true;
+        });
+        if (now >= nextSample) {
+            for (Watched& w : procs) {
+                const unsigned long long ns = w.clock->RunNs();
+                const bool ran = ns > w.lastNs;
+                PhaseUse& u = w.*use;
+                if (ran) ++u.activeSamples;
+                if (ran && !w.ranLastLook) ++u.wakeups;
+                w.ranLastLook = ran;
+                w.lastNs = ns;
+            }
+            nextSample += 10;
+        }
+        Pump();
+        const double wake = std::min({nextWindow, nextSample, end});
+        WaitForMessage(static_cast<DWORD>(std::max(1.0, wake - NowMs())));
+    }
+    const double elapsed = NowMs() - start;
+    for (std::size_t k = 0; k < procs.size(); ++k) {
+        PhaseUse& u = procs[k].*use;
+        u.ns = procs[k].clock->RunNs() - ns0[k];
+        u.ticks = procs[k].clock->Ticks() - ticks0[k];
+    }
+    for (const Open& o : open) DestroyWindow(o.hwnd);
+    Pump();
+    return {elapsed, trafficOpened - openedBefore};
+}
+
 int Idle(double seconds, double windowsPerSecond, const std::vector<Build>& builds) {
     const std::vector<std::string> captions = BenchCaptions();
     std::vector<std::unique_ptr<Kvl>> kvls;
+    std::vector<std::unique_ptr<MinWatcher>> anchors;
     std::vector<Watched> procs;
+    // The anchors first: each KVL row is compared with the anchor at its own level.
+    int anchorOf[5] = {-1, -1, -1, -1, -1};
+    for (int index : {kDefaultStrengthIndex, 4}) {
+        const WatchSchedule schedule = ScheduleOfIndex(index);
+        anchors.push_back(std::make_unique<MinWatcher>(schedule.pollMs, schedule.eventHook));
+        if (!anchors.back()->Start()) {
+            Progress("the min watcher did not start");
+            return 1;
+        }
+        anchorOf[index] = static_cast<int>(procs.size());
+        procs.push_back({Format("min watcher, level %d", kLevelOfIndex[index]),
+                         anchors.back()->Process(), anchors.back()->Token()});
+    }
     for (const Build& build : builds) {
         for (int index : {kDefaultStrengthIndex, 4}) {
             kvls.push_back(std::make_unique<Kvl>(build.exe, index, captions));
@@ -759,7 +958,7 @@ int Idle(double seconds, double windowsPerSecond, const std::vector<Build>& buil
             }
             procs.push_back({Format("%s, level %d%s", build.label.c_str(), kLevelOfIndex[index],
                                     index == kDefaultStrengthIndex ? " (default)" : ""),
-                             kvls.back()->Process(), kvls.back()->FileName(), {}});
+                             kvls.back()->Process(), kvls.back()->FileName(), anchorOf[index]});
         }
     }
     Reference ref(false), refLibraries(true);
@@ -767,9 +966,10 @@ int Idle(double seconds, double windowsPerSecond, const std::vector<Build>& buil
         Progress("the idle reference did not start");
         return 1;
     }
-    procs.push_back({"idle reference", ref.Process(), ref.Token(), {}});
+    const std::size_t refAt = procs.size();
+    procs.push_back({"idle reference", ref.Process(), ref.Token()});
     procs.push_back({"idle reference + KVL's system libraries loaded", refLibraries.Process(),
-                     refLibraries.Token(), {}});
+                     refLibraries.Token()});
     for (Watched& w : procs) {
         const std::optional<int> pid = UnixPidOf(w.needle);
         if (!pid) {
@@ -802,89 +1002,78 @@ int Idle(double seconds, double windowsPerSecond, const std::vector<Build>& buil
     std::printf("\n");
     std::fflush(stdout);
 
-    // Ordinary traffic: another program's windows open and close a few times a second.
+    // First nothing at all opens; then another program's windows open and close a few times
+    // a second, which is ordinary traffic. What a window costs is the second phase less what
+    // the first costs in the same time.
+    const double quietSeconds = std::max(5.0, seconds / 2);
+    Progress(Format("idle: %.0f s with no window opening", quietSeconds));
+    const auto [quietMs, quietOpened] = IdlePhase(procs, &Watched::quiet, quietSeconds, 0);
+    (void)quietOpened;
     Progress(Format("idle: %.0f s with %.1f unrelated windows a second", seconds, windowsPerSecond));
-    struct Open {
-        HWND hwnd;
-        double closeAt;
-    };
-    std::vector<Open> open;
-    Jitter jitter;
-    int trafficOpened = 0;
-    long long samples = 0;
-    for (Watched& w : procs) {
-        w.ns0 = w.lastNs = w.clock->RunNs();
-        w.ticks0 = w.clock->Ticks();
-    }
-    const double start = NowMs(), end = start + seconds * 1000;
-    double nextWindow = start, nextSample = start + 10;
-    for (double now = NowMs(); now < end; now = NowMs()) {
-        if (now >= nextWindow) {
-            HWND h = OpenHidden(WFormat(L"Unrelated window %d", trafficOpened++));
-            ShowWindow(h, SW_SHOWNORMAL);
-            open.push_back({h, now + jitter.Between(300, 900)});
-            nextWindow += 1000 / windowsPerSecond;
-        }
-        std::erase_if(open, [&](const Open& o) {
-            if (now < o.closeAt) return false;
-            DestroyWindow(o.hwnd);
-            return true;
-        });
-        if (now >= nextSample) {
-            ++samples;
-            for (Watched& w : procs) {
-                const unsigned long long ns = w.clock->RunNs();
-                const bool ran = ns > w.lastNs;
-                if (ran) ++w.activeSamples;
-                if (ran && !w.ranLastLook) ++w.wakeups;
-                w.ranLastLook = ran;
-                w.lastNs = ns;
-            }
-            nextSample += 10;
-        }
-        Pump();
-        const double wake = std::min({nextWindow, nextSample, end});
-        WaitForMessage(static_cast<DWORD>(std::max(1.0, wake - NowMs())));
-    }
-    const double elapsed = NowMs() - start;
-    for (Watched& w : procs) {
-        w.ns1 = w.clock->RunNs();
-        w.ticks1 = w.clock->Ticks();
-    }
-    for (const Open& o : open) DestroyWindow(o.hwnd);
-    Pump();
+    const auto [elapsed, trafficOpened] =
+        IdlePhase(procs, &Watched::traffic, seconds, windowsPerSecond);
 
-    const Watched& reference = procs[procs.size() - 2];
-    const double refNs = static_cast<double>(reference.ns1 - reference.ns0);
+    struct PerWindow {
+        double cpuMs, wakeups;
+    };
+    auto perWindow = [&, elapsed = elapsed, quietMs = quietMs,
+                      trafficOpened = trafficOpened](const Watched& w) {
+        const double scale = elapsed / quietMs;
+        return PerWindow{
+            (static_cast<double>(w.traffic.ns) - static_cast<double>(w.quiet.ns) * scale) / 1e6 /
+                std::max(1, trafficOpened),
+            (static_cast<double>(w.traffic.wakeups) - static_cast<double>(w.quiet.wakeups) * scale) /
+                std::max(1, trafficOpened)};
+    };
+    const Watched& reference = procs[refAt];
+    const double refNs = static_cast<double>(reference.traffic.ns);
     std::printf("### Idle cost\n\n"
-                "%.1f s, %d unrelated windows opened and closed by the bench meanwhile, no "
-                "window matching any of the 50 monitors. CPU time of each Wine process from "
-                "/proc (schedstat run time summed over its threads; utime+stime ticks beside "
-                "it); every 10 ms the bench looks whether each process ran since the last "
-                "look, and counts a wake-up for each run of looks in which it did.\n\n",
-                elapsed / 1000, trafficOpened);
-    std::printf("| Process | CPU (ms) | Ticks | Share of one core | Ratio to reference | "
-                "Looks in which it ran, per s | Wake-ups per s |\n");
-    std::printf("|---|---|---|---|---|---|---|\n");
+                "First %.1f s with no window opening at all, then %.1f s with %d unrelated "
+                "windows opened and closed by the bench, none matching any of the 50 monitors. "
+                "CPU time of each Wine process from /proc (schedstat run time summed over its "
+                "threads; utime+stime ticks beside it); every 10 ms the bench looks whether "
+                "each process ran since the last look, and counts a wake-up for each run of "
+                "looks in which it did. Per unrelated window: the second phase's figure less "
+                "the first phase's over the same time, divided by the windows opened. "
+                "\"Min watcher\" is the anchor at the same level (bench/min_watcher.cpp: the "
+                "same events, re-check list and poll period); every process runs at the same "
+                "time, so all see the same load.\n\n",
+                quietMs / 1000, elapsed / 1000, trafficOpened);
+    std::printf("| Process | No window: wake-ups per s | No window: share of one core | "
+                "Traffic: CPU (ms) | Ticks | Share of one core | Ratio to reference | "
+                "Looks in which it ran, per s | Wake-ups per s | CPU per unrelated window (ms) "
+                "| Wake-ups per unrelated window | CPU per window ÷ anchor | Wake-ups per "
+                "window ÷ anchor |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const Watched& w : procs) {
-        const double ns = static_cast<double>(w.ns1 - w.ns0);
-        std::printf("| %s | %.1f | %llu | %.3f %% | %s | %.2f | %.2f |\n", w.name.c_str(),
-                    ns / 1e6, w.ticks1 - w.ticks0, ns / (elapsed * 1e6) * 100,
+        const double ns = static_cast<double>(w.traffic.ns);
+        const PerWindow per = perWindow(w);
+        std::string ratios = "- | -";
+        if (w.anchor >= 0) {
+            const PerWindow a = perWindow(procs[static_cast<std::size_t>(w.anchor)]);
+            ratios = Ratio(per.cpuMs, a.cpuMs) + " | " + Ratio(per.wakeups, a.wakeups);
+        }
+        std::printf("| %s | %.2f | %.3f %% | %.1f | %llu | %.3f %% | %s | %.2f | %.2f | %.3f | "
+                    "%.2f | %s |\n",
+                    w.name.c_str(), static_cast<double>(w.quiet.wakeups) / (quietMs / 1000),
+                    static_cast<double>(w.quiet.ns) / (quietMs * 1e6) * 100, ns / 1e6,
+                    w.traffic.ticks, ns / (elapsed * 1e6) * 100,
                     refNs > 0 ? Format("%.2f", ns / refNs).c_str()
                               : (ns > 0 ? "reference used no CPU" : "-"),
-                    static_cast<double>(w.activeSamples) / (elapsed / 1000),
-                    static_cast<double>(w.wakeups) / (elapsed / 1000));
+                    static_cast<double>(w.traffic.activeSamples) / (elapsed / 1000),
+                    static_cast<double>(w.traffic.wakeups) / (elapsed / 1000), per.cpuMs,
+                    per.wakeups, ratios.c_str());
     }
-    std::printf("\n%lld looks taken (%.1f per s).", samples, samples / (elapsed / 1000));
+    std::printf("\n");
     for (const Watched& w : procs) {
         if (w.name.find("level 10") == std::string::npos) continue;
         // A poll every 2 s is 0.5 wake-ups a second; anything polling busily would run in
         // most of the looks.
-        std::printf(" %s woke %lld times in %.0f s (%.2f per s; its 2-second poll accounts "
-                    "for %.0f) and ran in %lld of the looks.",
-                    w.name.c_str(), w.wakeups, elapsed / 1000,
-                    static_cast<double>(w.wakeups) / (elapsed / 1000), elapsed / 2000,
-                    w.activeSamples);
+        std::printf("%s woke %lld times in the %.0f s of traffic (%.2f per s; its 2-second "
+                    "poll accounts for %.0f) and ran in %lld of the looks. ",
+                    w.name.c_str(), w.traffic.wakeups, elapsed / 1000,
+                    static_cast<double>(w.traffic.wakeups) / (elapsed / 1000), elapsed / 2000,
+                    w.traffic.activeSamples);
     }
     std::printf("\n\n");
     return 0;

@@ -34,7 +34,8 @@ needs_wine=0
 for part in latency burst idle; do if wants $part; then needs_wine=1; fi; done
 required=("$match")
 if [ $needs_wine = 1 ]; then
-    required+=("$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_ref.exe)
+    required+=("$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_ref.exe
+               build/win64/kvl_min_watcher.exe)
 fi
 for f in "${required[@]}"; do
     [ -f "$f" ] || { echo "bench: $f is missing; run make bench" >&2; exit 1; }
@@ -155,6 +156,7 @@ if [ $needs_wine = 1 ]; then
     echo "| build/win64/KVL.exe | $(kib build/win64/KVL.exe) |"
     echo "| build/win32/KVL.exe | $(kib build/win32/KVL.exe) |"
     echo "| build/win64/kvl_idle_ref.exe (reference) | $(kib build/win64/kvl_idle_ref.exe) |"
+    echo "| build/win64/kvl_min_watcher.exe (anchor) | $(kib build/win64/kvl_min_watcher.exe) |"
     echo
 } >"$work/sizes.md"
 fi

@@ -187,7 +187,9 @@ std::string Win32Desktop::ProgramPath(WindowHandle window) {
     return process ? Narrow(ProgramPathOf(process.get())) : std::string();
 }
 
-std::optional<std::uint32_t> Win32Desktop::IntegrityLevel(WindowHandle window) {
+namespace {
+
+std::optional<std::uint32_t> ReadIntegrityLevel(WindowHandle window) {
     const UniqueHandle process = OpenProcessOf(window);
     HANDLE raw = nullptr;
     if (!process || !OpenProcessToken(process.get(), TOKEN_QUERY, &raw)) return std::nullopt;
@@ -201,6 +203,18 @@ std::optional<std::uint32_t> Win32Desktop::IntegrityLevel(WindowHandle window) {
     const PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
     if (!IsValidSid(sid) || *GetSidSubAuthorityCount(sid) == 0) return std::nullopt;
     return static_cast<std::uint32_t>(*GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1));
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> Win32Desktop::IntegrityLevel(WindowHandle window) {
+    // Every reported window compares its program's level with ours, and each reading is
+    // four calls to the system; ours does not change while we run, so it is read once.
+    if (!window) {
+        static const std::optional<std::uint32_t> own = ReadIntegrityLevel(0);
+        return own;
+    }
+    return ReadIntegrityLevel(window);
 }
 
 }  // namespace kvl::win32
