@@ -118,17 +118,22 @@ PlanRun::Progress PlanRun::SetState(Desktop& desktop, const ActionStep& step) {
     return {Progress::Kind::Next};
 }
 
+std::optional<PlanRun::Progress> PlanRun::LookBeforeKeys(Desktop& desktop) {
+    switch (LookAgain(desktop)) {
+        case Look::Gone: return End(ActionResult::KeysWindowGone);
+        case Look::NoLongerMatches: return End(ActionResult::NoLongerMatches);
+        case Look::HiddenByUs: StopKeys(ActionResult::HiddenByItsMonitor); return Progress{Progress::Kind::Next};
+        case Look::Meant: break;
+    }
+    return std::nullopt;
+}
+
 PlanRun::Progress PlanRun::StartTyping(Desktop& desktop, const ActionStep& step) {
     if (keysStopped_) return {Progress::Kind::Next};
     std::optional<KeySequence> strokes = ParseKeyText(step.text);
     // A text that types nothing has no reason to touch the window.
     if (!strokes || strokes->empty()) return {Progress::Kind::Next};
-    switch (LookAgain(desktop)) {
-        case Look::Gone: return End(ActionResult::KeysWindowGone);
-        case Look::NoLongerMatches: return End(ActionResult::NoLongerMatches);
-        case Look::HiddenByUs: StopKeys(ActionResult::HiddenByItsMonitor); return {Progress::Kind::Next};
-        case Look::Meant: break;
-    }
+    if (const std::optional<Progress> instead = LookBeforeKeys(desktop)) return *instead;
     if (!broughtForward_) {
         broughtForward_ = true;
         if (!desktop.BringForward(plan_.target.window)) {
@@ -142,12 +147,7 @@ PlanRun::Progress PlanRun::StartTyping(Desktop& desktop, const ActionStep& step)
 }
 
 PlanRun::Progress PlanRun::TypeBatch(Desktop& desktop) {
-    switch (LookAgain(desktop)) {
-        case Look::Gone: return End(ActionResult::KeysWindowGone);
-        case Look::NoLongerMatches: return End(ActionResult::NoLongerMatches);
-        case Look::HiddenByUs: StopKeys(ActionResult::HiddenByItsMonitor); return {Progress::Kind::Next};
-        case Look::Meant: break;
-    }
+    if (const std::optional<Progress> instead = LookBeforeKeys(desktop)) return *instead;
     const std::size_t end = std::min(keys_->size(), typed_ + kStrokesPerBatch);
     const KeySequence batch(keys_->begin() + static_cast<std::ptrdiff_t>(typed_),
                             keys_->begin() + static_cast<std::ptrdiff_t>(end));

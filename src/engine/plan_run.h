@@ -54,6 +54,8 @@ private:
     const std::string& ProgramOf(Desktop& desktop);
 
     Progress SetState(Desktop& desktop, const ActionStep& step);
+    // Keys go on only into the window meant, as it stands now; else what the run does instead.
+    std::optional<Progress> LookBeforeKeys(Desktop& desktop);
     Progress StartTyping(Desktop& desktop, const ActionStep& step);
     Progress TypeBatch(Desktop& desktop);
     Progress Press(Desktop& desktop, const ActionStep& step);
