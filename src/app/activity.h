@@ -21,6 +21,7 @@ struct ActivityEvent {
     std::string windowCaption;
     std::string program;  // the window's program, a full path; empty when unknown
     ActionResult result = ActionResult::Done;
+    std::string detail;  // what the run did beyond its result: where it placed the window
 
     bool operator==(const ActivityEvent&) const = default;
 };
@@ -41,6 +42,8 @@ private:
 
 // What the result column says.
 std::string ResultText(ActionResult result);
+// And with what else the run did: "placed at 100,50 400 x 300 on display 2" stands for done.
+std::string ResultText(ActionResult result, std::string_view detail);
 
 // An event's row: time (already written the user's way), monitor, window, program, result.
 std::vector<std::string> ActivityCells(const ActivityEvent& event, std::string time);

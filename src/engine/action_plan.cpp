@@ -98,6 +98,17 @@ ActionResult RunStep(Desktop& desktop, const ActionStep& step, const ActionTarge
             return ActionResult::Done;
         case ActionStep::Kind::PressButton:
             return Press(desktop, step, target.window);
+        case ActionStep::Kind::Place: {
+            // Before the window-state action, which may be the one that hides it.
+            ActionTarget shown = target;
+            shown.hiddenByPlan = false;
+            const ActionResult meant = StillMeant(desktop, shown);
+            if (meant != ActionResult::Done) return meant;
+            std::string scratch;
+            return PlaceWindow(desktop, step.place, target.window, target.said ? *target.said : scratch)
+                       ? ActionResult::Done
+                       : ActionResult::WindowGone;
+        }
     }
     return ActionResult::Done;
 }

@@ -3,10 +3,12 @@
 // engine decides which window is meant; the desktop only acts on the window it is given.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/placement.h"
 #include "platform/desktop.h"
 #include "platform/window_watcher.h"
 
@@ -32,6 +34,7 @@ struct ActionStep {
         Type,         // type the key text `text`, the window in front
         Pause,        // wait `ms` milliseconds before the next step
         PressButton,  // press the window's push button captioned `text`
+        Place,        // put the window where `place` says, then on top, then its opacity
     };
     Kind kind;
     std::string text;
@@ -41,6 +44,7 @@ struct ActionStep {
     // first keys; after a pause the window must still be in front, for a user who has
     // switched to another window meanwhile must not have it taken away from him.
     bool bringToFront = true;
+    PlaceRequest place;  // Place
 
     bool operator==(const ActionStep&) const = default;
 };
@@ -53,6 +57,9 @@ struct ActionTarget {
     // The plan hides the window before its keys: they can only go untyped, though the window
     // may take a moment to go (a show command to another program is asynchronous).
     bool hiddenByPlan = false;
+    // What the run did beyond its result (where it placed the window), for the recent
+    // activity; shared by every copy of the target.
+    std::shared_ptr<std::string> said = std::make_shared<std::string>();
 };
 
 struct ActionPlan {

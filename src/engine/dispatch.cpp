@@ -35,6 +35,9 @@ Watch WatchOf(const Monitor& monitor) {
 ActionPlan MonitorRun(const Monitor& monitor, WindowHandle window) {
     ActionPlan plan;
     plan.target = {window, WatchOf(monitor), ShowCommandForAction(monitor.WindowState) == 0};
+    // First, so that a maximized or minimized window does so on the display it was put on.
+    if (const PlaceRequest place = PlaceRequestOf(monitor); place.Any())
+        plan.steps.push_back({.kind = ActionStep::Kind::Place, .place = place});
     if (!monitor.WindowState.empty())
         plan.steps.push_back({ActionStep::Kind::SetState, monitor.WindowState});
     for (std::size_t step = 0; step < 3; ++step) {

@@ -489,8 +489,10 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
         if (plan->refusal == ActionResult::Done) tmrIconChange_.Enable(true);
         ActivityEvent event{now, monitor.Description, WindowCaption(services_.desktop, window),
                             services_.desktop.ProgramPath(window)};
-        return ActionQueue::Job{std::move(*plan), [this, event](ActionResult result) mutable {
+        auto said = plan->target.said;
+        return ActionQueue::Job{std::move(*plan), [this, event, said](ActionResult result) mutable {
                                     event.result = result;
+                                    if (said) event.detail = *said;
                                     Action_Finished(event);
                                 }};
     });
