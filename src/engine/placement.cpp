@@ -150,16 +150,11 @@ PlaceRequest PlaceRequestOf(const Monitor& m) {
 }
 
 std::optional<std::string> PlacementFieldProblem(const Monitor& m) {
-    if (!m.Position.empty() && !ParsePosition(m.Position))
-        return "I need the position as X,Y: each a whole number of pixels, a percentage up to "
-               "100% or center.";
-    if (!m.Size.empty() && !ParseSize(m.Size))
-        return "I need the size as W,H: each a whole number of pixels from 1, or a percentage "
-               "from 1% to 100%.";
-    if (!ParseDisplay(m.Display))
-        return "I need the display as primary, pointer or a display's number.";
+    if (!m.Position.empty() && !ParsePosition(m.Position)) return std::string(kBadPositionMessage);
+    if (!m.Size.empty() && !ParseSize(m.Size)) return std::string(kBadSizeMessage);
+    if (!ParseDisplay(m.Display)) return std::string(kBadDisplayMessage);
     if (m.Opacity != 0 && !ParseOpacity(std::to_string(m.Opacity)))
-        return "I need the opacity as a whole number from 20 to 100.";
+        return std::string(kBadOpacityMessage);
     return std::nullopt;
 }
 

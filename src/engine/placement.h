@@ -71,6 +71,17 @@ struct PlaceRequest {
 };
 PlaceRequest PlaceRequestOf(const Monitor& monitor);
 
+inline constexpr std::string_view kBadPositionMessage =
+    "I need the position as X,Y: each a whole number of pixels, a percentage up to 100% or "
+    "center.";
+inline constexpr std::string_view kBadSizeMessage =
+    "I need the size as W,H: each a whole number of pixels from 1, or a percentage from 1% to "
+    "100%.";
+inline constexpr std::string_view kBadDisplayMessage =
+    "I need the display as primary, pointer or a display's number.";
+inline constexpr std::string_view kBadOpacityMessage =
+    "I need the opacity as a whole number from 20 to 100.";
+
 // The message for the first placement field of the monitor that does not read, or nothing.
 std::optional<std::string> PlacementFieldProblem(const Monitor& monitor);
 

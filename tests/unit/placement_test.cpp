@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/activity.h"
+#include "editor/editor_fields.h"
 #include "engine/dispatch.h"
 #include "engine/placement.h"
 #include "fakes/fake_desktop.h"
@@ -171,6 +172,51 @@ TEST(PlacementStore, FieldsAreWrittenOnlyWhenSetAndTravelInAFile) {
     const FileMonitors file = MonitorsInFile(read.keys, kRoot);
     ASSERT_EQ(file.monitors.size(), 2u);
     EXPECT_EQ(file.monitors[0], m);
+}
+
+TEST(PlacementEditor, BadBoxesStoreNothingAndGoodOnesStoreWhatTheUserMeant) {
+    MonitorTable table{};
+    table[0].Description = "kept";
+    table[0].Position = "1,2";
+    int rec = 0;
+    EditorFields f = FieldsOfMonitor(table[0], 0);
+    EXPECT_EQ(f.PositionX + "|" + f.PositionY, "1|2");
+    const auto refused = [&](std::string EditorFields::*box, const char* text) {
+        EditorFields bad = f;
+        bad.*box = text;
+        const StoreResult r = StoreFields(bad, rec, table, 1);
+        EXPECT_EQ(r.outcome, StoreResult::Outcome::BadPlace) << text;
+        EXPECT_EQ(table[0].Position, "1,2") << text;
+    };
+    refused(&EditorFields::PositionX, "x");
+    refused(&EditorFields::PositionY, "");  // half a pair
+    refused(&EditorFields::PositionX, "120%");
+    refused(&EditorFields::SizeW, "0");
+    refused(&EditorFields::Opacity, "19");
+    refused(&EditorFields::Opacity, "101");
+    refused(&EditorFields::Display, "left");
+
+    const std::vector<DisplayInfo> displays{{1, {0, 0, 1024, 768}, {0, 0, 1024, 748}, 96, true},
+                                            {2, {1024, 0, 2304, 1024}, {1024, 0, 2304, 1024}, 120, false}};
+    const std::vector<std::string> choices = DisplayChoices(displays);
+    EXPECT_EQ(choices.back(), "2 (1280 x 1024)");
+    f.PositionX = " center";
+    f.PositionY = "10%";
+    f.SizeW = "";
+    f.SizeH = "";
+    f.Display = choices.back();
+    f.Opacity = "85";
+    ASSERT_EQ(StoreFields(f, rec, table, 1).outcome, StoreResult::Outcome::Stored);
+    EXPECT_EQ(table[0].Position, "center,10%");
+    EXPECT_EQ(table[0].Size, "");
+    EXPECT_EQ(table[0].Display, "2");
+    EXPECT_EQ(table[0].Opacity, 85);
+    EXPECT_EQ(ShownDisplay("2", displays), choices.back());
+
+    // Taken from a window on display 2: measured from its work area.
+    TakePlace(f, displays, {{1100, 50, 1500, 350}, 2, true, 20});
+    EXPECT_EQ(f.PositionX + "," + f.PositionY + " " + f.SizeW + "," + f.SizeH, "76,50 400,300");
+    EXPECT_EQ(f.Display, choices.back());
 }
 
 }  // namespace

@@ -78,6 +78,9 @@ void frmAction::Form_Load() {
     for (auto& pause : cboSendKeysPause) pause.SetListIndex(0);
     cboWindowState.SetListIndex(0);
     FillCaptionList();
+    for (const std::string& choice : DisplayChoices(desktop_.Displays()))
+        cboDisplay.AddItem(win32::Widen(choice));
+    cboDisplay.SetListIndex(0);
     txtName.SetText(win32::Widen(kNewMonitorName));
     recIndex_ = -1;
 
@@ -189,6 +192,9 @@ void frmAction::BindEvents() {
     chkExact.onClick = [this] { chk_Click(chkExact); };
     chkDisable.onClick = [this] { chk_Click(chkDisable); };
     chkPattern.onClick = [this] { chk_Click(chkPattern); };
+    chkOnTop.onClick = [this] { chk_Click(chkOnTop); };
+    chkRememberPlace.onClick = [this] { chk_Click(chkRememberPlace); };
+    cmdTakePlace.onClick = [this] { cmdTakePlace_Click(); };
     finder_.onFound = [this](HWND window) { TakeFoundWindow(window); };
     txtName.onGotFocus = [this] { txtName_GotFocus(); };
     txtCaption.onLostFocus = [this] {

@@ -1,6 +1,7 @@
 #include "editor/win32/frm_action.h"
 
 #include "editor/win32/frm_action_layout.h"
+#include "engine/placement.h"
 #include "platform/win32/unicode.h"
 
 namespace kvl {
@@ -21,6 +22,14 @@ void frmAction::ShowFields(const EditorFields& f) {
     txtWindowClass.SetText(win32::Widen(f.WindowClass));
     chkPattern.SetState(f.CaptionPattern);
     txtPressButton.SetText(win32::Widen(f.PressButton));
+    txtPositionX.SetText(win32::Widen(f.PositionX));
+    txtPositionY.SetText(win32::Widen(f.PositionY));
+    txtSizeW.SetText(win32::Widen(f.SizeW));
+    txtSizeH.SetText(win32::Widen(f.SizeH));
+    cboDisplay.SetText(win32::Widen(ShownDisplay(f.Display, desktop_.Displays())));
+    chkOnTop.SetState(f.OnTop);
+    txtOpacity.SetText(win32::Widen(f.Opacity));
+    chkRememberPlace.SetState(f.RememberPlace);
 }
 
 EditorFields frmAction::ReadFields() const {
@@ -38,6 +47,14 @@ EditorFields frmAction::ReadFields() const {
     f.WindowClass = win32::Narrow(txtWindowClass.Text());
     f.CaptionPattern = static_cast<std::int16_t>(chkPattern.State() == 1 ? 1 : 0);
     f.PressButton = win32::Narrow(txtPressButton.Text());
+    f.PositionX = win32::Narrow(txtPositionX.Text());
+    f.PositionY = win32::Narrow(txtPositionY.Text());
+    f.SizeW = win32::Narrow(txtSizeW.Text());
+    f.SizeH = win32::Narrow(txtSizeH.Text());
+    f.Display = win32::Narrow(cboDisplay.Text());
+    f.OnTop = static_cast<std::int16_t>(chkOnTop.State() == 1 ? 1 : 0);
+    f.Opacity = win32::Narrow(txtOpacity.Text());
+    f.RememberPlace = static_cast<std::int16_t>(chkRememberPlace.State() == 1 ? 1 : 0);
     return f;
 }
 
@@ -55,6 +72,14 @@ bool frmAction::ApplyProc() {
             ShowMessage(BadPatternMessage(result.patternProblem));
             if (Loaded()) txtCaption.SetFocus();
             return false;
+        case StoreResult::Outcome::BadPlace: {
+            ShowMessage(result.placeProblem);
+            using Box = StoreResult::PlaceBox;
+            win32::Control* const boxes[] = {&txtPositionX, &txtSizeW, &cboDisplay, &txtOpacity};
+            if (Loaded()) boxes[static_cast<int>(result.badPlace)]->SetFocus();
+            static_assert(static_cast<int>(Box::Opacity) == 3);
+            return false;
+        }
         case StoreResult::Outcome::TableFull:
             ShowMessage(kTableFullMessage);
             return false;

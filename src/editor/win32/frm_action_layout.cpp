@@ -19,7 +19,7 @@ void frmAction::CreateControls() {
 
     // The background: every control of the form lies over it.
     CandyScreen1.Create({.parent = form, .id = id++,
-                         .at = {0, 0, kClientWidthTwips, kFirstClientHeightTwips}});
+                         .at = {0, 0, kFirstClientWidthTwips, kFirstClientHeightTwips}});
 
     Frame1.Create({.parent = form, .id = id++, .text = ResourceText(IDS_CAPTION_FRAME),
                    .at = {1080, 1080, 4815, 1125}});
@@ -93,10 +93,10 @@ void frmAction::CreateControls() {
     SetLabel3Font();
     Label3.SetVisible(false);
 
+    // The same gradient over the same height: the column carries the background on.
     CandyScreen2.Create({.parent = form, .id = id++,
-                         .at = {0, kFirstClientHeightTwips, kClientWidthTwips,
-                                kClientHeightTwips - kFirstClientHeightTwips},
-                         .continuation = true});
+                         .at = {kFirstClientWidthTwips, 0, kClientWidthTwips - kFirstClientWidthTwips,
+                                kClientHeightTwips}});
     FrameWhich.Create({.parent = form, .id = id++, .text = ResourceText(IDS_WHICH_WINDOW_FRAME),
                        .at = kFrameWhichAt});
     const HWND which = FrameWhich.Handle();
@@ -117,6 +117,7 @@ void frmAction::CreateControls() {
     lblPressButton.Create({.parent = FramePress.Handle(), .id = id++,
                            .text = ResourceText(IDS_PRESS_BUTTON), .at = {120, 345, 1170, 195}});
     txtPressButton.Create({.parent = FramePress.Handle(), .id = id++, .at = {1320, 315, 2475, 285}});
+    CreatePlaceGroup(id);
 
     // Children stack in the order they are made, the first on top: the background goes
     // beneath everything made after it.
@@ -132,6 +133,8 @@ void frmAction::CreateControls() {
     SetWindowPos(FrameWhich.Handle(), cmdAddIn[0].Handle(), 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(FramePress.Handle(), FrameWhich.Handle(), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(FramePlace.Handle(), FramePress.Handle(), 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     BindEvents();
     SetColours();
@@ -154,8 +157,44 @@ void frmAction::CreateControls() {
         txtWindowClass.SetToolTip(toolTips_, ResourceText(IDS_TIP_WINDOW_CLASS).c_str());
         picFinder.SetToolTip(toolTips_, ResourceText(IDS_TIP_FINDER).c_str());
         txtPressButton.SetToolTip(toolTips_, ResourceText(IDS_TIP_PRESS_BUTTON).c_str());
+        for (win32::TextBox* box : {&txtPositionX, &txtPositionY})
+            box->SetToolTip(toolTips_, ResourceText(IDS_TIP_POSITION).c_str());
+        for (win32::TextBox* box : {&txtSizeW, &txtSizeH})
+            box->SetToolTip(toolTips_, ResourceText(IDS_TIP_SIZE).c_str());
+        cboDisplay.SetToolTip(toolTips_, ResourceText(IDS_TIP_DISPLAY).c_str());
+        txtOpacity.SetToolTip(toolTips_, ResourceText(IDS_TIP_OPACITY).c_str());
+        cmdTakePlace.SetToolTip(toolTips_, ResourceText(IDS_TIP_TAKE_PLACE).c_str());
     }
 }
+
+// clang-format off
+void frmAction::CreatePlaceGroup(int& id) {
+    using win32::ResourceText;
+    FramePlace.Create({.parent = Handle(), .id = id++, .text = ResourceText(IDS_PLACE_FRAME),
+                       .at = kFramePlaceAt});
+    const HWND place = FramePlace.Handle();
+    lblPosition.Create({.parent = place, .id = id++, .text = ResourceText(IDS_POSITION),
+                        .at = {120, 360, 1170, 195}});
+    txtPositionX.Create({.parent = place, .id = id++, .at = {1320, 330, 855, 285}});
+    txtPositionY.Create({.parent = place, .id = id++, .at = {2265, 330, 855, 285}});
+    lblSize.Create({.parent = place, .id = id++, .text = ResourceText(IDS_SIZE),
+                    .at = {120, 735, 1170, 195}});
+    txtSizeW.Create({.parent = place, .id = id++, .at = {1320, 705, 855, 285}});
+    txtSizeH.Create({.parent = place, .id = id++, .at = {2265, 705, 855, 285}});
+    lblDisplay.Create({.parent = place, .id = id++, .text = ResourceText(IDS_DISPLAY),
+                       .at = {120, 1110, 1170, 195}});
+    cboDisplay.Create({.parent = place, .id = id++, .at = {1320, 1065, 1800, 315}, .dropHeight = 1800});
+    chkOnTop.Create({.parent = place, .id = id++, .text = ResourceText(IDS_ON_TOP),
+                     .at = {120, 1530, 1500, 225}, .threeState = true});
+    lblOpacity.Create({.parent = place, .id = id++, .text = ResourceText(IDS_OPACITY),
+                       .at = {1740, 1545, 900, 195}});
+    txtOpacity.Create({.parent = place, .id = id++, .at = {2640, 1515, 480, 285}});
+    chkRememberPlace.Create({.parent = place, .id = id++, .text = ResourceText(IDS_REMEMBER_PLACE),
+                             .at = {120, 1950, 3000, 225}, .threeState = true});
+    cmdTakePlace.Create({.parent = place, .id = id++, .text = ResourceText(IDS_TAKE_PLACE),
+                         .at = {3300, 300, 1395, 405}});
+}
+// clang-format on
 
 void frmAction::SetLabel3Font() {
     // 12 points: 16 pixels at 96 dots per inch. The label lets go of the old font first.
@@ -207,6 +246,9 @@ void frmAction::SetColours() {
     txtProgram.SetColours({.text = kYellow, .back = kTeal});
     txtWindowClass.SetColours({.text = kYellow, .back = kTeal});
     txtPressButton.SetColours({.text = kYellow, .back = kTeal});
+    for (win32::TextBox* box : {&txtPositionX, &txtPositionY, &txtSizeW, &txtSizeH, &txtOpacity})
+        box->SetColours({.text = kYellow, .back = kTeal});
+    cboDisplay.SetColours({.text = kYellow, .back = kTeal});
     for (std::size_t k = 0; k < kKeystrokeSteps; ++k) {
         txtSendKeys[k].SetColours({.text = kPaleYellow, .back = kTeal});
         cboSendKeysPause[k].SetColours({.text = kPaleYellow, .back = kTeal});

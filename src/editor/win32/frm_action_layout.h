@@ -16,11 +16,13 @@ namespace kvl::action_form {
 inline constexpr wchar_t kClassName[] = L"KVL.frmAction";
 inline constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 inline constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
-inline constexpr int kClientWidthTwips = 6450;
-// The form as first laid out, and as grown to hold the frames of which windows and of the
-// button to press below the rest.
+// The form as first laid out, and as grown by a column on its right for what KVL adds: which
+// windows, the button to press, and where to put the window. Below the rest, they made the
+// editor taller than a 768-pixel screen at 125 %.
+inline constexpr int kFirstClientWidthTwips = 6450;
+inline constexpr int kClientWidthTwips = kFirstClientWidthTwips + 4815 + 555;
 inline constexpr int kFirstClientHeightTwips = 7395;
-inline constexpr int kClientHeightTwips = 9450;
+inline constexpr int kClientHeightTwips = kFirstClientHeightTwips;
 inline constexpr int kLowColourHeightCut = 300;
 
 inline constexpr COLORREF kTeal = RGB(0, 128, 128);
@@ -56,8 +58,10 @@ inline constexpr std::array<KeystrokeRow, kKeystrokeSteps> kRows{{
 }};
 
 inline constexpr TwipsRect kFrame4At{1080, 4560, 4815, 1215};
-inline constexpr TwipsRect kFrameWhichAt{1080, 6720, 4815, 1425};
-inline constexpr TwipsRect kFramePressAt{1080, 8235, 4815, 750};
+// The right-hand column, its top level with the first frame's.
+inline constexpr TwipsRect kFrameWhichAt{kFirstClientWidthTwips, 1080, 4815, 1425};
+inline constexpr TwipsRect kFramePressAt{kFirstClientWidthTwips, 2595, 4815, 750};
+inline constexpr TwipsRect kFramePlaceAt{kFirstClientWidthTwips, 3435, 4815, 2505};
 
 inline constexpr TwipsRect kOKAt{2190, 6120, 1185, 495};
 inline constexpr TwipsRect kCancelAt{3420, 6120, 1185, 495};
