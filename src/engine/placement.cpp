@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "engine/dispatch.h"
 #include "platform/blanks.h"
 
 namespace kvl {
@@ -277,6 +278,31 @@ bool PlaceWindow(Desktop& desktop, const PlaceRequest& request, WindowHandle win
                            : "opacity not set");
     for (const std::string& part : done) said += (said.empty() ? "" : "; ") + part;
     return true;
+}
+
+std::vector<ArrangedWindow> ArrangeOpenWindows(const MonitorTable& table, Desktop& desktop,
+                                               const std::function<bool(WindowHandle)>& skip) {
+    std::vector<ArrangedWindow> arranged;
+    std::vector<WindowHandle> taken;
+    const std::vector<WindowHandle> windows = desktop.TopLevelWindows();
+    const std::optional<std::uint32_t> own = desktop.IntegrityLevel(0);
+    const int count = MonitorCount(table);
+    for (int slot = 0; slot < count; ++slot) {
+        const Monitor& m = table[static_cast<std::size_t>(slot)];
+        const PlaceRequest request = PlaceRequestOf(m);
+        if (m.Disable == 1 || m.Deleted != 0 || !request.Any()) continue;
+        const Watch condition = WatchOf(m);
+        for (WindowHandle w : windows) {
+            if (std::find(taken.begin(), taken.end(), w) != taken.end() || (skip && skip(w)))
+                continue;
+            if (StillMeant(desktop, {w, condition}) != ActionResult::Done) continue;
+            taken.push_back(w);
+            if (RunsWithHigherRights(desktop.IntegrityLevel(w), own)) continue;
+            ArrangedWindow done{slot, w, {}};
+            if (PlaceWindow(desktop, request, w, done.said)) arranged.push_back(std::move(done));
+        }
+    }
+    return arranged;
 }
 
 }  // namespace kvl

@@ -4,6 +4,7 @@
 // the displays and moves the window; everything decided about the place is decided here.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -116,5 +117,17 @@ std::optional<RememberedPlace> PlaceToRemember(const std::vector<DisplayInfo>& d
 // placed; a window that cannot be placed is no failure of the run.
 bool PlaceWindow(Desktop& desktop, const PlaceRequest& request, WindowHandle window,
                          std::string& said);
+
+// "Arrange Open Windows": every enabled monitor's place, on top and opacity (no window-state
+// action, no keys, no button) applied to the open windows it is meant for now, a window to
+// the first monitor in the table that asks for it; `skip` keeps the program's own windows out.
+// A window of higher rights is left alone. What was done, window by window.
+struct ArrangedWindow {
+    int slot = 0;
+    WindowHandle window = 0;
+    std::string said;
+};
+std::vector<ArrangedWindow> ArrangeOpenWindows(const MonitorTable& table, Desktop& desktop,
+                                               const std::function<bool(WindowHandle)>& skip);
 
 }  // namespace kvl

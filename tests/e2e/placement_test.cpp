@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "platform/win32/resources/resource.h"
 #include "platform/win32/unicode.h"
 #include "support/wintest.h"
 
@@ -147,6 +148,22 @@ TEST_F(Placing, EachFieldPutsTheWindowWhereItSays) {
     ASSERT_TRUE(WaitFor([&] { return IsZoomed(maxed) != FALSE; }));
     ShowWindow(maxed, SW_RESTORE);
     EXPECT_TRUE(WaitFor([&] { return StandsAt(maxed, maxedPlace); })) << Text(RectOf(maxed));
+}
+
+// "Arrange Open Windows" puts windows that were open before KVL started, which it never
+// reports, where their monitors say; a disabled monitor's window stays.
+TEST_F(Placing, ArrangeOpenWindowsPlacesWhatIsAlreadyOpen) {
+    Store({{L"early " + tag, {{"Position", "70,60"}, {"Size", "300,200"}}},
+           {L"idle " + tag, {{"Position", "0,0"}, {"Disable", "1"}}}});
+    ASSERT_TRUE(target.Start(Target(L"\"open:early " + tag + L"\" \"open:idle " + tag + L"\"")));
+    HWND early = Window(L"early " + tag), idle = Window(L"idle " + tag);
+    ASSERT_TRUE(early && idle);
+    const RECT idleWas = RectOf(idle);
+    StartKvl();
+    PostMessageW(main, WM_COMMAND, IDM_ARRANGE, 0);  // the menu item, as a click sends it
+    const RECT wanted{work.left + 70, work.top + 60, work.left + 370, work.top + 260};
+    EXPECT_TRUE(WaitFor([&] { return StandsAt(early, wanted); })) << Text(RectOf(early));
+    EXPECT_TRUE(StandsAt(idle, idleWas));
 }
 
 }  // namespace

@@ -148,6 +148,36 @@ TEST(PlacementStep, PlacesBeforeTheWindowStateActionAndTellsTheActivity) {
         EXPECT_NE(step.kind, ActionStep::Kind::Place);
 }
 
+TEST(Arrange, PlacesTheOpenWindowsOfEnabledMonitorsOnceEachAndNothingElse) {
+    FakeDesktop desktop;
+    const WindowHandle report = desktop.AddWindow("Report - 1");
+    const WindowHandle other = desktop.AddWindow("Report - 2");
+    const WindowHandle ours = desktop.AddWindow("Report - KVL");
+    const WindowHandle admin = desktop.AddWindow("Report - admin");
+    desktop.windows[admin].integrity = 0x3000;
+    desktop.AddWindow("Unrelated");
+    MonitorTable table{};
+    table[0] = {.Description = "off", .Disable = 1, .Caption = "Report"};
+    table[0].Position = "0,0";
+    table[1] = {.Description = "reports", .Caption = "Report"};
+    table[1].Position = "10,10";
+    table[1].WindowState = "Close";
+    table[1].SendKeys[0] = "x";
+    table[2] = {.Description = "second", .Caption = "Report - 2"};
+    table[2].Display = "2";
+    const auto arranged =
+        ArrangeOpenWindows(table, desktop, [&](WindowHandle w) { return w == ours; });
+    ASSERT_EQ(arranged.size(), 2u);
+    for (const ArrangedWindow& a : arranged) {
+        EXPECT_EQ(a.slot, 1);  // the first monitor meant for it, the disabled one aside
+        EXPECT_EQ(a.said.substr(0, 13), "placed at 10,");
+    }
+    EXPECT_EQ(desktop.windows[report].place.restored.left, 10);
+    EXPECT_EQ(desktop.windows[other].place.restored.left, 10);
+    // No window-state action, no keys; our own window and the one of higher rights untouched.
+    EXPECT_EQ(desktop.Ops(), (std::vector{FakeDesktop::Op::Place, FakeDesktop::Op::Place}));
+}
+
 TEST(PlacementStore, FieldsAreWrittenOnlyWhenSetAndTravelInAFile) {
     fakes::MemoryStore store;
     Settings settings;

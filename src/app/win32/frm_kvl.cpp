@@ -12,6 +12,7 @@
 #include "cmdline/command_line.h"
 #include "editor/editor_fields.h"
 #include "engine/dispatch.h"
+#include "engine/placement.h"
 #include "engine/window_actions.h"
 #include "platform/clock.h"
 #include "platform/path_name.h"
@@ -123,6 +124,7 @@ void frmKVL::OnMenuCommand(UINT id) {
         {mnuImport, &frmKVL::mnuImport_Click},
         {mnuExport, &frmKVL::mnuExport_Click},
         {mnuActivity, &frmKVL::mnuActivity_Click},
+        {mnuArrange, &frmKVL::mnuArrange_Click},
     };
     for (const auto& [command, handler] : kHandlers)
         if (command == id) return (this->*handler)();
@@ -234,6 +236,7 @@ bool frmKVL::InitApp() {
         // The one-shot run neither shows the window nor changes the monitoring.
         EnableMenuItem(mnuPopUp_, mnuEditMon, MF_BYCOMMAND | MF_GRAYED);
         EnableMenuItem(mnuPopUp_, mnuDisable, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(mnuPopUp_, mnuArrange, MF_BYCOMMAND | MF_GRAYED);
         // Started with Windows, a copy would run resident, not this one-shot command.
         DeleteMenu(mnuPopUp_, mnuStartWithWindows, MF_BYCOMMAND);
         DeleteMenu(mnuStats_, mnuActivity, MF_BYCOMMAND);
@@ -391,6 +394,24 @@ void frmKVL::ShowAutostartState(HMENU menu) {
 
 void frmKVL::mnuActivity_Click() {
     if (!CommandLineMode()) activity_.Show();
+}
+
+// The monitors' places applied now to the windows open now, as after a display is plugged in;
+// the recent activity lists each window moved.
+void frmKVL::mnuArrange_Click() {
+    if (CommandLineMode()) return;
+    const LocalTime now = services_.clock.Now();
+    const MonitorTable& table = policy_.CurrentSettings().Monitors;
+    const auto ours = [](WindowHandle w) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(reinterpret_cast<HWND>(w), &process);
+        return process == GetCurrentProcessId();
+    };
+    for (const ArrangedWindow& a : ArrangeOpenWindows(table, services_.desktop, ours))
+        recent_.Record({now, table[static_cast<std::size_t>(a.slot)].Description,
+                        WindowCaption(services_.desktop, a.window),
+                        services_.desktop.ProgramPath(a.window), ActionResult::Done, a.said});
+    activity_.Refresh();
 }
 
 // The file dialogs and what they end in are our own modal loops: reports wait for them.

@@ -92,6 +92,7 @@ public:
         mnuImport = IDM_IMPORT,
         mnuExport = IDM_EXPORT,
         mnuActivity = IDM_ACTIVITY,
+        mnuArrange = IDM_ARRANGE,
     };
     // Control identifiers.
     enum Control : int {
@@ -122,6 +123,7 @@ public:
     void mnuImport_Click();
     void mnuExport_Click();
     void mnuActivity_Click();
+    void mnuArrange_Click();
     frmActivity& Activity() { return activity_; }
     void Tray1_MouseDown(int button);
     void Tray1_MouseDblClick();

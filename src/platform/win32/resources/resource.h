@@ -22,6 +22,7 @@
 #define IDM_START_WITH_WINDOWS 40011  // in the File menu and the tray's menu alike
 #define IDM_IMPORT 40012
 #define IDM_EXPORT 40013
+#define IDM_ARRANGE 40015  // "Arrange Open Windows", in the Monitors menu and the tray's right-click menu
 #define IDM_ACTIVITY 40014  // "Recent Activity", in the Monitors menu and the tray's left-click menu
 
 // Texts.
