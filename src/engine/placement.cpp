@@ -305,4 +305,47 @@ std::vector<ArrangedWindow> ArrangeOpenWindows(const MonitorTable& table, Deskto
     return arranged;
 }
 
+void PlaceFollower::Follow(int slot, std::string description, WindowHandle window) {
+    for (Followed& f : followed_)
+        if (f.window == window) {
+            f = {slot, std::move(description), window};
+            return;
+        }
+    followed_.push_back({slot, std::move(description), window});
+}
+
+std::vector<PlaceFollower::Note> PlaceFollower::Look(Desktop& desktop, const MonitorTable& table) {
+    std::vector<Note> notes;
+    std::vector<DisplayInfo> displays;
+    const int count = MonitorCount(table);
+    std::erase_if(followed_, [&](Followed& f) {
+        if (!desktop.Exists(f.window)) return true;
+        // Its monitor where it was, or where the table has moved it; gone or no longer
+        // remembering, it has nothing to keep.
+        const auto isIt = [&](int s) {
+            const Monitor& m = table[static_cast<std::size_t>(s)];
+            return m.Description == f.description && m.Deleted == 0 && m.RememberPlace == 1;
+        };
+        if (f.slot < 0 || f.slot >= count || !isIt(f.slot)) {
+            int found = -1;
+            for (int s = 0; s < count && found < 0; ++s)
+                if (isIt(s)) found = s;
+            if (found < 0) return true;
+            f.slot = found;
+        }
+        const std::optional<WindowPlaceFacts> facts = desktop.PlaceOf(f.window);
+        if (!facts || facts->state != WindowPlaceFacts::State::Normal) return false;
+        if (displays.empty()) displays = desktop.Displays();
+        const std::optional<RememberedPlace> place = PlaceToRemember(displays, *facts);
+        if (!place) return false;
+        const std::string text = RememberedPlaceText(*place);
+        const bool noted = std::any_of(notes.begin(), notes.end(),
+                                       [&](const Note& n) { return n.slot == f.slot; });
+        if (!noted && table[static_cast<std::size_t>(f.slot)].RememberedPlace != text)
+            notes.push_back({f.slot, text});
+        return false;
+    });
+    return notes;
+}
+
 }  // namespace kvl

@@ -130,4 +130,29 @@ struct ArrangedWindow {
 std::vector<ArrangedWindow> ArrangeOpenWindows(const MonitorTable& table, Desktop& desktop,
                                                const std::function<bool(WindowHandle)>& skip);
 
+// The windows of "remember where I leave it" monitors that KVL placed, looked at about once a
+// second while there are any: where one now stands becomes its monitor's remembered place. A
+// window is known by its monitor's description as well as its slot, since the table may close
+// up meanwhile.
+class PlaceFollower {
+public:
+    struct Note {
+        int slot = 0;
+        std::string place;  // the new RememberedPlace
+    };
+
+    void Follow(int slot, std::string description, WindowHandle window);
+    bool Any() const { return !followed_.empty(); }
+    // Drops the windows that are gone; a window minimized or maximized has left no place.
+    std::vector<Note> Look(Desktop& desktop, const MonitorTable& table);
+
+private:
+    struct Followed {
+        int slot;
+        std::string description;
+        WindowHandle window;
+    };
+    std::vector<Followed> followed_;
+};
+
 }  // namespace kvl

@@ -166,5 +166,39 @@ TEST_F(Placing, ArrangeOpenWindowsPlacesWhatIsAlreadyOpen) {
     EXPECT_TRUE(StandsAt(idle, idleWas));
 }
 
+// Where the user leaves a window is noted within about a second, kept in the store, and is
+// where the next window of the monitor opens after KVL has been started again.
+TEST_F(Placing, ARememberedPlaceOutlivesARestart) {
+    Store({{L"notes " + tag, {{"Position", "10,10"}, {"RememberPlace", "1"}}}});
+    StartKvl();
+    ASSERT_TRUE(target.Start(Target(L"\"open:notes " + tag + L"\"")));
+    HWND first = Window(L"notes " + tag);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitFor([&] {
+        const RECT r = RectOf(first);
+        return r.left == work.left + 10 && r.top == work.top + 10;
+    }));
+    SetWindowPos(first, nullptr, work.left + 200, work.top + 150, 320, 240,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitFor([&] { return store.Read("Monitor0", "RememberedPlace") == "1,200,150,320,240"; }))
+        << store.Read("Monitor0", "RememberedPlace").value_or("<missing>");
+    target.Kill();
+
+    PostMessageW(main, WM_COMMAND, IDM_TRAY_EXIT, 0);
+    ASSERT_TRUE(kvl.Wait(15000));
+    kvl.Kill();  // ended already: its handles go
+    EXPECT_EQ(store.Read("Monitor0", "RememberedPlace"), "1,200,150,320,240");
+    StartKvl();
+    ChildProcess again;
+    ASSERT_TRUE(again.Start(Target(L"\"open:notes " + tag + L"\"")));
+    HWND second = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        second = wintest::FindWindowByCaption(L"notes " + tag, again.Id());
+        return second != nullptr;
+    }, 10000));
+    const RECT wanted{work.left + 200, work.top + 150, work.left + 520, work.top + 390};
+    EXPECT_TRUE(WaitFor([&] { return StandsAt(second, wanted); })) << Text(RectOf(second));
+}
+
 }  // namespace
 }  // namespace kvl

@@ -178,6 +178,38 @@ TEST(Arrange, PlacesTheOpenWindowsOfEnabledMonitorsOnceEachAndNothingElse) {
     EXPECT_EQ(desktop.Ops(), (std::vector{FakeDesktop::Op::Place, FakeDesktop::Op::Place}));
 }
 
+TEST(RememberPlace, TheLastPlaceAWindowIsLeftAtBecomesItsMonitorsAndComesBack) {
+    FakeDesktop desktop;
+    const WindowHandle w = desktop.AddWindow("Notes");
+    MonitorTable table{};
+    table[0] = {.Description = "first", .Caption = "Other"};
+    table[1] = {.Description = "notes", .Caption = "Notes"};
+    table[1].RememberPlace = 1;
+    table[1].Position = "0,0";
+    PlaceFollower follower;
+    follower.Follow(1, "notes", w);
+    desktop.windows[w].place.restored = {2000, 30, 2400, 330};  // the user took it to display 2
+    desktop.windows[w].place.display = 2;
+    // The table closed up meanwhile: the monitor is found by its description.
+    table[0] = table[1];
+    table[1] = Monitor{};
+    std::vector<PlaceFollower::Note> notes = follower.Look(desktop, table);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].slot, 0);
+    EXPECT_EQ(notes[0].place, "2,80,30,400,300");
+    table[0].RememberedPlace = notes[0].place;
+    EXPECT_TRUE(follower.Look(desktop, table).empty());  // not moved since
+
+    // The next window of the monitor goes there, not to its Position.
+    const WindowHandle next = desktop.AddWindow("Notes");
+    RunAtOnce(desktop, MonitorRun(table[0], next));
+    EXPECT_EQ(desktop.windows[next].place.restored, (ScreenRect{2000, 30, 2400, 330}));
+
+    desktop.windows.erase(w);
+    follower.Look(desktop, table);
+    EXPECT_FALSE(follower.Any());
+}
+
 TEST(PlacementStore, FieldsAreWrittenOnlyWhenSetAndTravelInAFile) {
     fakes::MemoryStore store;
     Settings settings;

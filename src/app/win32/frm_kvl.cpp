@@ -97,6 +97,7 @@ void frmKVL::BindEvents() {
     timer1_.onTimer = [this] { Timer1_Timer(); };
     timer2_.Timer().onTimer = [this] { Timer2_Timer(); };
     tmrIconChange_.onTimer = [this] { tmrIconChange_Timer(); };
+    tmrPlaces_.onTimer = [this] { tmrPlaces_Timer(); };
     trayClicks_.onClick = [this](POINT at) {
         trayPoint_ = at;
         Tray1_MouseDown(1);
@@ -203,7 +204,7 @@ bool frmKVL::Form_Load() {
         return false;
     (void)menuBar_.release();  // the window's now: it goes with it
     LoadIcons(dpi);
-    for (win32::WindowTimer* timer : {&timer1_, &tmrIconChange_, &timer2_.Timer()})
+    for (win32::WindowTimer* timer : {&timer1_, &tmrIconChange_, &timer2_.Timer(), &tmrPlaces_})
         timer->Attach(Handle());
     trayClicks_.Attach(Handle());
     pauseTimer_.Attach(Handle());
@@ -407,10 +408,12 @@ void frmKVL::mnuArrange_Click() {
         GetWindowThreadProcessId(reinterpret_cast<HWND>(w), &process);
         return process == GetCurrentProcessId();
     };
-    for (const ArrangedWindow& a : ArrangeOpenWindows(table, services_.desktop, ours))
-        recent_.Record({now, table[static_cast<std::size_t>(a.slot)].Description,
-                        WindowCaption(services_.desktop, a.window),
+    for (const ArrangedWindow& a : ArrangeOpenWindows(table, services_.desktop, ours)) {
+        const Monitor& monitor = table[static_cast<std::size_t>(a.slot)];
+        recent_.Record({now, monitor.Description, WindowCaption(services_.desktop, a.window),
                         services_.desktop.ProgramPath(a.window), ActionResult::Done, a.said});
+        FollowPlace(a.slot, monitor, a.window);
+    }
     activity_.Refresh();
 }
 
@@ -501,7 +504,7 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
     }
     std::optional<Monitor> monitor = ReportedMonitor(policy_.CurrentSettings().Monitors, watchId);
     if (!monitor) return;
-    actions_.Add([this, monitor = std::move(*monitor), window]() -> std::optional<ActionQueue::Job> {
+    actions_.Add([this, monitor = std::move(*monitor), window, watchId]() -> std::optional<ActionQueue::Job> {
         const LocalTime now = services_.clock.Now();
         std::optional<ActionPlan> plan =
             MonitorWindowOpen(monitor, triggers_, window, now, services_.desktop);
@@ -511,10 +514,12 @@ void frmKVL::PaneWatcher1_WindowOpen(int watchId, WindowHandle window) {
         ActivityEvent event{now, monitor.Description, WindowCaption(services_.desktop, window),
                             services_.desktop.ProgramPath(window)};
         auto said = plan->target.said;
-        return ActionQueue::Job{std::move(*plan), [this, event, said](ActionResult result) mutable {
+        return ActionQueue::Job{std::move(*plan),
+                                [this, event, said, watchId, monitor, window](ActionResult result) mutable {
                                     event.result = result;
                                     if (said) event.detail = *said;
                                     Action_Finished(event);
+                                    if (result == ActionResult::Done) FollowPlace(watchId, monitor, window);
                                 }};
     });
 }
@@ -523,6 +528,23 @@ void frmKVL::Action_Finished(const ActivityEvent& event) {
     const std::optional<std::string> notice = recent_.Record(event);
     activity_.Refresh();
     if (notice && tray1_) tray1_->ShowBalloon(win32::Widen(kMessageTitle), win32::Widen(*notice));
+}
+
+void frmKVL::FollowPlace(int slot, const Monitor& monitor, WindowHandle window) {
+    if (monitor.RememberPlace != 1 || CommandLineMode()) return;
+    places_.Follow(slot, monitor.Description, window);
+    tmrPlaces_.Enable(true);
+}
+
+// A place the user left a window at is kept at once, in the table and in its monitor's
+// section, so that a KVL ended any way at all still has it.
+void frmKVL::tmrPlaces_Timer() {
+    Settings& settings = policy_.CurrentSettings();
+    for (const PlaceFollower::Note& note : places_.Look(services_.desktop, settings.Monitors)) {
+        settings.Monitors[static_cast<std::size_t>(note.slot)].RememberedPlace = note.place;
+        WriteSetting(services_.store, MonitorSection(note.slot), "RememberedPlace", note.place);
+    }
+    if (!places_.Any()) tmrPlaces_.Enable(false);
 }
 
 void frmKVL::lstItems_MouseDown(win32::MouseButton button) {
