@@ -934,8 +934,7 @@ int Place(int count, const std::vector<Build>& builds) {
                 "the strongest level. \"Place\": the monitors give Position 100,80 and Size "
                 "400,300 and no window-state action; latency is from the ShowWindow call that "
                 "shows the window to the moment it stands at its new place, in ms. \"Hide\": "
-                "the same monitors with \"Hide\" and no place, timed as in the detection "
-                "latency table above (first seen visible to seen hidden).\n\n",
+                X,
                 count, kMonitors);
     std::printf("| Build | Action | Windows | Acted on | Missed | p50 | p95 | p99 | max |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
