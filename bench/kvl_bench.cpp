@@ -934,7 +934,9 @@ int Place(int count, const std::vector<Build>& builds) {
                 "the strongest level. \"Place\": the monitors give Position 100,80 and Size "
                 "400,300 and no window-state action; latency is from the ShowWindow call that "
                 "shows the window to the moment it stands at its new place, in ms. \"Hide\": "
-                X,
+                "the same monitors with \"Hide\" and no place, timed as the detection latency "
+                "is: from the poll that first sees the window visible to the one that sees it "
+                "hidden.\n\n",
                 count, kMonitors);
     std::printf("| Build | Action | Windows | Acted on | Missed | p50 | p95 | p99 | max |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
