@@ -1079,6 +1079,101 @@ int Idle(double seconds, double windowsPerSecond, const std::vector<Build>& buil
     return 0;
 }
 
+// ---------------------------------------------------------------------------------------
+// Placing windows, beside hiding them
+
+// Of each window opened one at a time: ms from the ShowWindow call that first shows it to the
+// moment it stands at the place its monitor gives it (its rectangle has changed: KVL's move
+// comes as a message to this thread, the windows' owner, so it is seen the moment it lands).
+Outcome OpenAndWaitForPlace(int count) {
+    Outcome out;
+    Jitter jitter;
+    for (int i = 0; i < count; ++i) {
+        HWND hwnd = OpenHidden(ProbeCaption(i));
+        RECT before{};
+        GetWindowRect(hwnd, &before);
+        const double callAt = NowMs();
+        ShowWindow(hwnd, g_showCommand);
+        out.showCalls.push_back(NowMs() - callAt);
+        ++out.opened;
+        bool placed = false;
+        while (NowMs() - callAt <= 5000) {
+            Pump();
+            RECT now{};
+            GetWindowRect(hwnd, &now);
+            if (!EqualRect(&now, &before)) {
+                placed = true;
+                break;
+            }
+            WaitForMessage(1);
+        }
+        if (placed)
+            out.latencies.push_back(NowMs() - callAt);
+        else
+            ++out.missed;
+        DestroyWindow(hwnd);
+        PumpFor(jitter.Between(15, 35));
+    }
+    return out;
+}
+
+int Place(int count, const std::vector<Build>& builds) {
+    std::printf("### Placing a window, beside hiding it\n\n"
+                "%d windows per row, opened one at a time, each matching one of %d monitors at "
+                "the strongest level. \"Place\": the monitors give Position 100,80 and Size "
+                "400,300 and no window-state action; latency is from the ShowWindow call that "
+                "shows the window to the moment it stands at its new place, in ms. \"Hide\": "
+                "the same monitors with \"Hide\" and no place, timed as the detection latency "
+                "is: from the poll that first sees the window visible to the one that sees it "
+                "hidden.\n\n",
+                count, kMonitors);
+    std::printf("| Build | Action | Windows | Acted on | Missed | p50 | p95 | p99 | max |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+    const auto row = [](const std::string& who, const char* action, const Outcome& o) {
+        std::printf("| %s | %s | %d | %zu | %d | %.2f | %.2f | %.2f | %.2f |\n", who.c_str(),
+                    action, o.opened, o.latencies.size(), o.missed, Percentile(o.latencies, 50),
+                    Percentile(o.latencies, 95), Percentile(o.latencies, 99),
+                    Percentile(o.latencies, 100));
+        std::fflush(stdout);
+    };
+    int status = 0;
+    for (const Build& build : builds) {
+        for (const bool placing : {false, true}) {
+            Kvl kvl(build.exe, 0, BenchCaptions());
+            if (placing) {
+                // The same monitors, set to place instead of hide.
+                const std::wstring file = kvl.FileName();
+                win32::RegistryStore store(file.substr(0, file.size() - 4));
+                for (int k = 0; k < kMonitors; ++k) {
+                    const std::string section = "Monitor" + std::to_string(k);
+                    store.Write(section, "WindowState", "");
+                    store.Write(section, "Position", "100,80");
+                    store.Write(section, "Size", "400,300");
+                }
+            }
+            if (!kvl.Start()) {
+                Progress(Format("%s did not start", build.label.c_str()));
+                status = 1;
+                continue;
+            }
+            PumpFor(1000);
+            Progress(Format("place: %s, %s", build.label.c_str(), placing ? "place" : "hide"));
+            Outcome o;
+            if (placing) {
+                o = OpenAndWaitForPlace(count);
+            } else {
+                Schedule plan;
+                plan.count = count;
+                o = OpenAndWatch(plan);
+            }
+            row(build.label, placing ? "Place" : "Hide", o);
+            if (o.missed) status = 1;
+        }
+    }
+    std::printf("\n");
+    return status;
+}
+
 std::vector<int> ParseList(const std::wstring& text) {
     std::vector<int> values;
     std::size_t at = 0;
@@ -1097,7 +1192,7 @@ std::vector<int> ParseList(const std::wstring& text) {
 int wmain(int argc, wchar_t** argv) {
     using namespace kvl::bench;
     if (argc < 2) {
-        std::fprintf(stderr, "usage: kvl_bench latency|burst|idle [options]\n");
+        std::fprintf(stderr, "usage: kvl_bench latency|burst|idle|place [options]\n");
         return 2;
     }
     const std::wstring what = argv[1];
@@ -1116,6 +1211,7 @@ int wmain(int argc, wchar_t** argv) {
     if (what == L"burst")
         return Burst(_wtoi(option(L"--count", L"500").c_str()),
                      _wtof(option(L"--span", L"1000").c_str()), builds);
+    if (what == L"place") return Place(_wtoi(option(L"--count", L"200").c_str()), builds);
     if (what == L"idle")
         return Idle(_wtof(option(L"--seconds", L"60").c_str()),
                     _wtof(option(L"--rate", L"5").c_str()), builds);

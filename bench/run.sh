@@ -8,7 +8,7 @@
 #   KVL_BENCH_BASELINE=old/KVL.exe bench/run.sh
 #                                    also runs an older build side by side with the current one
 #   KVL_BENCH_PARTS="latency matching" KVL_BENCH_OUT=bench/some.md bench/run.sh
-#                                    only these of latency, burst, idle and matching, into
+#                                    only these of latency, burst, idle, place and matching, into
 #                                    another file
 set -euo pipefail
 
@@ -21,7 +21,7 @@ wine=(scripts/wine-env.sh run)
 bench=build/win64/kvl_bench.exe
 match=build/host/bench/kvl_match_bench
 out=${KVL_BENCH_OUT:-bench/results.md}
-parts=" ${KVL_BENCH_PARTS:-latency burst idle matching} "
+parts=" ${KVL_BENCH_PARTS:-latency burst idle place matching} "
 wants() { [[ $parts == *" $1 "* ]]; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -31,7 +31,7 @@ if [ "${KVL_BENCH_QUICK:-}" = 1 ]; then count=30 burst=100 idle=10; fi
 
 # Matching alone runs on the host and needs no Windows build.
 needs_wine=0
-for part in latency burst idle; do if wants $part; then needs_wine=1; fi; done
+for part in latency burst idle place; do if wants $part; then needs_wine=1; fi; done
 required=("$match")
 if [ $needs_wine = 1 ]; then
     required+=("$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_ref.exe
@@ -75,6 +75,7 @@ run_scenario() {
 if wants latency; then run_scenario latency --count "$count"; fi
 if wants burst; then run_scenario burst --count "$burst" --span 1000; fi
 if wants idle; then run_scenario idle --seconds "$idle" --rate 5; fi
+if wants place; then run_scenario place --count "$count"; fi
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 

@@ -54,9 +54,15 @@ std::string ResultText(ActionResult result) {
     return {};
 }
 
+std::string ResultText(ActionResult result, std::string_view detail) {
+    if (detail.empty()) return ResultText(result);
+    if (result == ActionResult::Done) return std::string(detail);
+    return std::string(detail) + "; " + ResultText(result);
+}
+
 std::vector<std::string> ActivityCells(const ActivityEvent& event, std::string time) {
     return {std::move(time), event.description, event.windowCaption, event.program,
-            ResultText(event.result)};
+            ResultText(event.result, event.detail)};
 }
 
 std::string TabSeparated(const std::vector<std::vector<std::string>>& rows) {

@@ -24,6 +24,7 @@ struct ActivityEvent {
     // The monitor fired: the icon flashes for it and "Last triggered" names its time. A window
     // gone or changed by its turn is no trigger.
     bool triggered = false;
+    std::string detail;  // what the run did beyond its result: where it placed the window
 
     bool operator==(const ActivityEvent&) const = default;
 };
@@ -44,6 +45,8 @@ private:
 
 // What the result column says.
 std::string ResultText(ActionResult result);
+// And with what else the run did: "placed at 100,50 400 x 300 on display 2" stands for done.
+std::string ResultText(ActionResult result, std::string_view detail);
 
 // An event's row: time (already written the user's way), monitor, window, program, result.
 std::vector<std::string> ActivityCells(const ActivityEvent& event, std::string time);

@@ -2,6 +2,7 @@
 
 #include "app/main_window_policy.h"
 #include "engine/caption_regex.h"
+#include "engine/placement.h"
 #include "monitors/monitor_transfer.h"
 #include "platform/files.h"
 #include "platform/registry_names.h"
@@ -16,11 +17,12 @@ std::string Counted(int n, std::string_view one, std::string_view many) {
 
 // The editor's own check, so that no import brings in a pattern it would refuse: such a
 // monitor would never match, without a word.
+// Nor a place it would refuse: such a monitor would leave its windows where they open.
 std::optional<std::string> MonitorProblem(const Monitor& m) {
-    if (m.CaptionPattern != 1) return std::nullopt;
-    if (auto problem = CaptionPatternProblem(m.Caption))
-        return "I can't read its caption pattern: " + *problem + ".";
-    return std::nullopt;
+    if (m.CaptionPattern == 1)
+        if (auto problem = CaptionPatternProblem(m.Caption))
+            return "I can't read its caption pattern: " + *problem + ".";
+    return PlacementFieldProblem(m);
 }
 
 }  // namespace

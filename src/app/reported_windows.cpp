@@ -18,7 +18,7 @@ void ReportedWindows::WindowOpen(const MonitorTable& table, int watchId, WindowH
     if (desktop_.IsOwnWindow(window)) return;
     std::optional<Monitor> monitor = ReportedMonitor(table, watchId);
     if (!monitor) return;
-    queue_.Add(watchId, [this, monitor = std::move(*monitor), window]()
+    queue_.Add(watchId, [this, monitor = std::move(*monitor), window, watchId]()
                             -> std::optional<ActionQueue::Job> {
         const LocalTime now = clock_.Now();
         std::optional<ActionPlan> plan = MonitorWindowOpen(monitor, triggers_, window, now, desktop_);
@@ -29,10 +29,13 @@ void ReportedWindows::WindowOpen(const MonitorTable& table, int watchId, WindowH
                             desktop_.ProgramPath(window)};
         event.triggered = plan->refusal != ActionResult::WindowGone &&
                           plan->refusal != ActionResult::NoLongerMatches;
-        return ActionQueue::Job{std::move(*plan), [this, event](ActionResult result) mutable {
-                                    event.result = result;
-                                    if (onFinished) onFinished(event);
-                                }};
+        return ActionQueue::Job{
+            std::move(*plan), [this, event, watchId, monitor, window](
+                                  ActionResult result, const std::string& detail) mutable {
+                event.result = result;
+                event.detail = detail;
+                if (onFinished) onFinished(event, watchId, monitor, window);
+            }};
     });
 }
 
@@ -49,7 +52,7 @@ void ReportedWindows::AwaitedWindowOpen(std::string commandLine, WindowHandle wi
             if (onAwaitedEnd) onAwaitedEnd(kExitNothingAsked);
             return std::nullopt;
         }
-        return ActionQueue::Job{std::move(*plan), [this](ActionResult result) {
+        return ActionQueue::Job{std::move(*plan), [this](ActionResult result, const std::string&) {
                                     if (onAwaitedEnd) onAwaitedEnd(CommandLineExitCode(result));
                                 }};
     });

@@ -41,8 +41,10 @@ public:
     // Asked right before anything is acted on (ActionQueue::mayAct).
     void MayAct(std::function<bool()> ask) { queue_.mayAct = std::move(ask); }
 
-    // A run ended: what Recent Activity says of it, and whether the icon flashes for it.
-    std::function<void(const ActivityEvent&)> onFinished;
+    // A run ended: what Recent Activity says of it, and whether the icon flashes for it; the
+    // monitor it ran for, the slot that monitor had when its window was reported, and the window.
+    std::function<void(const ActivityEvent&, int reportedSlot, const Monitor&, WindowHandle)>
+        onFinished;
     // One-shot mode: the awaited window is being dealt with (nothing else will be), and then
     // how the program ends.
     std::function<void()> onAwaitedWindow;

@@ -1,6 +1,7 @@
 #include "editor/editor_fields.h"
 
 #include "engine/caption_regex.h"
+#include "engine/placement.h"
 #include "platform/blanks.h"
 #include "platform/path_name.h"
 
@@ -58,6 +59,17 @@ EditorFields FieldsOfMonitor(const Monitor& monitor, int index) {
     f.WindowClass = monitor.WindowClass;
     f.PressButton = monitor.PressButton;
     f.CaptionPattern = monitor.CaptionPattern == 1 ? 1 : 0;
+    const auto split = [](std::string_view pair, std::string& first, std::string& second) {
+        const std::size_t comma = pair.find(',');
+        first = std::string(pair.substr(0, comma));
+        second = comma == std::string_view::npos ? std::string() : std::string(pair.substr(comma + 1));
+    };
+    split(monitor.Position, f.PositionX, f.PositionY);
+    split(monitor.Size, f.SizeW, f.SizeH);
+    f.Display = monitor.Display;
+    f.OnTop = monitor.OnTop == 1 ? 1 : 0;
+    f.Opacity = monitor.Opacity == 0 ? std::string() : std::to_string(monitor.Opacity);
+    f.RememberPlace = monitor.RememberPlace == 1 ? 1 : 0;
     return f;
 }
 
@@ -74,6 +86,34 @@ StoreResult StoreFields(EditorFields& fields, int& recIndex, MonitorTable& table
     if (fields.CaptionPattern == 1) {
         if (auto problem = CaptionPatternProblem(fields.Caption))
             return {StoreResult::Outcome::BadPattern, -1, -1, std::move(*problem)};
+    }
+
+    // Both boxes of a pair empty: not set. One of them alone is as wrong as a word in it.
+    const auto pair = [](std::string_view a, std::string_view b) {
+        a = TrimBlanks(a);
+        b = TrimBlanks(b);
+        return a.empty() && b.empty() ? std::string() : std::string(a) + "," + std::string(b);
+    };
+    using PlaceBox = StoreResult::PlaceBox;
+    const auto badPlace = [](PlaceBox box, std::string_view message) {
+        StoreResult r{StoreResult::Outcome::BadPlace};
+        r.badPlace = box;
+        r.placeProblem = std::string(message);
+        return r;
+    };
+    const std::string position = pair(fields.PositionX, fields.PositionY);
+    const std::string size = pair(fields.SizeW, fields.SizeH);
+    const std::string display = StoredDisplay(fields.Display);
+    const std::string_view opacityText = TrimBlanks(fields.Opacity);
+    std::int16_t opacity = 0;
+    if (!position.empty() && !ParsePosition(position))
+        return badPlace(PlaceBox::Position, kBadPositionMessage);
+    if (!size.empty() && !ParseSize(size)) return badPlace(PlaceBox::Size, kBadSizeMessage);
+    if (!ParseDisplay(display)) return badPlace(PlaceBox::Display, kBadDisplayMessage);
+    if (!opacityText.empty()) {
+        const auto percent = ParseOpacity(opacityText);
+        if (!percent) return badPlace(PlaceBox::Opacity, kBadOpacityMessage);
+        opacity = static_cast<std::int16_t>(*percent);
     }
 
     int slot = recIndex;
@@ -97,6 +137,14 @@ StoreResult StoreFields(EditorFields& fields, int& recIndex, MonitorTable& table
     m.WindowClass = std::string(TrimBlanks(fields.WindowClass));
     m.PressButton = std::string(TrimBlanks(fields.PressButton));
     m.CaptionPattern = fields.CaptionPattern == 1 ? 1 : 0;
+    m.Position = position;
+    m.Size = size;
+    m.Display = display;
+    m.OnTop = fields.OnTop == 1 ? 1 : 0;
+    m.Opacity = opacity;
+    // A place noted for a monitor that no longer asks for it would come back unasked.
+    m.RememberPlace = fields.RememberPlace == 1 ? 1 : 0;
+    if (m.RememberPlace == 0) m.RememberedPlace.clear();
     return {StoreResult::Outcome::Stored, slot, -1, {}};
 }
 
@@ -111,5 +159,53 @@ bool CaptionListKeeps(std::string_view caption) {
 }
 
 std::string_view ProgramFileName(std::string_view path) { return FileName(path); }
+
+}  // namespace kvl
+
+namespace kvl {
+
+namespace {
+
+constexpr std::string_view kOwnDisplay = "(its own)";
+
+}  // namespace
+
+std::vector<std::string> DisplayChoices(const std::vector<DisplayInfo>& displays) {
+    std::vector<std::string> choices{std::string(kOwnDisplay), "primary", "pointer"};
+    for (const DisplayInfo& d : displays)
+        choices.push_back(std::to_string(d.number) + " (" + std::to_string(d.bounds.Width()) +
+                          " x " + std::to_string(d.bounds.Height()) + ")");
+    return choices;
+}
+
+std::string StoredDisplay(std::string_view shown) {
+    shown = TrimBlanks(shown);
+    if (shown == kOwnDisplay) return {};
+    // "2 (1280 x 1024)": the number before the size.
+    if (!shown.empty() && shown.front() >= '0' && shown.front() <= '9') {
+        const std::size_t space = shown.find(' ');
+        if (space != std::string_view::npos && shown.substr(space).find('(') != std::string_view::npos)
+            return std::string(shown.substr(0, space));
+    }
+    return std::string(shown);
+}
+
+std::string ShownDisplay(std::string_view stored, const std::vector<DisplayInfo>& displays) {
+    if (TrimBlanks(stored).empty()) return std::string(kOwnDisplay);
+    for (const std::string& choice : DisplayChoices(displays))
+        if (StoredDisplay(choice) == stored) return choice;
+    return std::string(stored);
+}
+
+void TakePlace(EditorFields& fields, const std::vector<DisplayInfo>& displays,
+               const WindowPlaceFacts& window) {
+    const std::optional<RememberedPlace> place = PlaceToRemember(displays, window);
+    if (!place) return;
+    fields.PositionX = std::to_string(place->x);
+    fields.PositionY = std::to_string(place->y);
+    fields.SizeW = std::to_string(place->width);
+    fields.SizeH = std::to_string(place->height);
+    fields.Display = ShownDisplay(std::to_string(place->display), displays);
+}
 
 }  // namespace kvl

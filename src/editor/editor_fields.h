@@ -9,8 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
 #include "monitors/monitor.h"
 #include "monitors/settings.h"
+#include "platform/screen_geometry.h"
 
 namespace kvl {
 
@@ -63,7 +66,25 @@ struct EditorFields {
     std::string WindowClass;
     std::string PressButton;
     std::int16_t CaptionPattern = 0;  // a two-state box: 1 ticked, 0 not
+    // Where to put the window: each box as the user wrote it.
+    std::string PositionX, PositionY, SizeW, SizeH;
+    std::string Display;  // as the drop-down shows it: one of DisplayChoices, or typed
+    std::int16_t OnTop = 0;
+    std::string Opacity;
+    std::int16_t RememberPlace = 0;
 };
+
+// The display drop-down: the window's own, the primary, the one under the pointer, then each
+// display by its number and size.
+std::vector<std::string> DisplayChoices(const std::vector<DisplayInfo>& displays);
+// The stored Display value for what the drop-down shows ("2 (1280 x 1024)" is "2").
+std::string StoredDisplay(std::string_view shown);
+// And the other way round: what the drop-down shows for a stored value.
+std::string ShownDisplay(std::string_view stored, const std::vector<DisplayInfo>& displays);
+
+// The boxes filled from where a window stands now, as "Take Its Place" does.
+void TakePlace(EditorFields& fields, const std::vector<DisplayInfo>& displays,
+               const WindowPlaceFacts& window);
 
 // The fields of a new monitor, as the dialog opens.
 EditorFields NewMonitorFields();
@@ -72,11 +93,14 @@ EditorFields NewMonitorFields();
 EditorFields FieldsOfMonitor(const Monitor& monitor, int index);
 
 struct StoreResult {
-    enum class Outcome { Stored, BadPause, BadPattern, TableFull };
+    enum class Outcome { Stored, BadPause, BadPattern, TableFull, BadPlace };
     Outcome outcome = Outcome::Stored;
     int slot = -1;               // the slot written, when stored
     int badPause = -1;           // the first refused pause box, for BadPause
     std::string patternProblem;  // for BadPattern
+    enum class PlaceBox { Position, Size, Display, Opacity };
+    PlaceBox badPlace = PlaceBox::Position;  // for BadPlace: the box to mend
+    std::string placeProblem;                // and what is wrong with it
 };
 
 // Writes the fields into the slot the dialog edits. `recIndex` is that slot, or -1 for a

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/placement.h"
 #include "platform/desktop.h"
 #include "platform/window_watcher.h"
 
@@ -39,10 +40,12 @@ struct ActionStep {
         Type,         // type the key text `text` into the window
         Pause,        // wait `ms` milliseconds before the next step
         PressButton,  // press the push button captioned `text` where a click could reach
+        Place,        // put the window where `place` says, then on top, then its opacity
     };
     Kind kind;
     std::string text;
     std::uint32_t ms = 0;
+    PlaceRequest place;  // Place
 
     bool operator==(const ActionStep&) const = default;
 };
@@ -52,9 +55,6 @@ struct ActionStep {
 struct ActionTarget {
     WindowHandle window = 0;
     Watch condition;
-    // The plan hides the window itself: from then on it is hidden on purpose, not gone astray
-    // (a show command to another program is asynchronous, so the plan knows before the desktop).
-    bool hiddenByPlan = false;
 };
 
 struct ActionPlan {

@@ -60,7 +60,7 @@ void ActionQueue::Finish() {
     ActiveRun finished = std::move(*current_);
     current_.reset();
     stopFor_.reset();
-    if (finished.finished) finished.finished(finished.run.Result());
+    if (finished.finished) finished.finished(finished.run.Result(), finished.run.Detail());
 }
 
 bool ActionQueue::Held() {

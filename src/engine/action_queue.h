@@ -16,11 +16,13 @@ namespace kvl {
 
 class ActionQueue {
 public:
-    // A plan to carry out, and who is told how it ended. Every run that starts ends in exactly
-    // one call of `finished`, also when it is stopped half-way.
+    // A plan to carry out, and who is told how it ended (and what it did beyond that: where
+    // it placed the window). Every run that starts ends in exactly one call of `finished`,
+    // also when it is stopped half-way.
+    using Finished = std::function<void(ActionResult, const std::string& detail)>;
     struct Job {
         ActionPlan plan;
-        std::function<void(ActionResult)> finished;
+        Finished finished;
     };
     // Decides only when its turn comes, so that the state it reads (the repeat guard, whether
     // its window still matches) is the one that follows the runs before it; nothing means
@@ -76,7 +78,7 @@ private:
     struct ActiveRun {
         int slot;
         PlanRun run;
-        std::function<void(ActionResult)> finished;
+        Finished finished;
     };
 
     void Pump();

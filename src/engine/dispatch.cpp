@@ -34,6 +34,19 @@ Watch WatchOf(const Monitor& monitor) {
 ActionPlan MonitorRun(const Monitor& monitor, WindowHandle window) {
     ActionPlan plan;
     plan.target = {window, WatchOf(monitor)};
+    // First, so that a maximized or minimized window does so on the display it was put on.
+    // The move, the top layer and the opacity are steps of their own: the window is looked at
+    // again before each.
+    const PlaceRequest place = PlaceRequestOf(monitor);
+    if (place.MovesWindow()) {
+        PlaceRequest move = place;
+        move.onTop = false;
+        move.opacity = 0;
+        plan.steps.push_back({.kind = ActionStep::Kind::Place, .place = move});
+    }
+    if (place.onTop) plan.steps.push_back({.kind = ActionStep::Kind::Place, .place = {.onTop = true}});
+    if (place.opacity != 0)
+        plan.steps.push_back({.kind = ActionStep::Kind::Place, .place = {.opacity = place.opacity}});
     if (!monitor.WindowState.empty())
         plan.steps.push_back({ActionStep::Kind::SetState, monitor.WindowState});
     for (std::size_t step = 0; step < 3; ++step) {

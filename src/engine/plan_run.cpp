@@ -35,17 +35,18 @@ PlanRun::PlanRun(PlanRun&&) noexcept = default;
 PlanRun& PlanRun::operator=(PlanRun&&) noexcept = default;
 
 const std::string& PlanRun::ProgramOf(Desktop& desktop) {
-    const std::uint32_t pid = desktop.ProcessId(plan_.target.window);
-    if (pid != programPid_ || pid == 0) {
-        programPid_ = pid;
-        program_ = desktop.ProgramPath(plan_.target.window);
-    }
-    return program_;
+    if (!program_) program_ = desktop.ProgramPath(plan_.target.window);
+    return *program_;
 }
 
 PlanRun::Look PlanRun::LookAgain(Desktop& desktop) {
     const WindowHandle window = plan_.target.window;
     if (!desktop.Exists(window)) return Look::Gone;
+    // A window gone, whose handle the system gave to a new one of another program (or of ours),
+    // is gone for the run, whatever its caption.
+    const std::uint32_t pid = desktop.ProcessId(window);
+    if (!pid_) pid_ = pid;
+    if (pid != pid_ || desktop.IsOwnWindow(window)) return Look::Gone;
     if (hiddenByUs_) {
         // Hidden on purpose, it is still the window meant as long as it is the same one.
     } else if (!desktop.IsVisible(window)) {
@@ -101,6 +102,8 @@ PlanRun::Progress PlanRun::Advance(Desktop& desktop) {
             return StartTyping(desktop, step);
         case ActionStep::Kind::PressButton:
             return Press(desktop, step);
+        case ActionStep::Kind::Place:
+            return Place(desktop, step);
     }
     return {Progress::Kind::Next};
 }
@@ -161,6 +164,19 @@ PlanRun::Progress PlanRun::TypeBatch(Desktop& desktop) {
     typed_ = end;
     if (typed_ < keys_->size()) return {Progress::Kind::Wait, 0};
     keys_.reset();
+    return {Progress::Kind::Next};
+}
+
+PlanRun::Progress PlanRun::Place(Desktop& desktop, const ActionStep& step) {
+    switch (LookAgain(desktop)) {
+        case Look::Gone: return End(ActionResult::WindowGone);
+        case Look::NoLongerMatches: return End(ActionResult::NoLongerMatches);
+        default: break;
+    }
+    // Refused, the window stays where it is; the detail says what was done.
+    if (!PlaceWindow(desktop, step.place, plan_.target.window, detail_) &&
+        !desktop.Exists(plan_.target.window))
+        return End(ActionResult::WindowGone);
     return {Progress::Kind::Next};
 }
 

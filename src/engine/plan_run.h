@@ -46,6 +46,8 @@ public:
     void Stop(ActionResult why);
 
     ActionResult Result() const { return result_; }
+    // What it did beyond its result, for the recent activity: where it placed the window.
+    const std::string& Detail() const { return detail_; }
     const ActionTarget& Target() const { return plan_.target; }
 
 private:
@@ -59,6 +61,7 @@ private:
     Progress StartTyping(Desktop& desktop, const ActionStep& step);
     Progress TypeBatch(Desktop& desktop);
     Progress Press(Desktop& desktop, const ActionStep& step);
+    Progress Place(Desktop& desktop, const ActionStep& step);
     Progress End(ActionResult why);
     void StopKeys(ActionResult why);
 
@@ -73,9 +76,11 @@ private:
     bool broughtForward_ = false;  // the run's one bringing forward is spent
     bool keysStopped_ = false;     // the front was lost or the keys refused: no more keys
     bool hiddenByUs_ = false;      // the run's own Hide went out
-    // The program of the window does not change while its process lives: read once per process.
-    std::uint32_t programPid_ = 0;
-    std::string program_;
+    // The window's process when the run first looked at it: the same window stays in it, and
+    // its program is read once.
+    std::uint32_t pid_ = 0;
+    std::optional<std::string> program_;
+    std::string detail_;
 };
 
 // The window a click on the target could reach: the target while it takes input, else the

@@ -22,6 +22,14 @@ struct Monitor {
     std::int16_t CaptionPattern = 0;  // 1: Caption is a regular expression, ExactMatch aside
     // A push button of the window to press after everything else; empty: none.
     std::string PressButton;
+    // Where to put the window; empty (or 0) leaves it where it opened.
+    std::string Position;  // "X,Y": pixels from the work area's corner, "25%" or "center"
+    std::string Size;      // "W,H": pixels or percentages of the work area
+    std::string Display;   // "", "primary", "pointer" or a display's number
+    std::int16_t OnTop = 0;
+    std::int16_t Opacity = 0;  // 20 to 100 percent
+    std::int16_t RememberPlace = 0;  // 1: the place the user last left a window of it wins
+    std::string RememberedPlace;     // "n,X,Y,W,H"
 
     bool operator==(const Monitor&) const = default;
 };

@@ -47,6 +47,20 @@ constexpr std::array kFields{
                  [](Monitor& m) -> std::int16_t& { return m.CaptionPattern; }},
     MonitorField{"PressButton", "", Presence::WhenSet,
                  [](Monitor& m) -> std::string& { return m.PressButton; }},
+    MonitorField{"Position", "", Presence::WhenSet,
+                 [](Monitor& m) -> std::string& { return m.Position; }},
+    MonitorField{"Size", "", Presence::WhenSet,
+                 [](Monitor& m) -> std::string& { return m.Size; }},
+    MonitorField{"Display", "", Presence::WhenSet,
+                 [](Monitor& m) -> std::string& { return m.Display; }},
+    MonitorField{"OnTop", "0", Presence::WhenSet, nullptr,
+                 [](Monitor& m) -> std::int16_t& { return m.OnTop; }},
+    MonitorField{"Opacity", "0", Presence::WhenSet, nullptr,
+                 [](Monitor& m) -> std::int16_t& { return m.Opacity; }},
+    MonitorField{"RememberPlace", "0", Presence::WhenSet, nullptr,
+                 [](Monitor& m) -> std::int16_t& { return m.RememberPlace; }},
+    MonitorField{"RememberedPlace", "", Presence::WhenSet,
+                 [](Monitor& m) -> std::string& { return m.RememberedPlace; }},
 };
 // clang-format on
 

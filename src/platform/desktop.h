@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/key_sequence.h"
+#include "platform/screen_geometry.h"
 #include "platform/window_handle.h"
 
 namespace kvl {
@@ -88,6 +89,22 @@ public:
     // 0x2000 medium, 0x3000 high, 0x4000 system), or of this program itself for none.
     // Nothing when it cannot be read.
     virtual std::optional<std::uint32_t> IntegrityLevel(WindowHandle window) = 0;
+
+    // Placing windows. None of these waits on the window: a request to another program's
+    // window is posted to it. A desktop that cannot place windows lists no display.
+    // The displays as they are now, each with its work area and scale.
+    virtual std::vector<DisplayInfo> Displays() { return {}; }
+    // Where the window stands; nothing when it is gone.
+    virtual std::optional<WindowPlaceFacts> PlaceOf(WindowHandle) { return std::nullopt; }
+    virtual ScreenPoint PointerPosition() { return {}; }
+    // Sets the window's restored rectangle (only its corner unless `resize`): a minimized or
+    // maximized window keeps its state and comes back there. Onto a display of another scale
+    // the size is set after the window has rescaled itself. False when refused or gone.
+    virtual bool SetPlace(WindowHandle, const ScreenRect&, bool /*resize*/) { return false; }
+    // Into the topmost layer (or out of it), without taking the front.
+    virtual bool SetOnTop(WindowHandle, bool) { return false; }
+    // Layered, at `percent` opacity (20 to 100).
+    virtual bool SetOpacity(WindowHandle, int /*percent*/) { return false; }
 };
 
 }  // namespace kvl

@@ -30,11 +30,12 @@ struct SimWindow {
     std::optional<std::uint32_t> integrity = 0x2000;
     std::vector<Desktop::Button> buttons;
     bool closeAsked = false;  // WM_CLOSE was posted to it
+    ScreenRect place{100, 100, 500, 400};
 };
 
 class SimDesktop final : public Desktop {
 public:
-    enum class Act { Show, PostClose, BringForward, Inject, Press };
+    enum class Act { Show, PostClose, BringForward, Inject, Press, Place };
 
     explicit SimDesktop(std::mt19937& rng) : rng_(rng) {}
 
@@ -124,6 +125,26 @@ public:
         return partly ? Typing::Refused : Typing::Typed;
     }
 
+    // Two displays, the second of another scale; a window stands where it was put.
+    std::vector<DisplayInfo> Displays() override {
+        return {{1, {0, 0, 1024, 768}, {0, 0, 1024, 728}, 96, true},
+                {2, {1024, 0, 2624, 900}, {1024, 0, 2624, 900}, 144, false}};
+    }
+    std::optional<WindowPlaceFacts> PlaceOf(WindowHandle w) override {
+        if (!Exists(w)) return std::nullopt;
+        return WindowPlaceFacts{windows[w].place, windows[w].place.left >= 1024 ? 2 : 1, true, 30};
+    }
+    ScreenPoint PointerPosition() override { return {1500, 300}; }
+    bool SetPlace(WindowHandle w, const ScreenRect& rect, bool) override {
+        if (onAct) onAct(Act::Place, w, nullptr);
+        if (!Exists(w) || Shielded(w)) return false;
+        windows[w].place = rect;
+        Move();
+        return true;
+    }
+    bool SetOnTop(WindowHandle w, bool) override { return Placed(w); }
+    bool SetOpacity(WindowHandle w, int) override { return Placed(w); }
+
     bool IsOwnWindow(WindowHandle w) override { return Exists(w) && windows[w].ours; }
     std::uint32_t ProcessId(WindowHandle w) override { return Exists(w) ? windows[w].pid : 0; }
     std::string WindowClass(WindowHandle w) override {
@@ -145,6 +166,10 @@ public:
 private:
     // Windows keeps a program's messages from reaching one of higher rights.
     bool Shielded(WindowHandle w) { return windows[w].integrity && *windows[w].integrity > 0x2000; }
+    bool Placed(WindowHandle w) {
+        if (onAct) onAct(Act::Place, w, nullptr);
+        return Exists(w) && !Shielded(w);
+    }
     void Move() {
         if (timePasses && Chance(35)) timePasses();
     }

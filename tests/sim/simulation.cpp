@@ -60,7 +60,9 @@ public:
             Check(act, w, keys);
         };
         reported_.MayAct([this] { return !held_; });
-        reported_.onFinished = [this](const ActivityEvent& e) { Entry(e); };
+        reported_.onFinished = [this](const ActivityEvent& e, int, const Monitor&, WindowHandle) {
+            Entry(e);
+        };
         policy_.onMonitoringStopped = [this](ActionResult why) { reported_.MonitoringStopped(why); };
         policy_.onMonitorDeleted = [this](int slot) { reported_.MonitorDeleted(slot); };
         watcher_.OnWindowOpen([this](int id, WindowHandle w) {
@@ -123,12 +125,20 @@ private:
             m.SendKeysPause[static_cast<std::size_t>(k)] = static_cast<std::int16_t>(Pick(0, 2));
         }
         if (Pick(0, 2) == 0) m.PressButton = Any(kButtons);
+        if (Pick(0, 2) == 0) {
+            m.Position = Pick(0, 1) ? "center,center" : "10%,40";
+            if (Pick(0, 1)) m.Size = "400,300";
+            m.Display = Pick(0, 1) ? "2" : "";
+            m.OnTop = static_cast<std::int16_t>(Pick(0, 1));
+            m.Opacity = static_cast<std::int16_t>(Pick(0, 1) ? 80 : 0);
+        }
         Say("monitor " + std::to_string(slot) + " " + m.Description + ": caption \"" + m.Caption +
             "\" " + (m.CaptionPattern ? "pattern" : m.ExactMatch ? "exact" : "partial") +
             (m.Program.empty() ? "" : " program " + m.Program) +
             (m.WindowClass.empty() ? "" : " class " + m.WindowClass) + " state \"" +
             m.WindowState + "\" keys \"" + m.SendKeys[0] + "\" \"" + m.SendKeys[1] + "\" \"" +
-            m.SendKeys[2] + "\" button \"" + m.PressButton + "\"");
+            m.SendKeys[2] + "\" button \"" + m.PressButton + "\"" +
+            (m.Position.empty() && m.Display.empty() && !m.OnTop && !m.Opacity ? "" : " placed"));
         Table()[static_cast<std::size_t>(slot)] = std::move(m);
         if (policy_.EditorOpen() || started_) policy_.RefreshMe();
         if (!started_) SaveSettings(store_, policy_.CurrentSettings());
@@ -420,7 +430,7 @@ private:
 
     void Check(SimDesktop::Act act, WindowHandle window, const KeySequence* keys) {
         static const char* const kActs[] = {"shows", "closes", "brings forward", "types into",
-                                            "presses button"};
+                                            "presses button", "places"};
         Say("  KVL " + std::string(kActs[static_cast<int>(act)]) + " " + Hex(window) +
             (keys ? " " + std::to_string(keys->size()) + " keys" : "") + " (front " +
             Hex(desktop_.foreground) + ")");

@@ -18,7 +18,7 @@ LocalTime At(int hour, int minute) { return {2026, 12, 7, hour, minute, 0}; }
 class Dispatch : public ::testing::Test {
 protected:
     Dispatch() {
-        reported.onFinished = [this](const ActivityEvent& e) {
+        reported.onFinished = [this](const ActivityEvent& e, int, const Monitor&, WindowHandle) {
             results.push_back(e.result);
             flashes += e.triggered;
         };

@@ -171,21 +171,26 @@ Monitor Make(std::string description, std::string caption) {
 // below what it shows. Widened, the form would no longer be the one users know.
 std::vector<HWND> CutAsDesigned(frmAction& ed) { return {ed.lblWindowState.Handle()}; }
 
+// KVL's own frames stand in a column to the right of the described ones, top to bottom, each
+// whole inside the form.
 void ExpectWhichWindowFrameShown(frmAction& ed) {
-    RECT frame{}, client{}, buttons{};
-    GetWindowRect(ed.FrameWhich.Handle(), &frame);
-    GetWindowRect(ed.cmdApply[ed.InLowColorMode() ? 1 : 0].Handle(), &buttons);
+    RECT described{}, client{};
+    GetWindowRect(ed.Frame1.Handle(), &described);
     GetClientRect(ed.Handle(), &client);
     MapWindowPoints(ed.Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
-    EXPECT_GT(frame.top, buttons.bottom);
-    EXPECT_LT(frame.bottom, client.bottom);
-    EXPECT_TRUE(IsWindowVisible(ed.FrameWhich.Handle()));
-    // The button to press below it, whole, in either layout.
-    RECT press{};
-    GetWindowRect(ed.FramePress.Handle(), &press);
-    EXPECT_GT(press.top, frame.bottom);
-    EXPECT_LT(press.bottom, client.bottom);
+    LONG above = client.top;
+    for (const win32::Frame* frame : {&ed.FrameWhich, &ed.FramePress, &ed.FramePlace}) {
+        RECT r{};
+        GetWindowRect(frame->Handle(), &r);
+        EXPECT_GT(r.left, described.right);
+        EXPECT_GT(r.top, above);
+        EXPECT_LT(r.right, client.right);
+        EXPECT_LT(r.bottom, client.bottom);
+        EXPECT_TRUE(IsWindowVisible(frame->Handle()));
+        above = r.bottom;
+    }
     EXPECT_TRUE(IsWindowVisible(ed.txtPressButton.Handle()));
+    EXPECT_TRUE(IsWindowVisible(ed.cmdTakePlace.Handle()));
 }
 
 class EditorTest : public ::testing::Test {
@@ -261,9 +266,9 @@ TEST_F(EditorTest, OpensOnANewMonitorAboveEverythingWithMonitoringPaused) {
     GetWindowRect(w, &outer);
     const bool rich = win32::IsRichColourDisplay();
     const int dpi = win32::WindowDpi(w);
-    EXPECT_EQ(client.right, wintest::Scaled(430, dpi));  // 6450 twips
-    // Grown by the frames of which windows and the button.
-    EXPECT_EQ(client.bottom, wintest::Scaled(rich ? 630 : 610, dpi));
+    // 6450 twips, grown by the column on the right; 7395 twips high.
+    EXPECT_EQ(client.right, wintest::Scaled(788, dpi));
+    EXPECT_EQ(client.bottom, wintest::Scaled(rich ? 493 : 473, dpi));
     ExpectWhichWindowFrameShown(ed);
     // Centred from its full-colour size.
     const int fullHeight = (outer.bottom - outer.top) + (rich ? 0 : wintest::Scaled(20, dpi));
@@ -368,8 +373,7 @@ TEST_F(EditorTest, EveryControlSitsInItsContainerWithItsTextAndTip) {
         GetWindowRect(c.Handle(), &r);
         return r;
     };
-    const win32::Control* frames[] = {&ed.Frame1, &ed.Frame2, &ed.Frame3, &ed.Frame4,
-                                      &ed.FrameWhich, &ed.FramePress};
+    const win32::Control* frames[] = {&ed.Frame1, &ed.Frame2, &ed.Frame3, &ed.Frame4};
     for (std::size_t k = 1; k < std::size(frames); ++k)
         EXPECT_LT(rect(*frames[k - 1]).bottom, rect(*frames[k]).top) << "frame " << k;
     EXPECT_LE(rect(ed.lblKeystroke[0]).bottom, rect(ed.txtSendKeys[0]).top);
@@ -450,8 +454,8 @@ TEST_F(EditorTest, FollowsTheDisplayScale) {
     RECT client{};
     GetClientRect(ed.Handle(), &client);
     const double scale = win32::WindowDpi(ed.Handle()) / 96.0;
-    EXPECT_NEAR(client.right, 430 * scale, 2);
-    EXPECT_NEAR(client.bottom, (ed.InLowColorMode() ? 610 : 630) * scale, 2);
+    EXPECT_NEAR(client.right, 788 * scale, 2);
+    EXPECT_NEAR(client.bottom, (ed.InLowColorMode() ? 473 : 493) * scale, 2);
     wintest::ExpectLaidOutAgainOnAnotherScale(ed.Handle(), CutAsDesigned(ed));
     // The tips wrap at a width that grows with the scale.
     const int home = win32::WindowDpi(ed.Handle()), other = home == 96 ? 144 : 96;
@@ -483,6 +487,15 @@ TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
                                      ed.txtWindowClass.Handle(),
                                      ed.chkPattern.Handle(),
                                      ed.txtPressButton.Handle(),
+                                     ed.txtPositionX.Handle(),
+                                     ed.txtPositionY.Handle(),
+                                     ed.txtSizeW.Handle(),
+                                     ed.txtSizeH.Handle(),
+                                     ed.cboDisplay.Handle(),
+                                     ed.chkOnTop.Handle(),
+                                     ed.txtOpacity.Handle(),
+                                     ed.chkRememberPlace.Handle(),
+                                     ed.cmdTakePlace.Handle(),
                                      ed.txtCaption.Handle()};
     for (HWND next : order) {
         PressKey(VK_TAB);
@@ -491,7 +504,7 @@ TEST_F(EditorTest, TabWalksTheVisibleControlsInTheFormsOrder) {
             << win32::Narrow(TextOf(FocusedControl()));
     }
     PressKey(VK_TAB, true);
-    EXPECT_TRUE(WaitFor([&] { return FocusedControl() == ed.txtPressButton.Handle(); }));
+    EXPECT_TRUE(WaitFor([&] { return FocusedControl() == ed.cmdTakePlace.Handle(); }));
 }
 
 // ---- storing ------------------------------------------------------------------------------
@@ -730,6 +743,59 @@ TEST_F(EditorTest, RefusesAPauseThatIsNotWholeSecondsAndStoresNothing) {
     SendMessageW(ed.cmdOK[0].Handle(), BM_CLICK, 0, 0);
     ASSERT_TRUE(EditorGone());
     EXPECT_EQ(Stored(0, "SendKeysPause0"), "7");
+}
+
+// The place group as a user fills it: a wrong box is named and nothing is stored; "Take Its
+// Place" reads the window the finder took last.
+TEST_F(EditorTest, ThePlaceGroupRefusesWhatItCannotReadAndTakesAWindowsPlace) {
+    frmAction& ed = Open();
+    BringForward();
+    struct Case {
+        win32::TextBox* box;
+        const wchar_t* text;
+        const wchar_t* message;
+    };
+    const Case cases[] = {
+        {&ed.txtPositionX, L"left", L"I need the position as X,Y: each a whole number of pixels, a percentage up to 100% or center."},
+        {&ed.txtSizeW, L"0", L"I need the size as W,H: each a whole number of pixels from 1, or a percentage from 1% to 100%."},
+        {&ed.txtOpacity, L"101", L"I need the opacity as a whole number from 20 to 100."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(win32::Narrow(c.text));
+        FocusByClick(c.box->Handle());
+        TypeText(c.text);
+        ASSERT_TRUE(WaitFor([&] { return c.box->Text() == c.text; }));
+        if (c.box == &ed.txtPositionX) ed.txtPositionY.SetText(L"10");
+        if (c.box == &ed.txtSizeW) ed.txtSizeH.SetText(L"10");
+        MessageBoxAnswerer answer;
+        SendMessageW(ed.cmdOK[0].Handle(), BM_CLICK, 0, 0);
+        EXPECT_EQ(answer.text, c.message);
+        ASSERT_TRUE(ed.Loaded());
+        EXPECT_EQ(FocusedControl(), c.box->Handle());
+        for (win32::TextBox* box : {&ed.txtPositionX, &ed.txtPositionY, &ed.txtSizeW, &ed.txtSizeH})
+            box->SetText(L"");
+        c.box->SetText(L"");
+    }
+    EXPECT_FALSE(scoped.SectionExists("Monitor0"));
+
+    TestWindow target(L"Place me " + UniqueName(L""));
+    SetWindowPos(target.Handle(), nullptr, 30, 40, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    ed.txtCaption.SetText(wintest::CaptionOf(target.Handle()));
+    ASSERT_TRUE(ClickUntil([&] { Click(ed.cmdTakePlace.Handle()); },
+                           [&] { return ed.txtSizeW.Text() == L"300"; }));
+    MONITORINFO info{sizeof info};
+    GetMonitorInfoW(MonitorFromWindow(target.Handle(), MONITOR_DEFAULTTONEAREST), &info);
+    EXPECT_EQ(ed.txtPositionX.Text(), std::to_wstring(30 - info.rcWork.left));
+    EXPECT_EQ(ed.txtPositionY.Text(), std::to_wstring(40 - info.rcWork.top));
+    EXPECT_EQ(ed.txtSizeH.Text(), L"200");
+    EXPECT_EQ(ed.cboDisplay.Text().substr(0, 2), L"1 ");
+    FocusByClick(ed.chkOnTop.Handle());
+    SendMessageW(ed.cmdOK[0].Handle(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(EditorGone());
+    EXPECT_EQ(Stored(0, "Size"), "300,200");
+    EXPECT_EQ(Stored(0, "Display"), "1");
+    EXPECT_EQ(Stored(0, "OnTop"), "1");
+    EXPECT_EQ(Stored(0, "Opacity"), "<missing>");
 }
 
 TEST_F(EditorTest, RefusesAFiftyFirstMonitor) {
@@ -1008,7 +1074,7 @@ void ExpectPlainLayout(frmAction& ed) {
     EXPECT_TRUE(lf.lfItalic);
     RECT client{};
     GetClientRect(ed.Handle(), &client);
-    EXPECT_EQ(client.bottom, wintest::Scaled(630 - 20, win32::WindowDpi(ed.Handle())));  // 300 twips less
+    EXPECT_EQ(client.bottom, wintest::Scaled(493 - 20, win32::WindowDpi(ed.Handle())));  // 300 twips less
     wintest::ExpectReadableLayout(ed.Handle(), CutAsDesigned(ed));
     ExpectWhichWindowFrameShown(ed);
 }
@@ -1082,6 +1148,12 @@ TEST_F(EditorTest, TheFinderDraggedOntoAnotherProgramsWindowFillsItsCaptionProgr
     ed.chkPattern.SetState(1);
     BringForward();
 
+    // The finder's tip, shown at once to a pointer that has seen tips before, is pushed back
+    // over the finder near the screen's right edge and takes Wine's press: the user drags
+    // the finder out of its tip's way, so the editor is dragged left and down first, clear of
+    // the windows the finder is let go over.
+    SetWindowPos(ed.Handle(), nullptr, -300, GetSystemMetrics(SM_CYSCREEN) - 200, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT finder{}, theirRect{}, ourRect{};
     GetWindowRect(ed.picFinder.Handle(), &finder);
     GetWindowRect(theirs, &theirRect);

@@ -601,6 +601,10 @@ TEST_F(MainWindow, WhileTheEditorIsOpenTheLevelStaysZero) {
     ASSERT_TRUE(WaitFor([&] { return form->Editor() != nullptr; }));
     EXPECT_EQ(watcher.level, 0);
 
+    // The editor, wider than the main window's half of the screen, is moved down out of the
+    // way of the list, as a user would drag it.
+    SetWindowPos(form->Editor()->Handle(), nullptr, 0, GetSystemMetrics(SM_CYSCREEN) - 60, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(wintest::ClickUntil([&] { Click(Item(frmKVL::idLstItems)); },
                                     [&] { return Focused(frmKVL::idLstItems); }));
     SendMessageW(Item(frmKVL::idLstItems), LB_SETCURSEL, 1, 0);

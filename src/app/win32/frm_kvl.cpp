@@ -10,6 +10,7 @@
 #include "cmdline/command_line.h"
 #include "editor/editor_fields.h"
 #include "engine/dispatch.h"
+#include "engine/placement.h"
 #include "engine/window_actions.h"
 #include "platform/clock.h"
 #include "platform/shell.h"
@@ -56,7 +57,11 @@ frmKVL::frmKVL(Services services)
     policy_.onMonitorDeleted = [this](int slot) { reports_.MonitorDeleted(slot); };
     // Acting while a menu or message box of ours is open would type into its loop.
     reports_.MayAct([] { return !win32::InModalLoop(); });
-    reports_.onFinished = [this](const ActivityEvent& event) { Action_Finished(event); };
+    reports_.onFinished = [this](const ActivityEvent& event, int slot, const Monitor& monitor,
+                                 WindowHandle window) {
+        Action_Finished(event);
+        if (event.result == ActionResult::Done) FollowPlace(slot, monitor, window);
+    };
     reports_.onAwaitedWindow = [this] { services_.watcher.MonitorStrength(0); };
     reports_.onAwaitedEnd = [this](int exitCode) { EndProgram(exitCode); };
 }
@@ -83,6 +88,7 @@ void frmKVL::BindEvents() {
     timer1_.onTimer = [this] { Timer1_Timer(); };
     timer2_.Timer().onTimer = [this] { Timer2_Timer(); };
     tmrIconChange_.onTimer = [this] { tmrIconChange_Timer(); };
+    tmrPlaces_.onTimer = [this] { tmrPlaces_Timer(); };
     trayClicks_.onClick = [this](POINT at) {
         trayPoint_ = at;
         Tray1_MouseDown(1);
@@ -110,6 +116,7 @@ void frmKVL::OnMenuCommand(UINT id) {
         {mnuImport, &frmKVL::mnuImport_Click},
         {mnuExport, &frmKVL::mnuExport_Click},
         {mnuActivity, &frmKVL::mnuActivity_Click},
+        {mnuArrange, &frmKVL::mnuArrange_Click},
     };
     for (const auto& [command, handler] : kHandlers)
         if (command == id) return (this->*handler)();
@@ -188,7 +195,7 @@ bool frmKVL::Form_Load() {
         return false;
     (void)menuBar_.release();  // the window's now: it goes with it
     LoadIcons(dpi);
-    for (win32::WindowTimer* timer : {&timer1_, &tmrIconChange_, &timer2_.Timer()})
+    for (win32::WindowTimer* timer : {&timer1_, &tmrIconChange_, &timer2_.Timer(), &tmrPlaces_})
         timer->Attach(Handle());
     trayClicks_.Attach(Handle());
     pauseTimer_.Attach(Handle());
@@ -221,6 +228,7 @@ bool frmKVL::InitApp() {
         // The one-shot run neither shows the window nor changes the monitoring.
         EnableMenuItem(mnuPopUp_, mnuEditMon, MF_BYCOMMAND | MF_GRAYED);
         EnableMenuItem(mnuPopUp_, mnuDisable, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(mnuPopUp_, mnuArrange, MF_BYCOMMAND | MF_GRAYED);
         // Started with Windows, a copy would run resident, not this one-shot command.
         DeleteMenu(mnuPopUp_, mnuStartWithWindows, MF_BYCOMMAND);
         DeleteMenu(mnuStats_, mnuActivity, MF_BYCOMMAND);

@@ -17,6 +17,7 @@
 #include "app/win32/tray_clicks.h"
 #include "editor/win32/frm_action.h"
 #include "app/reported_windows.h"
+#include "engine/placement.h"
 #include "monitors/settings.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
@@ -91,6 +92,7 @@ public:
         mnuImport = IDM_IMPORT,
         mnuExport = IDM_EXPORT,
         mnuActivity = IDM_ACTIVITY,
+        mnuArrange = IDM_ARRANGE,
     };
     // Control identifiers.
     enum Control : int {
@@ -103,7 +105,7 @@ public:
         idCmdOK256,
     };
     // idTrayClick: a single click on the icon waits to see whether a second one follows.
-    enum TimerId : UINT_PTR { idTimer1 = 1, idTimer2, idTmrIconChange, idTrayClick, idPause };
+    enum TimerId : UINT_PTR { idTimer1 = 1, idTimer2, idTmrIconChange, idTrayClick, idPause, idPlaces };
 
     // Handlers, public so that the tray and the tests can drive them as the user would.
     void cmdOK_Click();
@@ -121,12 +123,15 @@ public:
     void mnuImport_Click();
     void mnuExport_Click();
     void mnuActivity_Click();
+    void mnuArrange_Click();
     frmActivity& Activity() { return activity_; }
     void Tray1_MouseDown(int button);
     void Tray1_MouseDblClick();
     void tmrIconChange_Timer();
     void PaneWatcher1_WindowOpen(int watchId, WindowHandle window);
     void Action_Finished(const ActivityEvent& event);
+    // Whether windows placed for "remember where I leave it" are being looked at.
+    bool FollowingPlaces() const { return tmrPlaces_.Enabled(); }
 
 private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -142,6 +147,8 @@ private:
     void SetMonitoringSwitch(bool ticked);
     void Timer1_Timer();
     void Timer2_Timer();
+    void tmrPlaces_Timer();
+    void FollowPlace(int slot, const Monitor& monitor, WindowHandle window);
     void ShowPopupAt(HMENU menu, POINT at);
     bool CommandLineMode() const { return policy_.CommandLineMode(); }
     void ShowOwnedMessage(const std::wstring& text);
@@ -175,6 +182,10 @@ private:
     // Reports, and the pauses of their keystroke steps, in the order they came.
     win32::WindowPauseTimer pauseTimer_{idPause};
     ReportedWindows reports_{services_.desktop, services_.clock, pauseTimer_};
+    // Where the windows of "remember where I leave it" monitors are left: looked at once a
+    // second, only while there are such windows (Wine tells of no move of another program's).
+    PlaceFollower places_;
+    win32::WindowTimer tmrPlaces_{idPlaces, 1000};
 
     win32::CandyScreen CandyScreen1;
     win32::Label Label2, Label1;

@@ -76,6 +76,13 @@ class frmAction final : public win32::Window {
     win32::Frame FramePress;
     win32::Label lblPressButton;
     win32::TextBox txtPressButton;
+    // In the column on the right with the two above: where to put the window.
+    win32::Frame FramePlace;
+    win32::Label lblPosition, lblSize, lblDisplay, lblOpacity;
+    win32::TextBox txtPositionX, txtPositionY, txtSizeW, txtSizeH, txtOpacity;
+    win32::ComboBox cboDisplay;
+    win32::CheckBox chkOnTop, chkRememberPlace;
+    win32::Button cmdTakePlace;
     win32::ComboBox txtCaption;
     win32::CheckBox chkExact;
     win32::TextBox txtName;
@@ -126,6 +133,8 @@ class frmAction final : public win32::Window {
     void ShowPicker(int field, POINT at);
     void chk_Click(win32::CheckBox& box);
     void TakeFoundWindow(HWND window);
+    void cmdTakePlace_Click();
+    void CreatePlaceGroup(int& id);
     void AppendToSendKeys(int index, const std::wstring& entry);
 
     void BindEvents();
@@ -140,6 +149,7 @@ class frmAction final : public win32::Window {
     HWND toolTips_ = nullptr;   // owned by the window, goes with it
     bool quiet_ = false;        // going with the program: the host hears nothing
     FinderDrag finder_{picFinder, kFinderTimer};
+    HWND lastFound_ = nullptr;  // the window the finder last took
     win32::UniqueFont label3Font_;
 };
 

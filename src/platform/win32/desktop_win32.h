@@ -32,6 +32,13 @@ public:
     std::string WindowClass(WindowHandle window) override;
     std::string ProgramPath(WindowHandle window) override;
     std::optional<std::uint32_t> IntegrityLevel(WindowHandle window) override;
+    // Placing windows (placement_win32.cpp).
+    std::vector<DisplayInfo> Displays() override;
+    std::optional<WindowPlaceFacts> PlaceOf(WindowHandle window) override;
+    ScreenPoint PointerPosition() override;
+    bool SetPlace(WindowHandle window, const ScreenRect& restored, bool resize) override;
+    bool SetOnTop(WindowHandle window, bool onTop) override;
+    bool SetOpacity(WindowHandle window, int percent) override;
 };
 
 }  // namespace kvl::win32

@@ -6,6 +6,8 @@
 //     quiet:CAPTION      a plain window shown without taking the focus
 //     edit:CAPTION       a window filled by an edit control that has the focus
 //     min:CAPTION        a window that opens minimized
+//     max:CAPTION        a window that opens maximized
+//     fixed:CAPTION      a window without a sizing border
 //     hidden:CAPTION     created hidden; shown after 300 ms
 //     late:CAPTION       created untitled and visible; titled after 300 ms
 //     hang:CAPTION       a window whose thread stops pumping messages once it is shown
@@ -98,10 +100,11 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-HWND Open(const std::wstring& caption, bool edit, bool visible) {
+HWND Open(const std::wstring& caption, bool edit, bool visible,
+          DWORD style = WS_OVERLAPPEDWINDOW) {
     static int n = 0;
     const int offset = (n++ % 20) * 12;
-    HWND hwnd = CreateWindowExW(0, kClass, caption.c_str(), WS_OVERLAPPEDWINDOW, 40 + offset,
+    HWND hwnd = CreateWindowExW(0, kClass, caption.c_str(), style, 40 + offset,
                                 40 + offset, 360, 200, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return nullptr;
@@ -191,6 +194,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         } else if (verb == L"min") {
             HWND hwnd = Open(value, false, false);
             ShowWindow(hwnd, SW_SHOWMINNOACTIVE);
+        } else if (verb == L"max") {
+            HWND hwnd = Open(value, false, false);
+            ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+        } else if (verb == L"fixed") {
+            Open(value, false, true, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU);
         } else if (verb == L"edit") {
             HWND hwnd = Open(value, true, true);
             SetForegroundWindow(hwnd);

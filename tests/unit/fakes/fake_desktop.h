@@ -28,15 +28,19 @@ public:
         WindowHandle modalDialog = 0;  // the dialog it waits on while disabled
         std::uint32_t pid = 7;
         bool ours = false;  // one of KVL's own windows
+        WindowPlaceFacts place{{100, 100, 500, 400}, 1, true, 30};
+        bool onTop = false;
+        int opacity = 0;  // 0: not layered
     };
 
-    enum class Op { Show, PostClose, BringForward, Inject, PressButton };
+    enum class Op { Show, PostClose, BringForward, Inject, PressButton, Place };
 
     struct Call {
         Op op;
         WindowHandle window = 0;     // Show, PostClose, BringForward: the window; Inject: the one in front
         int command = 0;             // Show
         KeySequence keys;            // Inject
+        ScreenRect rect;             // Place: the restored rectangle asked for
     };
 
     // A new top-level window in front of the others.
@@ -153,6 +157,40 @@ public:
         return it == windows.end() ? std::nullopt : it->second.integrity;
     }
 
+    std::vector<DisplayInfo> Displays() override { return displays; }
+    std::optional<WindowPlaceFacts> PlaceOf(WindowHandle w) override {
+        auto it = windows.find(w);
+        if (it == windows.end()) return std::nullopt;
+        return it->second.place;
+    }
+    ScreenPoint PointerPosition() override { return pointer; }
+    // As Windows does it: the window comes to the display that holds most of it.
+    bool SetPlace(WindowHandle w, const ScreenRect& rect, bool resize) override {
+        calls.push_back({.op = Op::Place, .window = w, .rect = rect});
+        auto it = windows.find(w);
+        if (it == windows.end() || !placeWorks) return false;
+        WindowPlaceFacts& place = it->second.place;
+        place.restored = resize ? rect
+                                : ScreenRect{rect.left, rect.top, rect.left + place.restored.Width(),
+                                             rect.top + place.restored.Height()};
+        for (const DisplayInfo& d : displays)
+            if (d.bounds.Contains({rect.left + rect.Width() / 2, rect.top + rect.Height() / 2}))
+                place.display = d.number;
+        return true;
+    }
+    bool SetOnTop(WindowHandle w, bool on) override {
+        auto it = windows.find(w);
+        if (it == windows.end()) return false;
+        it->second.onTop = on;
+        return true;
+    }
+    bool SetOpacity(WindowHandle w, int percent) override {
+        auto it = windows.find(w);
+        if (it == windows.end()) return false;
+        it->second.opacity = percent;
+        return true;
+    }
+
     std::vector<Call> CallsOf(Op op) const {
         std::vector<Call> out;
         std::copy_if(calls.begin(), calls.end(), std::back_inserter(out),
@@ -184,6 +222,14 @@ public:
     std::size_t batch = 1u << 20;                 // strokes per batch
     std::optional<std::size_t> stealFrontAfter;   // batches typed before another takes the front, once
     std::size_t batchesTyped = 0;
+    // Two displays side by side: the primary 1920 x 1080 with a taskbar, then a smaller one
+    // at twice the scale.
+    std::vector<DisplayInfo> displays{
+        {1, {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96, true},
+        {2, {1920, 0, 3200, 1024}, {1920, 0, 3200, 1024}, 192, false},
+    };
+    ScreenPoint pointer{10, 10};
+    bool placeWorks = true;
 
 private:
     WindowHandle nextHandle_ = 0x1000;

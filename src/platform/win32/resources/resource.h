@@ -22,6 +22,7 @@
 #define IDM_START_WITH_WINDOWS 40011  // in the File menu and the tray's menu alike
 #define IDM_IMPORT 40012
 #define IDM_EXPORT 40013
+#define IDM_ARRANGE 40015  // "Arrange Open Windows", in the Monitors menu and the tray's right-click menu
 #define IDM_ACTIVITY 40014  // "Recent Activity", in the Monitors menu and the tray's left-click menu
 
 // Texts.
@@ -75,3 +76,16 @@
 #define IDS_TIP_WINDOW_CLASS 336
 #define IDS_TIP_FINDER 337
 #define IDS_TIP_PRESS_BUTTON 338
+#define IDS_PLACE_FRAME 339
+#define IDS_POSITION 340
+#define IDS_SIZE 341
+#define IDS_DISPLAY 342
+#define IDS_ON_TOP 343
+#define IDS_OPACITY 344
+#define IDS_REMEMBER_PLACE 345
+#define IDS_TAKE_PLACE 346
+#define IDS_TIP_POSITION 347
+#define IDS_TIP_SIZE 348
+#define IDS_TIP_DISPLAY 349
+#define IDS_TIP_OPACITY 350
+#define IDS_TIP_TAKE_PLACE 351
