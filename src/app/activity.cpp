@@ -44,7 +44,7 @@ std::string ResultText(ActionResult result) {
 
 std::vector<std::string> ActivityCells(const ActivityEvent& event, std::string time) {
     return {std::move(time), event.description, event.windowCaption, event.program,
-            ResultText(event.result)};
+            event.note.empty() ? ResultText(event.result) : event.note};
 }
 
 std::string TabSeparated(const std::vector<std::vector<std::string>>& rows) {

@@ -21,6 +21,9 @@ struct ActivityEvent {
     std::string windowCaption;
     std::string program;  // the window's program, a full path; empty when unknown
     ActionResult result = ActionResult::Done;
+    // Said in the result's place by an event that is no run's end (a caption pattern that
+    // cannot be used, or gave up on a caption).
+    std::string note = {};
 
     bool operator==(const ActivityEvent&) const = default;
 };

@@ -1,65 +1,69 @@
 #include "engine/caption_regex.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <regex>
-#include <vector>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+
+#ifdef _WIN32
+// Windows' own tables for \w, \s, \d, \b and for case: the library leaves them out under gcc
+// by default, for a reason that no longer holds (it declares the few calls it makes itself).
+#include <boost/regex/v5/w32_regex_traits.hpp>
+#endif
+#include <boost/regex.hpp>
 
 #include "engine/caption_match.h"
 #include "platform/utf8.h"
 
-// libstdc++'s polynomial mode runs every pattern without backtracking, in time proportional
-// to the text times the pattern: "(a+)+b" costs what "ab" costs. No other library offers it.
-#ifndef __GLIBCXX__
-#error "caption patterns need libstdc++'s std::regex_constants::__polynomial"
+namespace kvl {
+
+#ifdef _WIN32
+using CaptionTraitsBase = boost::regex_traits<wchar_t, boost::w32_regex_traits<wchar_t>>;
+#else
+using CaptionTraitsBase = boost::regex_traits<wchar_t>;
 #endif
+// A type of our own, so that the budget below is ours alone.
+struct CaptionTraits : CaptionTraitsBase {};
+using PatternRegex = boost::basic_regex<wchar_t, CaptionTraits>;
+using PatternIterator = const wchar_t*;
+
+namespace {
+std::ptrdiff_t searchBudget = kPatternSearchBudget;
+}  // namespace
+
+void SetPatternSearchBudget(std::ptrdiff_t steps) { searchBudget = steps; }
+
+}  // namespace kvl
+
+// The library sets each search's budget from the caption's length and the pattern's size
+// squared, which lets a large pattern run for many milliseconds; ours is one figure for every
+// pattern. The search counts its steps and stops with error_complexity past it.
+template <>
+void boost::BOOST_REGEX_DETAIL_NS::perl_matcher<
+    kvl::PatternIterator, boost::match_results<kvl::PatternIterator>::allocator_type,
+    kvl::CaptionTraits>::estimate_max_state_count(std::random_access_iterator_tag*) {
+    max_state_count = kvl::searchBudget;
+}
 
 namespace kvl {
 
-// How the regex sees characters. Captions and patterns reach it folded already, so letting
-// case go is a matter of ASCII, and the library's own way, through the locale for every
-// character, was half of all matching time. Classes (\w, \d, \s, [[:alpha:]]) and with
-// them \b know ASCII only, as the C locale does on Linux; on Windows the C runtime would
-// know more, and a pattern is to find the same windows wherever it is tried.
-struct CaptionRegexTraits : std::regex_traits<wchar_t> {
-    wchar_t translate_nocase(wchar_t c) const {
-        return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-    }
-    bool isctype(wchar_t c, char_class_type f) const {
-        return c < 0x80 && std::regex_traits<wchar_t>::isctype(c, f);
-    }
-};
-using PatternRegex = std::basic_regex<wchar_t, CaptionRegexTraits>;
-
 namespace {
 
-namespace rc = std::regex_constants;
-
-constexpr auto kFlags = rc::ECMAScript | rc::icase | rc::nosubs | rc::optimize | rc::__polynomial;
+namespace rc = boost::regex_constants;
 
 constexpr std::size_t kPatternTextUnits = 256;
 
-// What a pattern may cost (see Weigh) for each character of a caption. bench/match_bench.cpp
-// measures the dearest shapes at this limit on the longest caption.
-constexpr std::size_t kLargestPattern = 48;
-// What a class costs beyond its items: the regex tries each class in several ways, whatever
-// it holds.
-constexpr std::size_t kClassCost = 4;
-// What a choice costs, "|" or a repetition: every way it offers is followed at every
-// character.
-constexpr std::size_t kBranchCost = 3;
-
-constexpr std::size_t kBeyondAnyLimit = 1'000'000;
-
 constexpr char32_t kReplacement = 0xFFFD;
+
+const std::string kBadEscape = "a backslash in it escapes nothing";
 
 void AppendUtf16(std::wstring& out, char32_t c) {
     utf8::ForEachUtf16Unit(c, [&out](char16_t unit) { out.push_back(static_cast<wchar_t>(unit)); });
 }
 
-// The pattern as the regex compiles it. The regex's own blindness to case is the C locale's,
-// which reaches ASCII only, so letters beyond ASCII are folded here as captions are; ASCII
-// stays as written, where "\D" means something else than "\d".
+// Letters beyond ASCII are folded here as captions are, so that a pattern finds the same
+// windows on every system; ASCII stays as written, where "\D" means something else than
+// "\d", and the regex's blindness to case covers it.
 std::wstring PatternSource(std::string_view utf8) {
     std::wstring out;
     out.reserve(utf8.size());
@@ -70,34 +74,6 @@ std::wstring PatternSource(std::string_view utf8) {
         AppendUtf16(out, c < 0x80 ? c : FoldCase(c));
     }
     return out;
-}
-
-// A count in braces at `at` ("{3}", "{2,5}", "{2,}"): the most copies it writes out, and
-// where it ends; nothing when the brace starts no count (it is then a plain character).
-std::optional<std::size_t> CountAt(std::wstring_view p, std::size_t& at, std::size_t& least) {
-    std::size_t k = at + 1;
-    auto number = [&]() -> std::optional<std::size_t> {
-        const std::size_t from = k;
-        std::size_t n = 0;
-        while (k < p.size() && p[k] >= L'0' && p[k] <= L'9') {
-            n = std::min<std::size_t>(n * 10 + static_cast<std::size_t>(p[k] - L'0'), 1'000'000);
-            ++k;
-        }
-        if (k == from) return std::nullopt;
-        return n;
-    };
-    const auto low = number();
-    if (!low) return std::nullopt;
-    std::size_t most = *low;
-    least = *low;
-    if (k < p.size() && p[k] == L',') {
-        ++k;
-        // "{2,}" writes out its two copies and a loop.
-        most = number().value_or(*low + 1);
-    }
-    if (k >= p.size() || p[k] != L'}') return std::nullopt;
-    at = k;
-    return std::max<std::size_t>(most, 1);
 }
 
 std::optional<char32_t> HexAt(std::wstring_view p, std::size_t at, std::size_t digits) {
@@ -119,145 +95,160 @@ std::optional<char32_t> HexAt(std::wstring_view p, std::size_t at, std::size_t d
     return c;
 }
 
-// The escape at `at` (its backslash), moved past: a problem when it names a capital letter
-// beyond ASCII, which no folded caption holds ("\u00C9" for É), or refers back to a group.
-std::optional<std::string> EscapeProblem(std::wstring_view p, std::size_t& at, bool inClass) {
-    if (at + 1 >= p.size()) return std::nullopt;  // the regex says what is wrong
-    const wchar_t e = p[++at];
-    if (!inClass && e >= L'1' && e <= L'9')
-        return "it refers back to a group (like \\1), which I cannot match quickly";
-    if (e != L'u' && e != L'x') return std::nullopt;
-    const std::size_t digits = e == L'u' ? 4 : 2;
-    const auto c = HexAt(p, at + 1, digits);
-    if (!c) return std::nullopt;
-    const std::wstring_view written = p.substr(at - 1, digits + 2);
-    at += digits;
-    // ASCII letters are the regex's to match in either case; every other capital is folded
-    // away in the caption before the pattern sees it.
-    if (*c < 0x80 || FoldCase(*c) == *c) return std::nullopt;
-    std::string escape(written.begin(), written.end());  // ASCII: a backslash and hex digits
-    std::string small;
-    utf8::Append(small, FoldCase(*c));
-    return escape + " in it is a capital letter, and I compare captions in small letters: write " +
-           small + " instead";
+void AppendHex(std::wstring& out, char32_t c) {
+    static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+    out += L"\\x{";
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), kDigits[c & 15]);
+        c >>= 4;
+    } while (c != 0);
+    out += digits;
+    out += L'}';
 }
 
-struct Weighed {
-    std::optional<std::string> problem;
-    std::size_t cost = 0;
-};
+// One character meant as itself, in a form the library cannot take for anything else.
+void AppendLiteral(std::wstring& out, char32_t c) {
+    const bool alnum = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
+    if (alnum)
+        out += static_cast<wchar_t>(c);
+    else if (c > 0x20 && c < 0x7F)
+        out += {L'\\', static_cast<wchar_t>(c)};
+    else
+        AppendHex(out, c);
+}
 
-// What matching the pattern costs for each character of a caption, in steps of the matcher:
-// every character, class, group, alternative and repetition, with counted repetitions written
-// out, as the regex holds them ("(a{100}){100}" is ten thousand however short it looks).
-// What no such count can bound is refused by name: a lookahead starts the matcher afresh at
-// every character, so nested ones multiply the caption's length by itself. A pattern that does
-// not compile may be misjudged; it is refused anyway.
-Weighed Weigh(std::wstring_view p) {
-    struct Group {
-        std::size_t size = 0;  // so far
-        std::size_t last = 0;  // of the atom a quantifier would repeat
-    };
-    std::vector<Group> groups(1);
-    // Held well short of overflowing, on 32 bits too: anything past the limit is refused.
-    auto add = [](std::size_t a, std::size_t b) { return std::min(a + b, kBeyondAnyLimit); };
-    auto times = [](std::size_t a, std::size_t b) {
-        return static_cast<std::size_t>(
-            std::min<std::uint64_t>(std::uint64_t{a} * b, kBeyondAnyLimit));
-    };
-    auto atom = [&](std::size_t size) {
-        groups.back().size = add(groups.back().size, size);
-        groups.back().last = size;
-    };
+// Earlier releases read patterns as ECMAScript; the library reads Perl's syntax. The two
+// agree on most of it; where they part, the pattern is rewritten so that it reads as before:
+// - "." stops at line ends (\n, \r, U+2028, U+2029), not only at \n;
+// - "^" and "$" hold at the caption's ends only, never beside a line break inside it;
+// - "\v" is the vertical tab, "\0" the null character, "\b" in brackets the backspace, and
+//   "\cX" stood for the letter X itself;
+// - "\uXXXX" is a character (for the library it is any capital, then "XXXX"), and an escaped
+//   capital past ASCII finds its small letter, as a capital typed as itself always did;
+// - any other escaped letter is that letter ("\e", "\h", "\Q", "\A", "\z", "\p" ...), as it
+//   was, where the library gives many of them a meaning;
+// - "[]" matches nothing and "[^]" any character, where the library would read on to the next
+//   "]".
+// Groups other than (?:, lookaheads and lookbehinds are refused: earlier releases refused them,
+// and the library's further kinds (recursion, conditions, options) are no caption's business.
+std::optional<std::string> Translate(std::wstring_view p, std::wstring& out) {
+    bool inClass = false;
     for (std::size_t k = 0; k < p.size(); ++k) {
-        switch (p[k]) {
-            case L'\\': {
-                const std::size_t from = k;
-                if (auto problem = EscapeProblem(p, k, false)) return {std::move(problem)};
-                const wchar_t e = from + 1 < p.size() ? p[from + 1] : L'\\';
-                // \D, \S and \W are tried as "none of" the class, which costs more.
-                const bool isClass = e == L'd' || e == L'w' || e == L's';
-                const bool isNoneOf = e == L'D' || e == L'W' || e == L'S';
-                atom(isNoneOf ? kClassCost + 2 : isClass ? kClassCost : 1);
-                break;
-            }
-            case L'[': {
-                // A class is tried item by item for every character it meets.
-                std::size_t items = 0;
-                for (++k; k < p.size() && p[k] != L']'; ++k) {
-                    ++items;
-                    if (p[k] == L'\\') {
-                        if (auto problem = EscapeProblem(p, k, true)) return {std::move(problem)};
-                    } else if (p[k] == L'[' && k + 1 < p.size() &&
-                               (p[k + 1] == L':' || p[k + 1] == L'.' || p[k + 1] == L'=')) {
-                        // "[:alpha:]" and its kind end at their own "]", and each is
-                        // looked up as a class of its own.
-                        const wchar_t kind = p[k + 1];
-                        items += kClassCost;
-                        for (k += 2; k + 1 < p.size() && !(p[k] == kind && p[k + 1] == L']'); ++k) {
-                        }
-                        ++k;
-                    }
+        const wchar_t c = p[k];
+        if (c == L'\\') {
+            if (k + 1 >= p.size()) return kBadEscape;
+            const wchar_t e = p[++k];
+            switch (e) {
+                case L'f':
+                case L'n':
+                case L'r':
+                case L't':
+                case L'd':
+                case L'D':
+                case L's':
+                case L'S':
+                case L'w':
+                case L'W':
+                case L'B':
+                    out += {L'\\', e};
+                    break;
+                case L'b':
+                    if (inClass)
+                        AppendHex(out, 8);
+                    else
+                        out += L"\\b";
+                    break;
+                case L'v':
+                    AppendHex(out, 0x0B);
+                    break;
+                case L'0':
+                    AppendHex(out, 0);
+                    break;
+                case L'c':
+                    if (k + 1 >= p.size()) return kBadEscape;
+                    AppendLiteral(out, p[++k]);
+                    break;
+                case L'x':
+                case L'u': {
+                    const std::size_t digits = e == L'x' ? 2 : 4;
+                    const auto value = HexAt(p, k + 1, digits);
+                    if (!value) return kBadEscape;
+                    k += digits;
+                    AppendLiteral(out, *value < 0x80 ? *value : FoldCase(*value));
+                    break;
                 }
-                atom(add(kClassCost, items));
+                default:
+                    if (e >= L'1' && e <= L'9') {
+                        out += {L'\\', e};  // a back-reference, as both read it
+                        while (k + 1 < p.size() && p[k + 1] >= L'0' && p[k + 1] <= L'9')
+                            out += p[++k];
+                    } else {
+                        AppendLiteral(out, e);
+                    }
+                    break;
+            }
+            continue;
+        }
+        if (inClass) {
+            if (c == L']') {
+                inClass = false;
+                out += c;
+            } else if (c == L'[' && k + 1 < p.size() &&
+                       (p[k + 1] == L':' || p[k + 1] == L'.' || p[k + 1] == L'=')) {
+                // "[:alpha:]" and its kind, to their own closing "x]".
+                const wchar_t kind = p[k + 1];
+                const std::size_t end = p.find(std::wstring{kind, L']'}, k + 2);
+                if (end == std::wstring_view::npos) return "a [ in it is never closed";
+                out += p.substr(k, end + 2 - k);
+                k = end + 1;
+            } else if (c == L'[') {
+                out += L"\\[";
+            } else {
+                out += c;
+            }
+            continue;
+        }
+        switch (c) {
+            case L'.':
+                out += L"[^\\n\\r\\x{2028}\\x{2029}]";
+                break;
+            case L'^':
+                out += L"\\A";
+                break;
+            case L'$':
+                out += L"\\z";
+                break;
+            case L'[': {
+                const bool noneOf = k + 1 < p.size() && p[k + 1] == L'^';
+                const std::size_t close = k + (noneOf ? 2 : 1);
+                if (close < p.size() && p[close] == L']') {
+                    out += noneOf ? L"[\\s\\S]" : L"[^\\s\\S]";
+                    k = close;
+                } else {
+                    out += noneOf ? L"[^" : L"[";
+                    k = close - 1;
+                    inClass = true;
+                }
                 break;
             }
             case L'(':
-                groups.emplace_back();
+                out += c;
                 if (k + 1 < p.size() && p[k + 1] == L'?') {
-                    const wchar_t kind = k + 2 < p.size() ? p[k + 2] : L'\0';
-                    const wchar_t then = k + 3 < p.size() ? p[k + 3] : L'\0';
-                    if (kind == L'=' || kind == L'!')
-                        return {"it looks ahead with (?= or (?!, which would slow everything down"};
-                    if (kind == L'<' && (then == L'=' || then == L'!'))
-                        return {"it looks behind with (?<= or (?<!, which I cannot do"};
-                    if (kind != L':')
-                        return {
-                            "a group in it starts with (? but not (?:, the only such group I know"};
-                    k += 2;
+                    const std::wstring_view kind = p.substr(k + 2, 2);
+                    const bool known = kind.starts_with(L':') || kind.starts_with(L'=') ||
+                                       kind.starts_with(L'!') || kind == L"<=" || kind == L"<!";
+                    if (!known)
+                        return "a group in it starts with (? but not with (?:, (?=, (?!, (?<= or "
+                               "(?<!, the only such groups I know";
                 }
-                break;
-            case L')':
-                if (groups.size() > 1) {
-                    const std::size_t inner = add(groups.back().size, 1);
-                    groups.pop_back();
-                    atom(inner);
-                }
-                break;
-            case L'|':
-                groups.back().size = add(groups.back().size, kBranchCost);
-                groups.back().last = 0;
-                break;
-            case L'*':
-            case L'+':
-            case L'?':
-                atom(kBranchCost);
-                break;
-            case L'{':
-                if (std::size_t least = 0; const auto copies = CountAt(p, k, least)) {
-                    // The atom written out `copies` times, each copy past the least a choice.
-                    Group& g = groups.back();
-                    const std::size_t choices =
-                        times(*copies - std::min(least, *copies), kBranchCost);
-                    const std::size_t whole = add(times(g.last, *copies), choices);
-                    g.size = add(g.size, whole - std::min(g.last, whole));
-                    g.last = whole;
-                } else {
-                    atom(1);
-                }
-                break;
-            case L'.':
-                // It is tried against each of the four ends of a line.
-                atom(2);
                 break;
             default:
-                atom(1);
+                out += c;
                 break;
         }
     }
-    std::size_t total = 0;
-    for (const Group& g : groups) total = add(total, g.size);
-    return {{}, total};
+    return std::nullopt;
 }
 
 std::string Reason(rc::error_type code) {
@@ -267,10 +258,9 @@ std::string Reason(rc::error_type code) {
         case rc::error_ctype:
             return "it names a character class I do not know";
         case rc::error_escape:
-            return "a backslash in it escapes nothing";
+            return kBadEscape;
         case rc::error_backref:
-        case rc::error_complexity:
-            return "it refers back to a group (like \\1), which I cannot match quickly";
+            return "it refers back to a group (like \\1) that it does not have";
         case rc::error_brack:
             return "a [ in it is never closed";
         case rc::error_paren:
@@ -282,51 +272,68 @@ std::string Reason(rc::error_type code) {
         case rc::error_range:
             return "a range in brackets in it runs backwards";
         case rc::error_space:
-            return "it is too large";
+        case rc::error_size:
+        case rc::error_complexity:
+        case rc::error_stack:
+            return "it is too large or nested too deeply";
         case rc::error_badrepeat:
             return "a *, + or ? in it has nothing before it to repeat";
+        case rc::error_bad_pattern:
+            return "it looks behind (with (?<= or (?<!) for a length that is not fixed";
         default:
             return "it is no regular expression I know";
-    }
-}
-
-struct Checked {
-    std::optional<std::string> problem;
-    std::optional<PatternRegex> found;  // the pattern, ready to be found anywhere
-};
-
-Checked Check(std::string_view pattern) {
-    const std::wstring source = PatternSource(pattern);
-    Weighed weighed = Weigh(source);
-    if (weighed.problem) return {std::move(weighed.problem), {}};
-    if (weighed.cost > kLargestPattern)
-        return {
-            "it is so large (counted repetitions written out) that matching it would slow "
-            "everything down",
-            {}};
-    try {
-        // Compiled alone first: wrapped, a pattern such as "a)|(b" would pass for whole.
-        const PatternRegex alone(source, kFlags);
-        (void)alone;
-        // A lazy run of anything in front, matched from the caption's start only, finds the
-        // pattern anywhere in one pass; left to regex_search, each start would be a pass of
-        // its own. "^" still holds at the start only, as nothing has been passed over there.
-        return {{}, PatternRegex(L"[\\s\\S]*?(?:" + source + L")", kFlags)};
-    } catch (const std::regex_error& e) {
-        return {Reason(e.code()), {}};
-    } catch (const std::exception&) {
-        return {Reason(rc::error_type{}), {}};
     }
 }
 
 }  // namespace
 
 struct CaptionRegex::Compiled {
-    PatternRegex regex;
+    std::optional<std::string> problem;
+    std::optional<PatternRegex> regex;  // when there is no problem
 };
 
+namespace {
+
+std::shared_ptr<const CaptionRegex::Compiled> Compile(std::string_view pattern) {
+    auto compiled = std::make_shared<CaptionRegex::Compiled>();
+    const std::wstring source = PatternSource(pattern);
+    if (source.size() > kLongestCaptionPattern) {
+        compiled->problem = "it is longer than " + std::to_string(kLongestCaptionPattern) +
+                            " characters";
+        return compiled;
+    }
+    std::wstring translated;
+    if ((compiled->problem = Translate(source, translated))) return compiled;
+    try {
+        compiled->regex.emplace(translated, rc::perl | rc::icase);
+    } catch (const boost::regex_error& e) {
+        compiled->problem = Reason(e.code());
+    } catch (const std::exception&) {
+        compiled->problem = Reason(rc::error_unknown);
+    }
+    return compiled;
+}
+
+// The store, an import, the editor and every watch of the same pattern share one compiled
+// form: what one of them accepts, the others run.
+std::shared_ptr<const CaptionRegex::Compiled> SharedCompiled(std::string_view pattern) {
+    static std::mutex mutex;
+    static std::map<std::string, std::weak_ptr<const CaptionRegex::Compiled>, std::less<>> known;
+    const std::lock_guard lock(mutex);
+    if (auto it = known.find(pattern); it != known.end()) {
+        if (auto alive = it->second.lock()) return alive;
+    }
+    // Forgotten patterns go as new ones come, so that the map holds no more than is in use.
+    std::erase_if(known, [](const auto& entry) { return entry.second.expired(); });
+    auto compiled = Compile(pattern);
+    known[std::string(pattern)] = compiled;
+    return compiled;
+}
+
+}  // namespace
+
 std::optional<std::string> CaptionPatternProblem(std::string_view pattern) {
-    return Check(pattern).problem;
+    return SharedCompiled(pattern)->problem;
 }
 
 std::wstring PatternText(std::u32string_view folded) {
@@ -340,18 +347,23 @@ std::wstring PatternText(std::u32string_view folded) {
 }
 
 CaptionRegex::CaptionRegex(std::string_view pattern) {
-    Checked checked = Check(pattern);
-    if (checked.found)
-        compiled_ = std::make_shared<const Compiled>(Compiled{std::move(*checked.found)});
+    auto compiled = SharedCompiled(pattern);
+    if (compiled->regex) compiled_ = std::move(compiled);
 }
 
-bool CaptionRegex::Matches(std::wstring_view caption) const {
-    if (!compiled_) return false;
+PatternSearch CaptionRegex::Search(std::wstring_view caption) const {
+    if (!compiled_) return PatternSearch::NoMatch;
     try {
-        return std::regex_search(caption.begin(), caption.end(), compiled_->regex,
-                                 rc::match_continuous);
+        const PatternIterator begin = caption.data();
+        return boost::regex_search(begin, begin + caption.size(), *compiled_->regex)
+                   ? PatternSearch::Match
+                   : PatternSearch::NoMatch;
+    } catch (const std::runtime_error&) {
+        // Past the budget (error_complexity), or past the memory a search may take
+        // (error_stack): the library gives up rather than hold the watcher.
+        return PatternSearch::TooLong;
     } catch (const std::exception&) {
-        return false;  // out of memory, at worst: no match, and the watcher goes on
+        return PatternSearch::NoMatch;  // out of memory, at worst: the watcher goes on
     }
 }
 

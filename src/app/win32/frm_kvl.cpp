@@ -8,6 +8,7 @@
 
 #include "app/autostart.h"
 #include "app/monitor_files.h"
+#include "app/pattern_notices.h"
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "editor/editor_fields.h"
@@ -210,6 +211,15 @@ bool frmKVL::Form_Load() {
     SetDefaultButton(idCmdOK);
     services_.watcher.OnWindowOpen(
         [this](int watchId, WindowHandle window) { PaneWatcher1_WindowOpen(watchId, window); });
+    services_.watcher.OnPatternTooLong([this](int watchId, WindowHandle window) {
+        if (CommandLineMode()) return;
+        const auto monitor = ReportedMonitor(policy_.CurrentSettings().Monitors, watchId);
+        if (!monitor) return;
+        recent_.Record(PatternTooLongEvent(*monitor, WindowCaption(services_.desktop, window),
+                                           services_.desktop.ProgramPath(window),
+                                           services_.clock.Now()));
+        activity_.Refresh();
+    });
 
     if (!win32::IsRichColourDisplay()) LowColorMode();
     helpCommand_ = L"write.exe kvlhelp.doc";
@@ -244,6 +254,9 @@ bool frmKVL::InitApp() {
         return true;
     }
     FillList();
+    for (const ActivityEvent& event :
+         UnusablePatternEvents(policy_.CurrentSettings().Monitors, services_.clock.Now()))
+        recent_.Record(event);
     return true;
 }
 
@@ -268,7 +281,7 @@ void frmKVL::FillList() {
     const int count = MonitorCount(table);
     for (int slot = 0; slot < count; ++slot) {
         const Monitor& m = table[static_cast<std::size_t>(slot)];
-        lstItems.AddItem(win32::Widen((m.Disable == 1 ? "**" : "") + m.Description));
+        lstItems.AddItem(win32::Widen(MonitorListLine(m)));
     }
 }
 
