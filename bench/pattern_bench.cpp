@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <random>
 #include <regex>
@@ -325,6 +326,31 @@ std::string RandomCaption(std::mt19937& random) {
     return out;
 }
 
+// Whether the pattern writes a capital past ASCII as an escape ("\u00C9"): earlier releases
+// compared it with captions in small letters and so never found it; it now finds its small
+// letter, as the capital typed as itself always did.
+bool WritesCapitalEscape(std::string_view pattern) {
+    for (std::size_t k = 0; k + 3 < pattern.size(); ++k) {
+        if (pattern[k] != '\\' || (pattern[k + 1] != 'u' && pattern[k + 1] != 'x')) continue;
+        const std::size_t digits = pattern[k + 1] == 'u' ? 4 : 2;
+        if (k + 2 + digits > pattern.size()) continue;
+        const auto value = std::strtoul(std::string(pattern.substr(k + 2, digits)).c_str(), nullptr, 16);
+        if (value >= 0x80 && kvl::FoldCase(static_cast<char32_t>(value)) != value) return true;
+    }
+    return false;
+}
+
+// Whether the pattern holds "^", "\b" or "\B" and a lookahead: std::regex runs a lookahead
+// as a search of its own that starts where it stands, so there "^" held and "\b" saw no
+// character before it; they now mean the caption's start and its real neighbours.
+bool AssertsInLookahead(std::string_view pattern) {
+    const bool look = pattern.find("(?=") != std::string_view::npos ||
+                      pattern.find("(?!") != std::string_view::npos;
+    return look && (pattern.find('^') != std::string_view::npos ||
+                     pattern.find("\\b") != std::string_view::npos ||
+                     pattern.find("\\B") != std::string_view::npos);
+}
+
 }  // namespace
 
 int Differential() {
@@ -389,10 +415,27 @@ int Differential() {
     std::printf("| refused by std::regex, not compared | %ld |\n", refusedBefore);
     std::printf("| taken by std::regex, refused now | %ld |\n", refusedNow);
     std::printf("| stopped by the budget | %ld |\n", tooLong);
-    std::printf("| results that differ | %zu |\n\n", parted.size());
+    const auto escapes = std::count_if(parted.begin(), parted.end(), [](const Pair& p) {
+        return WritesCapitalEscape(p.pattern);
+    });
+    const auto lookaheads = std::count_if(parted.begin(), parted.end(), [](const Pair& p) {
+        return !WritesCapitalEscape(p.pattern) && AssertsInLookahead(p.pattern);
+    });
+    std::printf("| results that differ | %zu |\n", parted.size());
+    std::printf("| of them, a capital past ASCII written as an escape, now found | %td |\n",
+                escapes);
+    std::printf("| of them, `^`, `\\b` or `\\B` with a lookahead | %td |\n", lookaheads);
+    std::printf("| of them, anything else | %td |\n\n",
+                static_cast<std::ptrdiff_t>(parted.size()) - escapes - lookaheads);
+    // The unexplained first, then those of lookaheads.
+    std::stable_partition(parted.begin(), parted.end(),
+                          [](const Pair& p) { return !WritesCapitalEscape(p.pattern); });
+    std::stable_partition(parted.begin(), parted.end(), [](const Pair& p) {
+        return !WritesCapitalEscape(p.pattern) && !AssertsInLookahead(p.pattern);
+    });
     if (!parted.empty()) {
         std::printf("| Pattern | Caption | std::regex | now |\n|---|---|---|---|\n");
-        for (std::size_t k = 0; k < std::min<std::size_t>(parted.size(), 40); ++k) {
+        for (std::size_t k = 0; k < std::min<std::size_t>(parted.size(), 12); ++k) {
             const Pair& p = parted[k];
             const kvl::CaptionRegex regex(p.pattern);
             std::printf("| `%s` | `%s` | %s | %s |\n", Shown(p.pattern).c_str(),

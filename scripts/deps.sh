@@ -8,7 +8,7 @@ no_i386_note=
 packages=(cmake make g++ clang libclang-rt-dev python3 googletest libgtest-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 fonts-wine xvfb x11-utils zip
-          libbenchmark-dev valgrind libboost1.81-dev)
+          libbenchmark-dev valgrind)
 
 # wine32 runs the i686 build, but only on a kernel that executes 32-bit x86 code. Some
 # virtual machines switch that off, and there Debian's `wine` would pick the 32-bit loader

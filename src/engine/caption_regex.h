@@ -1,17 +1,18 @@
 #pragma once
-// A caption pattern: a regular expression (ECMAScript syntax, as earlier releases read it) found
-// anywhere in a window's caption, letter case ignored. `^` and `$` anchor it to the caption's
-// ends.
+// A caption pattern: a regular expression (ECMAScript syntax, as earlier releases read it, with
+// lookbehinds besides) found anywhere in a window's caption, letter case ignored. `^` and `$`
+// anchor it to the caption's ends.
 //
 // Patterns run on UTF-16, as Windows holds captions: the caption folded as for every other
 // comparison, then as UTF-16 code units, cut to the first 256 of them (a caption is at most
 // 256 characters). The units are held in wchar_t, which is 16 bits on Windows; on the host,
 // where it is 32, they are still UTF-16 units, so the tests see what Windows sees. A character
-// past U+FFFF is therefore two for `.` and for counts. On Windows, `\w`, `\d`, `\s` and `\b`
-// know characters by Windows' own tables; on the host by the C locale, which knows ASCII.
+// past U+FFFF is therefore two for `.` and for counts, and no letter for `\w`. `\w`, `\d`,
+// `\s` and `\b` know characters as engine/character_types.h says.
 //
-// The engine counts the steps of every search and gives up past a budget, so no pattern can
-// hold the watcher up, whatever its shape: such a search is no match, and says so.
+// The matcher never backtracks and counts the steps of every search: past a budget it gives
+// up, so no pattern can hold the watcher up, whatever its shape. Such a search is no match,
+// and says so.
 
 #include <cstddef>
 #include <memory>
@@ -61,7 +62,7 @@ private:
 // How many steps one search may take: bench/pattern_bench.cpp measures the dearest shapes
 // against it on the longest caption, and how many steps patterns of the usual kinds need.
 inline constexpr std::ptrdiff_t kPatternSearchBudget = 20'000;
-// For the bench alone, which turns the budget to find what a search needs.
+// For the bench alone, which turns the budget to find what searches need.
 void SetPatternSearchBudget(std::ptrdiff_t steps);
 
 }  // namespace kvl
