@@ -39,7 +39,7 @@ TEST(CaptionPatternsOnWindows, TheWatcherFindsWindowsByUnicodeWords) {
         if (!std::iswalnum(c)) escapedTag += '\\';
         escapedTag += static_cast<char>(c);
     }
-    Win32WindowWatcher watcher;
+    win32::Win32WindowWatcher watcher;
     std::vector<HWND> reported;
     watcher.OnWindowOpen([&reported](int, WindowHandle w) {
         reported.push_back(reinterpret_cast<HWND>(w));
