@@ -73,16 +73,14 @@ const kvl::WindowView kOrdinary[2] = {{0x1001, true, "Untitled Document - Text E
                                       {0x1001, true, "Untitled Document - Text Editor 2.2"}};
 const kvl::WindowView kMatching[2] = {{0x1002, true, "Install 7 - Product Wizard"},
                                       {0x1002, true, "Install 7 - Product Wizard (2)"}};
-const kvl::WindowView kOrdinaryDialog[2] = {
-    {0x1003, true, "Untitled Document - Text Editor 2.1", "#32770",
-     "C:\\Program Files\\Editor\\editor.exe"},
-    {0x1003, true, "Untitled Document - Text Editor 2.2", "#32770",
-     "C:\\Program Files\\Editor\\editor.exe"}};
-const kvl::WindowView kMatchingDialog[2] = {
-    {0x1004, true, "Install 7 - Product Wizard", "#32770",
-     "C:\\Program Files\\Product\\program7.exe"},
-    {0x1004, true, "Install 7 - Product Wizard (2)", "#32770",
-     "C:\\Program Files\\Product\\program7.exe"}};
+const kvl::WindowView kOrdinaryDialog[2] = {{0x1003, true, "Untitled Document - Text Editor 2.1",
+                                             "#32770", "C:\\Program Files\\Editor\\editor.exe"},
+                                            {0x1003, true, "Untitled Document - Text Editor 2.2",
+                                             "#32770", "C:\\Program Files\\Editor\\editor.exe"}};
+const kvl::WindowView kMatchingDialog[2] = {{0x1004, true, "Install 7 - Product Wizard", "#32770",
+                                             "C:\\Program Files\\Product\\program7.exe"},
+                                            {0x1004, true, "Install 7 - Product Wizard (2)",
+                                             "#32770", "C:\\Program Files\\Product\\program7.exe"}};
 
 std::size_t RunEvents(long long count, bool conditioned, const kvl::WindowView* views) {
     kvl::WatchTracker tracker = conditioned ? FiftyConditionedWatches() : FiftyWatches();

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <regex>
 #include <string>
@@ -98,8 +98,8 @@ std::vector<Shape> Shapes() {
 }
 
 // Microseconds per search: the median of five batches of at least 20 ms each.
-double MicrosPerSearch(const kvl::CaptionRegex& regex, const std::wstring& caption,
-                       int batches = 5, std::chrono::microseconds batchTime = std::chrono::milliseconds(20)) {
+double MicrosPerSearch(const kvl::CaptionRegex& regex, const std::wstring& caption, int batches = 5,
+                       std::chrono::microseconds batchTime = std::chrono::milliseconds(20)) {
     std::vector<double> means;
     for (int b = 0; b < batches; ++b) {
         long n = 0;
@@ -133,10 +133,14 @@ const char* ResultName(kvl::PatternSearch result) {
 std::string Escaped(std::string_view text) {
     std::string out;
     for (char c : text) {
-        if (c == '|') out += "\\|";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '|')
+            out += "\\|";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -148,8 +152,9 @@ std::string Shown(std::string_view text, std::size_t most = 60) {
 
 // Random patterns of the atoms that cost most, on the captions that hurt them.
 std::string RandomPattern(std::mt19937& random, int depth) {
-    static const char* const atoms[] = {"a", "\\b", "\\B", ".", "\\w", "[^q]", "(?:a|aa)",
-                                        "\\W", "-", "(?=a)", "(?!q)", "(?<=a)", "a?", "\\s"};
+    static const char* const atoms[] = {"a",     "\\b",      "\\B", ".",  "\\w",
+                                        "[^q]",  "(?:a|aa)", "\\W", "-",  "(?=a)",
+                                        "(?!q)", "(?<=a)",   "a?",  "\\s"};
     static const char* const repeats[] = {"", "", "*", "+", "?", "{2,9}", "{0,30}", "*?", "{3}"};
     std::string out;
     const int parts = 1 + static_cast<int>(random() % 4);
@@ -193,8 +198,7 @@ int Dearest() {
 
     // A random search among further shapes: each timed briefly, the dearest few again in full.
     std::mt19937 random(29);
-    const std::string captions[] = {Repeated("a"), Repeated("-"), Repeated("a-"),
-                                    Repeated("a ")};
+    const std::string captions[] = {Repeated("a"), Repeated("-"), Repeated("a-"), Repeated("a ")};
     std::vector<Found> tried;
     const int kTried = 400;
     for (int k = 0; k < kTried; ++k) {
@@ -207,7 +211,8 @@ int Dearest() {
             tried.push_back({us, pattern, caption});
         }
     }
-    std::sort(tried.begin(), tried.end(), [](const Found& a, const Found& b) { return a.us > b.us; });
+    std::sort(tried.begin(), tried.end(),
+              [](const Found& a, const Found& b) { return a.us > b.us; });
     for (std::size_t k = 0; k < std::min<std::size_t>(3, tried.size()); ++k) {
         const kvl::CaptionRegex regex(tried[k].pattern);
         const std::wstring caption = kvl::PatternText(kvl::FoldCase(tried[k].caption));
@@ -276,9 +281,8 @@ std::wstring OldSource(std::string_view utf8) {
     while (pos < utf8.size()) {
         char32_t c = 0;
         if (!kvl::utf8::Next(utf8, pos, c)) c = 0xFFFD;
-        kvl::utf8::ForEachUtf16Unit(c < 0x80 ? c : kvl::FoldCase(c), [&out](char16_t u) {
-            out.push_back(static_cast<wchar_t>(u));
-        });
+        kvl::utf8::ForEachUtf16Unit(c < 0x80 ? c : kvl::FoldCase(c),
+                                    [&out](char16_t u) { out.push_back(static_cast<wchar_t>(u)); });
     }
     return out;
 }
@@ -297,20 +301,26 @@ int OldResult(const std::string& pattern, const std::wstring& caption) {
 
 std::string RandomEcmaPattern(std::mt19937& random, int depth) {
     static const char* const atoms[] = {
-        "a", "b", "-", " ", "é", "É", ".", "\\w", "\\W", "\\d", "\\s", "\\S", "\\b", "\\B",
-        "[ab]", "[^a]", "[a-c]", "[A-C]", "\\x41", "\\u00e9", "\\u00C9", "^", "$", "\\.",
-        "[\\b]", "\\v", "\\0", "\\cj", "\\e", "\\A", "\\z", "\\Z", "\\Q", "\\h", "\\l", "\\u", "[]",
-        "[^]", "\\t", "[[:alpha:]]", "\\n", "}", "]", "\\1"};
+        "a",     "b",       "-",       " ",           "é",   "É",    ".",     "\\w",   "\\W",
+        "\\d",   "\\s",     "\\S",     "\\b",         "\\B", "[ab]", "[^a]",  "[a-c]", "[A-C]",
+        "\\x41", "\\u00e9", "\\u00C9", "^",           "$",   "\\.",  "[\\b]", "\\v",   "\\0",
+        "\\cj",  "\\e",     "\\A",     "\\z",         "\\Z", "\\Q",  "\\h",   "\\l",   "\\u",
+        "[]",    "[^]",     "\\t",     "[[:alpha:]]", "\\n", "}",    "]",     "\\1"};
     static const char* const repeats[] = {"", "", "", "*", "+", "?", "{2}", "{0,2}", "*?", "{1,}"};
     std::string out;
     const int parts = 1 + static_cast<int>(random() % 3);
     for (int k = 0; k < parts; ++k) {
         const int kind = depth > 0 ? static_cast<int>(random() % 6) : 5;
-        if (kind == 0) out += "(" + RandomEcmaPattern(random, depth - 1) + ")";
-        else if (kind == 1) out += "(?:" + RandomEcmaPattern(random, depth - 1) + ")";
-        else if (kind == 2) out += "(?=" + RandomEcmaPattern(random, depth - 1) + ")";
-        else if (kind == 3) out += "(?!" + RandomEcmaPattern(random, depth - 1) + ")";
-        else out += atoms[random() % std::size(atoms)];
+        if (kind == 0)
+            out += "(" + RandomEcmaPattern(random, depth - 1) + ")";
+        else if (kind == 1)
+            out += "(?:" + RandomEcmaPattern(random, depth - 1) + ")";
+        else if (kind == 2)
+            out += "(?=" + RandomEcmaPattern(random, depth - 1) + ")";
+        else if (kind == 3)
+            out += "(?!" + RandomEcmaPattern(random, depth - 1) + ")";
+        else
+            out += atoms[random() % std::size(atoms)];
         if (kind == 1 || kind == 5) out += repeats[random() % std::size(repeats)];
         if (random() % 7 == 0) out += "|";
     }
@@ -318,8 +328,8 @@ std::string RandomEcmaPattern(std::mt19937& random, int depth) {
 }
 
 std::string RandomCaption(std::mt19937& random) {
-    static const char* const units[] = {"a", "b", "A", "B", "-", " ", "é", "É", "1", "\n", "\r",
-                                        "\t", "\v", "\b", "e", "z", "\u2028", "."};
+    static const char* const units[] = {"a",  "b",  "A",  "B",  "-",  " ", "é", "É",      "1",
+                                        "\n", "\r", "\t", "\v", "\b", "e", "z", "\u2028", "."};
     std::string out;
     const int n = static_cast<int>(random() % 8);
     for (int k = 0; k < n; ++k) out += units[random() % std::size(units)];
@@ -334,7 +344,8 @@ bool WritesCapitalEscape(std::string_view pattern) {
         if (pattern[k] != '\\' || (pattern[k + 1] != 'u' && pattern[k + 1] != 'x')) continue;
         const std::size_t digits = pattern[k + 1] == 'u' ? 4 : 2;
         if (k + 2 + digits > pattern.size()) continue;
-        const auto value = std::strtoul(std::string(pattern.substr(k + 2, digits)).c_str(), nullptr, 16);
+        const auto value =
+            std::strtoul(std::string(pattern.substr(k + 2, digits)).c_str(), nullptr, 16);
         if (value >= 0x80 && kvl::FoldCase(static_cast<char32_t>(value)) != value) return true;
     }
     return false;
@@ -347,8 +358,8 @@ bool AssertsInLookahead(std::string_view pattern) {
     const bool look = pattern.find("(?=") != std::string_view::npos ||
                       pattern.find("(?!") != std::string_view::npos;
     return look && (pattern.find('^') != std::string_view::npos ||
-                     pattern.find("\\b") != std::string_view::npos ||
-                     pattern.find("\\B") != std::string_view::npos);
+                    pattern.find("\\b") != std::string_view::npos ||
+                    pattern.find("\\B") != std::string_view::npos);
 }
 
 }  // namespace
@@ -359,20 +370,67 @@ int Differential() {
         "Setup|Install|Update|Licen[cs]e|Warning|Error",
         "^(Save|Discard) changes to .* before closing\\?$",
         "^Windows Security Alert - Allow access for program\\.exe$",
-        "^Save (changes|work)\\?$", "save (changes|work)\\?", "^ärger \\d+$", "caf\\u00e9$",
-        "^CAF\\w [A-Z]", "a$", "(a+)+b", "\\bsetup\\b", "^[A-Z][a-z]+ - Notepad$",
-        "untitled.*(notepad|wordpad)", "\\d{1,3}% complete", "^(?:error|warning)\\s*:",
-        "\\.(exe|msi)$", "^$", "", "a{47}q", "[\\s\\S]{7}q", "\\w{11}q", ".{23}q", "(?:a+){9}q",
-        "(a|a|a|a|a|a|a|a|a|a)q", "a{1,12}q", "\\D{7}q", "[^q]{7}q", "[[=a=]]{5}q",
-        "(?=.*setup)(?=.*x64)", "setup(?!x)", Times("\\B", 47) + "q", "^[^-]+ - [^-]+$",
-        "\\(\\d+\\)$", "[.]txt", "\\u00C9t\\u00E9", "[\\u00C0-\\u00DE]", "\\xC9"};
+        "^Save (changes|work)\\?$",
+        "save (changes|work)\\?",
+        "^ärger \\d+$",
+        "caf\\u00e9$",
+        "^CAF\\w [A-Z]",
+        "a$",
+        "(a+)+b",
+        "\\bsetup\\b",
+        "^[A-Z][a-z]+ - Notepad$",
+        "untitled.*(notepad|wordpad)",
+        "\\d{1,3}% complete",
+        "^(?:error|warning)\\s*:",
+        "\\.(exe|msi)$",
+        "^$",
+        "",
+        "a{47}q",
+        "[\\s\\S]{7}q",
+        "\\w{11}q",
+        ".{23}q",
+        "(?:a+){9}q",
+        "(a|a|a|a|a|a|a|a|a|a)q",
+        "a{1,12}q",
+        "\\D{7}q",
+        "[^q]{7}q",
+        "[[=a=]]{5}q",
+        "(?=.*setup)(?=.*x64)",
+        "setup(?!x)",
+        Times("\\B", 47) + "q",
+        "^[^-]+ - [^-]+$",
+        "\\(\\d+\\)$",
+        "[.]txt",
+        "\\u00C9t\\u00E9",
+        "[\\u00C0-\\u00DE]",
+        "\\xC9"};
     const std::vector<std::string> captions = {
-        "Setup", "Install Wizard", "Save changes to Report.docx before closing?",
-        "Windows Security Alert - Allow access for program.exe", "Ärger 42", "Welcome to CAFÉ",
-        "cafe menu", "Untitled - Notepad", "Error: disk full", "Copying 42% complete",
-        "installer.MSI", "", "a", std::string(256, 'a') + "b", Repeated("-"), "été", "ÉTÉ",
-        "A-B - C", "Report (3)", "file.txt", "setup x64", "setupx", "line one\nline two",
-        "ends in a newline\n", "tab\there", "x\u2028y"};
+        "Setup",
+        "Install Wizard",
+        "Save changes to Report.docx before closing?",
+        "Windows Security Alert - Allow access for program.exe",
+        "Ärger 42",
+        "Welcome to CAFÉ",
+        "cafe menu",
+        "Untitled - Notepad",
+        "Error: disk full",
+        "Copying 42% complete",
+        "installer.MSI",
+        "",
+        "a",
+        std::string(256, 'a') + "b",
+        Repeated("-"),
+        "été",
+        "ÉTÉ",
+        "A-B - C",
+        "Report (3)",
+        "file.txt",
+        "setup x64",
+        "setupx",
+        "line one\nline two",
+        "ends in a newline\n",
+        "tab\there",
+        "x\u2028y"};
     std::mt19937 random(29);
     struct Pair {
         std::string pattern, caption;
@@ -407,17 +465,17 @@ int Differential() {
         const std::string pattern = RandomEcmaPattern(random, 2);
         for (int c = 0; c < 4; ++c) compare(pattern, RandomCaption(random));
     }
-    std::printf("%zu kept patterns on %zu captions, and %d generated patterns on 4 random "
-                "captions each.\n\n",
-                kept.size(), captions.size(), kGenerated);
+    std::printf(
+        "%zu kept patterns on %zu captions, and %d generated patterns on 4 random "
+        "captions each.\n\n",
+        kept.size(), captions.size(), kGenerated);
     std::printf("| Pairs | Count |\n|---|---|\n");
     std::printf("| compared (both engines take the pattern) | %ld |\n", compared);
     std::printf("| refused by std::regex, not compared | %ld |\n", refusedBefore);
     std::printf("| taken by std::regex, refused now | %ld |\n", refusedNow);
     std::printf("| stopped by the budget | %ld |\n", tooLong);
-    const auto escapes = std::count_if(parted.begin(), parted.end(), [](const Pair& p) {
-        return WritesCapitalEscape(p.pattern);
-    });
+    const auto escapes = std::count_if(
+        parted.begin(), parted.end(), [](const Pair& p) { return WritesCapitalEscape(p.pattern); });
     const auto lookaheads = std::count_if(parted.begin(), parted.end(), [](const Pair& p) {
         return !WritesCapitalEscape(p.pattern) && AssertsInLookahead(p.pattern);
     });
@@ -438,12 +496,12 @@ int Differential() {
         for (std::size_t k = 0; k < std::min<std::size_t>(parted.size(), 12); ++k) {
             const Pair& p = parted[k];
             const kvl::CaptionRegex regex(p.pattern);
-            std::printf("| `%s` | `%s` | %s | %s |\n", Shown(p.pattern).c_str(),
-                        Shown(p.caption).c_str(), p.old == 1 ? "match" : "no match",
-                        regex.Valid() ? ResultName(p.now)
-                                      : ("refused: " +
-                                         kvl::CaptionPatternProblem(p.pattern).value_or(""))
-                                            .c_str());
+            std::printf(
+                "| `%s` | `%s` | %s | %s |\n", Shown(p.pattern).c_str(), Shown(p.caption).c_str(),
+                p.old == 1 ? "match" : "no match",
+                regex.Valid()
+                    ? ResultName(p.now)
+                    : ("refused: " + kvl::CaptionPatternProblem(p.pattern).value_or("")).c_str());
         }
     }
     return 0;
@@ -456,13 +514,32 @@ int StepsNeeded() {
         "Setup|Install|Update|Licen[cs]e|Warning|Error",
         "^(Save|Discard) changes to .* before closing\\?$",
         "^Windows Security Alert - Allow access for program\\.exe$",
-        "^Save (changes|work)\\?$", "\\bsetup\\b", "^[A-Z][a-z]+ - Notepad$",
-        "untitled.*(notepad|wordpad)", "\\d{1,3}% complete", "^(?:error|warning)\\s*:",
-        "\\.(exe|msi)$", "(?=.*setup)(?=.*x64)", "^[^-]+ - [^-]+$", "\\(\\d+\\)$", ".*error.*",
-        "^.*(setup|install).*$", "(\\w+\\s)+wizard", "\\b(a|an|the)\\b.*\\b(setup|install)\\b"};
-    const std::vector<std::string> units = {"Setup ", "Save changes to file ", "a - b ", "error ",
-                                            "the setup wizard ", "x64 ", "untitled ", "word ",
-                                            "Ärger über ", "-", " ", "1"};
+        "^Save (changes|work)\\?$",
+        "\\bsetup\\b",
+        "^[A-Z][a-z]+ - Notepad$",
+        "untitled.*(notepad|wordpad)",
+        "\\d{1,3}% complete",
+        "^(?:error|warning)\\s*:",
+        "\\.(exe|msi)$",
+        "(?=.*setup)(?=.*x64)",
+        "^[^-]+ - [^-]+$",
+        "\\(\\d+\\)$",
+        ".*error.*",
+        "^.*(setup|install).*$",
+        "(\\w+\\s)+wizard",
+        "\\b(a|an|the)\\b.*\\b(setup|install)\\b"};
+    const std::vector<std::string> units = {"Setup ",
+                                            "Save changes to file ",
+                                            "a - b ",
+                                            "error ",
+                                            "the setup wizard ",
+                                            "x64 ",
+                                            "untitled ",
+                                            "word ",
+                                            "Ärger über ",
+                                            "-",
+                                            " ",
+                                            "1"};
     std::printf("| Pattern | Most steps needed on captions to 256 units |\n|---|---|\n");
     std::ptrdiff_t most = 0;
     for (const std::string& pattern : patterns) {
@@ -470,7 +547,8 @@ int StepsNeeded() {
         std::ptrdiff_t needed = 0;
         for (const std::string& unit : units) {
             for (std::size_t length : {32, 64, 128, 256}) {
-                const std::wstring caption = kvl::PatternText(kvl::FoldCase(Repeated(unit, length)));
+                const std::wstring caption =
+                    kvl::PatternText(kvl::FoldCase(Repeated(unit, length)));
                 std::ptrdiff_t budget = 16;
                 for (;; budget *= 2) {
                     kvl::SetPatternSearchBudget(budget);

@@ -21,15 +21,23 @@ std::vector<ActivityEvent> UnusablePatternEvents(const MonitorTable& table, Loca
     for (int slot = 0; slot < count; ++slot) {
         const Monitor& m = table[static_cast<std::size_t>(slot)];
         if (auto problem = MonitorPatternProblem(m))
-            events.push_back({now, m.Description, {}, {}, ActionResult::Done,
+            events.push_back({now,
+                              m.Description,
+                              {},
+                              {},
+                              ActionResult::Done,
                               "not watching: I can't read its caption pattern: " + *problem});
     }
     return events;
 }
 
-ActivityEvent PatternTooLongEvent(const Monitor& m, std::string windowCaption,
-                                  std::string program, LocalTime now) {
-    return {now, m.Description, std::move(windowCaption), std::move(program), ActionResult::Done,
+ActivityEvent PatternTooLongEvent(const Monitor& m, std::string windowCaption, std::string program,
+                                  LocalTime now) {
+    return {now,
+            m.Description,
+            std::move(windowCaption),
+            std::move(program),
+            ActionResult::Done,
             "not matched: the caption pattern took too long on this caption"};
 }
 

@@ -25,7 +25,7 @@ std::string MonitorListLine(const Monitor& m);
 std::vector<ActivityEvent> UnusablePatternEvents(const MonitorTable& table, LocalTime now);
 
 // What it says the first time a monitor's pattern gives up on a caption.
-ActivityEvent PatternTooLongEvent(const Monitor& m, std::string windowCaption,
-                                  std::string program, LocalTime now);
+ActivityEvent PatternTooLongEvent(const Monitor& m, std::string windowCaption, std::string program,
+                                  LocalTime now);
 
 }  // namespace kvl

@@ -52,10 +52,16 @@ std::wstring PatternSource(std::string_view utf8) {
     return out;
 }
 
-constexpr char32_t Lower(char32_t c) { return c >= U'A' && c <= U'Z' ? c + 32 : c; }
-constexpr char32_t Upper(char32_t c) { return c >= U'a' && c <= U'z' ? c - 32 : c; }
+constexpr char32_t Lower(char32_t c) {
+    return c >= U'A' && c <= U'Z' ? c + 32 : c;
+}
+constexpr char32_t Upper(char32_t c) {
+    return c >= U'a' && c <= U'z' ? c - 32 : c;
+}
 
-bool IsWord(char32_t unit) { return unit == U'_' || HasCharacterType(unit, kAlpha | kDigit); }
+bool IsWord(char32_t unit) {
+    return unit == U'_' || HasCharacterType(unit, kAlpha | kDigit);
+}
 
 // --- The pattern as a tree --------------------------------------------------------------------
 
@@ -88,11 +94,11 @@ enum class Assertion : std::uint8_t { Start, End, WordBoundary, NotWordBoundary 
 struct Node {
     enum class Kind : std::uint8_t { Empty, Unit, Any, Class, Concat, Alt, Repeat, Assert, Look };
     Kind kind = Kind::Empty;
-    char32_t unit = 0;        // Unit
-    std::size_t index = 0;    // Class, Look
-    Assertion assertion{};    // Assert
-    std::size_t least = 0;    // Repeat
-    std::size_t most = 0;     // Repeat; kUnbounded for none
+    char32_t unit = 0;                         // Unit
+    std::size_t index = 0;                     // Class, Look
+    Assertion assertion{};                     // Assert
+    std::size_t least = 0;                     // Repeat
+    std::size_t most = 0;                      // Repeat; kUnbounded for none
     std::vector<std::unique_ptr<Node>> parts;  // Concat, Alt, Repeat (one)
 };
 constexpr std::size_t kUnbounded = static_cast<std::size_t>(-1);
@@ -169,7 +175,8 @@ private:
         } else if (c == L'\\' && (Peek(1) == L'b' || Peek(1) == L'B')) {
             at_ += 2;
             atom = MakeNode(Node::Kind::Assert);
-            atom->assertion = p_[at_ - 1] == L'b' ? Assertion::WordBoundary : Assertion::NotWordBoundary;
+            atom->assertion =
+                p_[at_ - 1] == L'b' ? Assertion::WordBoundary : Assertion::NotWordBoundary;
             assertion = true;
         } else if (c == L'(' && Peek(1) == L'?') {
             const wchar_t kind = Peek(2);
@@ -236,7 +243,8 @@ private:
             const std::size_t from = k;
             n = 0;
             while (k < p_.size() && p_[k] >= L'0' && p_[k] <= L'9') {
-                n = std::min<std::size_t>(n * 10 + static_cast<std::size_t>(p_[k] - L'0'), 1'000'000);
+                n = std::min<std::size_t>(n * 10 + static_cast<std::size_t>(p_[k] - L'0'),
+                                          1'000'000);
                 ++k;
             }
             return k > from;
@@ -285,19 +293,38 @@ private:
         if (at_ >= p_.size()) return std::nullopt;
         const wchar_t e = p_[at_++];
         switch (e) {
-            case L'0': return U'\0';
-            case L'b': return U'\b';  // in brackets; outside it is an assertion
-            case L'f': return U'\f';
-            case L'n': return U'\n';
-            case L'r': return U'\r';
-            case L't': return U'\t';
-            case L'v': return U'\v';
-            case L'd': cls.types |= kDigit; return kClassEscape;
-            case L's': cls.types |= kSpace; return kClassEscape;
-            case L'w': cls.word = true; return kClassEscape;
-            case L'D': cls.notTypes |= kDigit; return kClassEscape;
-            case L'S': cls.notTypes |= kSpace; return kClassEscape;
-            case L'W': cls.notWord = true; return kClassEscape;
+            case L'0':
+                return U'\0';
+            case L'b':
+                return U'\b';  // in brackets; outside it is an assertion
+            case L'f':
+                return U'\f';
+            case L'n':
+                return U'\n';
+            case L'r':
+                return U'\r';
+            case L't':
+                return U'\t';
+            case L'v':
+                return U'\v';
+            case L'd':
+                cls.types |= kDigit;
+                return kClassEscape;
+            case L's':
+                cls.types |= kSpace;
+                return kClassEscape;
+            case L'w':
+                cls.word = true;
+                return kClassEscape;
+            case L'D':
+                cls.notTypes |= kDigit;
+                return kClassEscape;
+            case L'S':
+                cls.notTypes |= kSpace;
+                return kClassEscape;
+            case L'W':
+                cls.notWord = true;
+                return kClassEscape;
             case L'B':
                 if (inBracket) return std::nullopt;
                 return U'B';
@@ -314,10 +341,14 @@ private:
                 for (std::size_t k = 0; k < digits; ++k) {
                     const wchar_t d = p_[at_ + k];
                     int v;
-                    if (d >= L'0' && d <= L'9') v = d - L'0';
-                    else if (d >= L'a' && d <= L'f') v = d - L'a' + 10;
-                    else if (d >= L'A' && d <= L'F') v = d - L'A' + 10;
-                    else return std::nullopt;
+                    if (d >= L'0' && d <= L'9')
+                        v = d - L'0';
+                    else if (d >= L'a' && d <= L'f')
+                        v = d - L'a' + 10;
+                    else if (d >= L'A' && d <= L'F')
+                        v = d - L'A' + 10;
+                    else
+                        return std::nullopt;
                     value = value * 16 + static_cast<char32_t>(v);
                 }
                 at_ += digits;
@@ -408,13 +439,20 @@ private:
     static std::optional<CharacterTypes> NamedClass(std::wstring_view name) {
         // Letter case is let go, so [:upper:] and [:lower:] are any letter, as before.
         static const std::pair<std::wstring_view, CharacterTypes> kNames[] = {
-            {L"alpha", kAlpha},         {L"digit", kDigit},
-            {L"alnum", kAlpha | kDigit}, {L"space", kSpace},
-            {L"upper", kAlpha},         {L"lower", kAlpha},
-            {L"punct", kPunct},         {L"cntrl", kControl},
-            {L"blank", kBlank},         {L"xdigit", kHexDigit},
-            {L"graph", kAlpha | kDigit | kPunct}, {L"print", kAlpha | kDigit | kPunct | kBlank},
-            {L"w", kWordClass},         {L"d", kDigit},
+            {L"alpha", kAlpha},
+            {L"digit", kDigit},
+            {L"alnum", kAlpha | kDigit},
+            {L"space", kSpace},
+            {L"upper", kAlpha},
+            {L"lower", kAlpha},
+            {L"punct", kPunct},
+            {L"cntrl", kControl},
+            {L"blank", kBlank},
+            {L"xdigit", kHexDigit},
+            {L"graph", kAlpha | kDigit | kPunct},
+            {L"print", kAlpha | kDigit | kPunct | kBlank},
+            {L"w", kWordClass},
+            {L"d", kDigit},
             {L"s", kSpace}};
         for (const auto& [n, t] : kNames)
             if (n == name) return t;
@@ -753,7 +791,9 @@ private:
 
 }  // namespace
 
-void SetPatternSearchBudget(std::ptrdiff_t steps) { searchBudget = steps; }
+void SetPatternSearchBudget(std::ptrdiff_t steps) {
+    searchBudget = steps;
+}
 
 std::optional<std::string> CaptionPatternProblem(std::string_view pattern) {
     return SharedCompiled(pattern)->problem;

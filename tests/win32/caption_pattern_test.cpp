@@ -41,9 +41,8 @@ TEST(CaptionPatternsOnWindows, TheWatcherFindsWindowsByUnicodeWords) {
     }
     win32::Win32WindowWatcher watcher;
     std::vector<HWND> reported;
-    watcher.OnWindowOpen([&reported](int, WindowHandle w) {
-        reported.push_back(reinterpret_cast<HWND>(w));
-    });
+    watcher.OnWindowOpen(
+        [&reported](int, WindowHandle w) { reported.push_back(reinterpret_cast<HWND>(w)); });
     watcher.AddWatch({"\\bÜber\\b.*" + escapedTag, CaptionKind::Pattern});
     watcher.MonitorStrength(1);
     // The one not to be found first: by the time the other is found, it has been looked at.
