@@ -10,6 +10,9 @@
 #   KVL_BENCH_PARTS="latency matching" KVL_BENCH_OUT=bench/some.md bench/run.sh
 #                                    only these of latency, burst, idle, place and matching, into
 #                                    another file
+#   KVL_BENCH_EARLIER=dir KVL_BENCH_EARLIER_NAME=abc1234 bench/run.sh
+#                                    also lists the sizes of dir/win64/KVL.exe and
+#                                    dir/win32/KVL.exe, an earlier commit's builds
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -128,27 +131,35 @@ echo >>"$work/host.md"
 {
     echo "### The dearest caption patterns"
     echo
-    echo "The caption patterns that cost most of all that KVL takes, each on a caption of 256"
-    echo "characters (\`a\` 256 times) that keeps all its ways open and matches none: what one"
-    echo "window can cost at a poll. CaptionRegex::Matches alone, -O2, time from Google Benchmark."
+    echo "The caption patterns that cost most of all the shapes this bench knows and of a random"
+    echo "search among further ones, each on a caption of 256 UTF-16 units made to hurt it: what one"
+    echo "window can cost at a poll. CaptionRegex::Search alone, -O2, the median of five batches of"
+    echo "at least 20 ms (\`kvl_match_bench --dearest\`). Then fifty watches of the dearest pattern,"
+    echo "through WatchTracker::Observe."
     echo
-    echo "| Pattern | Time per caption (us, CPU) |"
-    echo "|---|---|"
-    # A pattern's name may hold commas ("a{1,12}q"): the quoted name is taken off first.
-    echo "$gbench" | awk '/^"BM_DearestPattern\// {
-        match($0, /^"[^"]*"/); name = substr($0, 20, RLENGTH - 20)
-        split(substr($0, RLENGTH + 2), f, ",")
-        gsub(/\|/, "\\|", name)
-        if ($0 ~ /,true,/ || f[3] == "") { printf "| `%s` | not measured: %s |\n", name, f[length(f)]; next }
-        printf "| `%s` | %.0f |\n", name, f[3]; if (f[3] > worst) worst = f[3] }
-        END { printf "\nThe dearest: %.0f us per caption.\n", worst }'
+    "$match" --dearest
+    echo
+    echo "### Steps that patterns of the usual kinds need"
+    echo
+    echo "The budget's margin: each search tried at ever larger budgets (powers of two) until it"
+    echo "decides, on captions of 32 to 256 units (\`kvl_match_bench --steps\`)."
+    echo
+    "$match" --steps
+    echo
+    echo "### The matcher against std::regex"
+    echo
+    echo "Patterns as earlier releases ran them (std::regex, ECMAScript, the caption folded, classes"
+    echo "in ASCII as on the host) against the matcher, on kept patterns and generated ones"
+    echo "(\`kvl_match_bench --differential\`). Where they differ, the note in the README says why."
+    echo
+    "$match" --differential
     echo
 } >>"$work/host.md"
 fi
 
 kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
 : >"$work/sizes.md"
-if [ $needs_wine = 1 ]; then
+if [ -f build/win64/KVL.exe ] && [ -f build/win32/KVL.exe ]; then
 {
     echo "### Executable sizes"
     echo
@@ -156,8 +167,18 @@ if [ $needs_wine = 1 ]; then
     echo "|---|---|"
     echo "| build/win64/KVL.exe | $(kib build/win64/KVL.exe) |"
     echo "| build/win32/KVL.exe | $(kib build/win32/KVL.exe) |"
-    echo "| build/win64/kvl_idle_ref.exe (reference) | $(kib build/win64/kvl_idle_ref.exe) |"
-    echo "| build/win64/kvl_min_watcher.exe (anchor) | $(kib build/win64/kvl_min_watcher.exe) |"
+    # KVL_BENCH_EARLIER: the build folder of an earlier commit, for its sizes beside these.
+    if [ -n "${KVL_BENCH_EARLIER:-}" ]; then
+        for arch in win64 win32; do
+            echo "| $arch/KVL.exe of ${KVL_BENCH_EARLIER_NAME:-the earlier build} | $(kib "$KVL_BENCH_EARLIER/$arch/KVL.exe") |"
+        done
+    fi
+    if [ -f build/win64/kvl_idle_ref.exe ]; then
+        echo "| build/win64/kvl_idle_ref.exe (reference) | $(kib build/win64/kvl_idle_ref.exe) |"
+    fi
+    if [ -f build/win64/kvl_min_watcher.exe ]; then
+        echo "| build/win64/kvl_min_watcher.exe (anchor) | $(kib build/win64/kvl_min_watcher.exe) |"
+    fi
     echo
 } >"$work/sizes.md"
 fi

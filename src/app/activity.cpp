@@ -62,7 +62,7 @@ std::string ResultText(ActionResult result, std::string_view detail) {
 
 std::vector<std::string> ActivityCells(const ActivityEvent& event, std::string time) {
     return {std::move(time), event.description, event.windowCaption, event.program,
-            ResultText(event.result, event.detail)};
+            event.note.empty() ? ResultText(event.result, event.detail) : event.note};
 }
 
 std::string TabSeparated(const std::vector<std::vector<std::string>>& rows) {

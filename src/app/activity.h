@@ -25,6 +25,9 @@ struct ActivityEvent {
     // gone or changed by its turn is no trigger.
     bool triggered = false;
     std::string detail;  // what the run did beyond its result: where it placed the window
+    // Said in the result's place by an event that is no run's end (a caption pattern that
+    // cannot be used, or gave up on a caption).
+    std::string note = {};
 
     bool operator==(const ActivityEvent&) const = default;
 };

@@ -38,18 +38,19 @@ WatchCondition::WatchCondition(const Watch& watch)
     anyCaption_ = watch.caption.empty() && !(program_.empty() && windowClass_.empty());
 }
 
-bool WatchCondition::Matches(FoldedWindow& window) const {
+PatternSearch WatchCondition::Check(FoldedWindow& window) const {
+    constexpr auto no = PatternSearch::NoMatch, yes = PatternSearch::Match;
     // The cheapest comparisons first: a class or a program rules most windows out before a
     // pattern has to run.
-    if (!windowClass_.empty() && window.WindowClass() != windowClass_) return false;
+    if (!windowClass_.empty() && window.WindowClass() != windowClass_) return no;
     if (!program_.empty()) {
         const std::u32string& program = window.Program();
         if (programIsPath_ ? program != program_ : FileName(std::u32string_view(program)) != program_)
-            return false;
+            return no;
     }
-    if (anyCaption_) return true;  // any caption of that program or class
-    if (pattern_) return pattern_->Matches(window.PatternCaption());
-    return text_.Matches(window.Caption(), window.CaptionBuckets());
+    if (anyCaption_) return yes;  // any caption of that program or class
+    if (pattern_) return pattern_->Search(window.PatternCaption());
+    return text_.Matches(window.Caption(), window.CaptionBuckets()) ? yes : no;
 }
 
 bool StillMatches(const Watch& watch, const WindowView& view) {

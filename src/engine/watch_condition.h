@@ -50,8 +50,10 @@ public:
 
     bool NeedsClass() const { return !windowClass_.empty(); }
     bool NeedsProgram() const { return !program_.empty(); }
-    // Eligibility is the caller's to check; this compares the texts.
-    bool Matches(FoldedWindow& window) const;
+    // Eligibility is the caller's to check; this compares the texts. TooLong when the
+    // caption pattern gave up on this caption: it does not match.
+    PatternSearch Check(FoldedWindow& window) const;
+    bool Matches(FoldedWindow& window) const { return Check(window) == PatternSearch::Match; }
 
 private:
     CaptionText text_;

@@ -17,6 +17,8 @@ WatchSchedule ScheduleForLevel(std::int16_t level) {
 
 void WatchTracker::ClearWatches() {
     watches_.clear();
+    watchTexts_.clear();
+    seen_.clear();
     needsClass_ = needsProgram_ = false;
     matching_.clear();
     needsBaseline_ = true;
@@ -24,19 +26,41 @@ void WatchTracker::ClearWatches() {
 
 int WatchTracker::AddWatch(const Watch& watch) {
     watches_.emplace_back(watch);
+    watchTexts_.push_back(watch);
+    seen_.clear();
     needsClass_ = needsClass_ || watches_.back().NeedsClass();
     needsProgram_ = needsProgram_ || watches_.back().NeedsProgram();
     needsBaseline_ = true;
     return static_cast<int>(watches_.size()) - 1;
 }
 
-std::vector<bool> WatchTracker::Match(const WindowView& view) const {
+std::vector<bool> WatchTracker::Match(const WindowView& view) {
+    auto it = seen_.find(view.window);
+    if (it != seen_.end() && it->second.eligible == view.eligible &&
+        it->second.caption == view.caption && it->second.windowClass == view.windowClass &&
+        it->second.program == view.program)
+        return it->second.bits;
+    std::vector<bool> bits = MatchAfresh(view);
+    Seen seen{view.eligible, std::string(view.caption), std::string(view.windowClass),
+              std::string(view.program), bits};
+    if (it != seen_.end())
+        it->second = std::move(seen);
+    else
+        seen_.emplace(view.window, std::move(seen));
+    return bits;
+}
+
+std::vector<bool> WatchTracker::MatchAfresh(const WindowView& view) {
     std::vector<bool> bits;
     if (!view.eligible || watches_.empty()) return bits;
     // Each text is folded once per window, and only once a watch asks for it.
     FoldedWindow folded(view);
     for (std::size_t k = 0; k < watches_.size(); ++k) {
-        if (!watches_[k].Matches(folded)) continue;
+        const PatternSearch result = watches_[k].Check(folded);
+        if (result == PatternSearch::TooLong &&
+            toldTooLong_.emplace(static_cast<int>(k), watchTexts_[k].caption).second && onTooLong_)
+            onTooLong_(static_cast<int>(k), view.window);
+        if (result != PatternSearch::Match) continue;
         // Most windows match nothing; the bits are made only for one that matches.
         if (bits.empty()) bits.resize(watches_.size());
         bits[k] = true;
@@ -74,6 +98,7 @@ std::vector<int> WatchTracker::Observe(const WindowView& view) {
 
 void WatchTracker::KeepOnly(const std::unordered_set<WindowHandle>& alive) {
     std::erase_if(matching_, [&](const auto& entry) { return !alive.contains(entry.first); });
+    std::erase_if(seen_, [&](const auto& entry) { return !alive.contains(entry.first); });
 }
 
 }  // namespace kvl

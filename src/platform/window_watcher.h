@@ -41,6 +41,11 @@ public:
     virtual void MonitorStrength(std::int16_t level) = 0;
     virtual void DebugLevel(std::int16_t level) = 0;
     virtual void OnWindowOpen(WindowOpenHandler handler) = 0;
+    // A watch's caption pattern gave up on a window's caption, which then counts as not
+    // matching; told once per watch slot and pattern in a run. A watcher without patterns
+    // never calls it.
+    using PatternTooLongHandler = std::function<void(int watchId, WindowHandle window)>;
+    virtual void OnPatternTooLong(PatternTooLongHandler) {}
 };
 
 }  // namespace kvl

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/pattern_notices.h"
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "engine/dispatch.h"
@@ -13,6 +14,39 @@ TEST(MainWindowPosition, SitsAboveTheNotificationArea) {
     const TwipsPoint p = MainWindowPosition(12000, 9000, 6000, 4000);
     EXPECT_EQ(p.left, 5600);
     EXPECT_EQ(p.top, 4100);
+}
+
+// A stored pattern this release cannot use never leaves its monitor dead without a word.
+TEST(PatternNotices, AMonitorWhosePatternCannotBeUsedIsMarkedAndToldAtStart) {
+    MonitorTable table;
+    table[0].Description = "plain";
+    table[0].Caption = "(Setup";  // not a pattern: a caption like any other
+    table[1].Description = "broken";
+    table[1].Caption = "(Setup";
+    table[1].CaptionPattern = 1;
+    table[2].Description = "sound";
+    table[2].Caption = "^Setup";
+    table[2].CaptionPattern = 1;
+    table[3].Description = "off";
+    table[3].Caption = "(a)\\1";
+    table[3].CaptionPattern = 1;
+    table[3].Disable = 1;
+    ASSERT_EQ(MonitorCount(table), 4);
+
+    EXPECT_EQ(MonitorListLine(table[0]), "plain");
+    EXPECT_EQ(MonitorListLine(table[1]), "(!) broken");
+    EXPECT_EQ(MonitorListLine(table[2]), "sound");
+    EXPECT_EQ(MonitorListLine(table[3]), "**(!) off");
+
+    const LocalTime now{2026, 12, 9, 8, 0, 0};
+    const std::vector<ActivityEvent> events = UnusablePatternEvents(table, now);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(ActivityCells(events[0], "08:00")[1], "broken");
+    EXPECT_EQ(ActivityCells(events[0], "08:00")[4],
+              "not watching: I can't read its caption pattern: its parentheses do not pair up");
+    EXPECT_EQ(events[1].description, "off");
+    EXPECT_EQ(ActivityCells(PatternTooLongEvent(table[2], "Setup", "", now), "08:00")[4],
+              "not matched: the caption pattern took too long on this caption");
 }
 
 TEST(ArgumentsOf, DropsTheProgramNameQuotedOrNot) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/pattern_notices.h"
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "editor/editor_fields.h"
@@ -204,6 +205,15 @@ bool frmKVL::Form_Load() {
     SetDefaultButton(idCmdOK);
     services_.watcher.OnWindowOpen(
         [this](int watchId, WindowHandle window) { PaneWatcher1_WindowOpen(watchId, window); });
+    services_.watcher.OnPatternTooLong([this](int watchId, WindowHandle window) {
+        if (CommandLineMode()) return;
+        const auto monitor = ReportedMonitor(policy_.CurrentSettings().Monitors, watchId);
+        if (!monitor) return;
+        recent_.Record(PatternTooLongEvent(*monitor, WindowCaption(services_.desktop, window),
+                                           services_.desktop.ProgramPath(window),
+                                           services_.clock.Now()));
+        activity_.Refresh();
+    });
 
     if (!win32::IsRichColourDisplay()) LowColorMode();
     helpCommand_ = L"write.exe kvlhelp.doc";
@@ -239,6 +249,9 @@ bool frmKVL::InitApp() {
         return true;
     }
     FillList();
+    for (const ActivityEvent& event :
+         UnusablePatternEvents(policy_.CurrentSettings().Monitors, services_.clock.Now()))
+        recent_.Record(event);
     return true;
 }
 
@@ -263,7 +276,7 @@ void frmKVL::FillList() {
     const int count = MonitorCount(table);
     for (int slot = 0; slot < count; ++slot) {
         const Monitor& m = table[static_cast<std::size_t>(slot)];
-        lstItems.AddItem(win32::Widen((m.Disable == 1 ? "**" : "") + m.Description));
+        lstItems.AddItem(win32::Widen(MonitorListLine(m)));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "editor/win32/frm_action_layout.h"
+#include "engine/caption_regex.h"
 #include "engine/window_actions.h"
 #include "platform/shell.h"
 #include "platform/twips.h"
@@ -95,8 +96,13 @@ void frmAction::EditRec(int index) {
     if (!Loaded()) Load();
     if (!Loaded() || index < 0 || index >= kTableSlots) return;
     recIndex_ = index;
-    ShowFields(
-        FieldsOfMonitor(host_.CurrentSettings().Monitors[static_cast<std::size_t>(index)], index));
+    const Monitor& monitor = host_.CurrentSettings().Monitors[static_cast<std::size_t>(index)];
+    ShowFields(FieldsOfMonitor(monitor, index));
+    // A stored pattern this release cannot use does nothing: the user learns why at once.
+    if (monitor.CaptionPattern == 1) {
+        if (auto problem = CaptionPatternProblem(monitor.Caption))
+            ShowMessage(BadPatternMessage(*problem));
+    }
 }
 
 void frmAction::MonitorDeleted(int slot) {

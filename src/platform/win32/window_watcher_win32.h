@@ -35,6 +35,9 @@ public:
     void MonitorStrength(std::int16_t level) override;
     void DebugLevel(std::int16_t level) override { debugLevel_ = level; }
     void OnWindowOpen(WindowOpenHandler handler) override { handler_ = std::move(handler); }
+    void OnPatternTooLong(PatternTooLongHandler handler) override {
+        tracker_.OnPatternTooLong(std::move(handler));
+    }
 
     std::int16_t Level() const { return level_; }
     std::size_t TrackedWindows() const { return tracker_.TrackedWindows(); }
