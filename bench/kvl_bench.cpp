@@ -1372,7 +1372,7 @@ std::optional<LongTextRow> KvlTypes(const Build& build, int keys, int n) {
         Progress(build.label + " did not start");
         return std::nullopt;
     }
-    PumpFor(1000);
+    PumpFor(3000);  // start-up is over
     Prober nulls(kvl.Main(), false), posts(kvl.Main(), true);
     const double restFrom = NowMs();
     PumpFor(3000);
@@ -1410,32 +1410,33 @@ int LongText(int keys, const std::vector<Build>& builds) {
 
     std::printf(
         "### A long keystroke text\n\n"
-        "A monitor's keystroke text `{x %d}` (%d keys) typed by KVL into the edit "
-        "control of a window that opens (tests/e2e/target), beside the bench typing "
-        "the same keys with one SendInput call (key down and up, as KVL sends this "
-        "character) into such a window it brought forward, before and after the KVL "
-        "runs. A thread of the bench reads the edit's length (WM_GETTEXTLENGTH by "
-        "SendMessageTimeout) every millisecond or so: keys per second count from the "
-        "look that first sees a key to the one that sees the text complete; \"To first "
-        "key\" is from KVL's window found shown, or from the bench's SendInput call, "
-        "to that first look. Meanwhile "
-        "(from 3 s before the window opens) one thread of the bench sends KVL's main "
-        "window WM_NULL by SendMessageTimeout, again and again 1 ms apart, and "
-        "another posts it the shell's \"TaskbarCreated\" message every 20 ms or so, "
-        "having taken KVL's tray icon away, and times until the icon is back. WM_NULL "
-        "flatters a loop busy typing: a thread that waits inside a SendMessageTimeout "
-        "of its own (KVL does, for the target to take each batch) answers sent "
-        "messages there, out of its loop. Only the loop takes a posted message, so "
-        "the posted probe is the fair one; its time includes two calls to the shell, "
-        "which the figure at rest shows. Answers counted while typing are those "
-        "awaited at any time between the first key and the last.\n\n",
+        "A monitor's keystroke text `{x %d}` (%d keys) typed by KVL into the edit control of a "
+        "window that opens (tests/e2e/target), beside the bench typing the same keys with one "
+        "SendInput call (key down and up, as KVL sends this character) into such a window it "
+        "brought forward, before and after the KVL runs. A thread of the bench reads the "
+        "edit's length (WM_GETTEXTLENGTH by SendMessageTimeout) every millisecond or so: keys "
+        "per second count from the look that first sees a key to the one that sees the text "
+        "complete; \"To first key\" is from KVL's window found shown, or from the bench's "
+        "SendInput call, to that first look. KVL's keys per second are also given as a ratio "
+        "to the mean of the two SendInput runs. Meanwhile (from 3 s before the window opens, "
+        "KVL's start-up over) one thread of the bench sends KVL's main window WM_NULL by "
+        "SendMessageTimeout, again and again 1 ms apart, and another posts it the shell's "
+        "\"TaskbarCreated\" message every 20 ms or so, having taken KVL's tray icon away, and "
+        "times until the icon is back. WM_NULL flatters a loop busy typing: a thread that "
+        "waits inside a SendMessageTimeout of its own (KVL does, for the target to take each "
+        "batch) answers sent messages there, out of its loop. Only the loop takes a posted "
+        "message, so the posted probe is the fair one; its time includes two calls to the "
+        "shell, which the figures at rest (the 3 s before the window opens) show. Answers "
+        "counted while typing are those awaited at any time between the first key and the "
+        "last.\n\n",
         keys, keys);
     std::printf(
-        "| Who types | Whole | To first key (ms) | First to last key (s) | Keys "
-        "per second | ÷ one SendInput | WM_NULL answers | WM_NULL longest (ms) | "
-        "WM_NULL p99 (ms) | WM_NULL longest at rest (ms) | Posted probes | Posted "
-        "longest (ms) | Posted p50 (ms) | Posted longest at rest (ms) |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+        "| Who types | Whole | To first key (ms) | First to last key (s) | Keys per second "
+        "| ÷ one SendInput | WM_NULL answers | WM_NULL longest (ms) | WM_NULL p99 (ms) | "
+        "WM_NULL longest at rest (ms) | Posted probes | Posted longest (ms) | Posted p99 "
+        "(ms) | Posted p50 (ms) | Posted longest at rest (ms) | Posted p50 at rest (ms) "
+        "|\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     double baseline = 0;
     int baselines = 0;
     for (const LongTextRow& r : rows)
@@ -1447,15 +1448,16 @@ int LongText(int keys, const std::vector<Build>& builds) {
     for (const LongTextRow& r : rows) {
         const Typed& t = r.typed;
         if (!t.whole) status = 1;
-        std::string probes = "- | - | - | - | - | - | - | -";
+        std::string probes = "- | - | - | - | - | - | - | - | - | -";
         if (r.kvl) {
             auto count = [](const AnswerFigures& f) {
                 return f.unanswered ? Format("%zu (%zu unanswered)", f.count, f.unanswered)
                                     : Format("%zu", f.count);
             };
-            probes = Format("%s | %.1f | %.1f | %.1f | %s | %.1f | %.1f | %.1f",
+            probes = Format("%s | %.1f | %.1f | %.1f | %s | %.1f | %.1f | %.1f | %.1f | %.1f",
                             count(r.nulls).c_str(), r.nulls.max, r.nulls.p99, r.nullsAtRest.max,
-                            count(r.posts).c_str(), r.posts.max, r.posts.p50, r.postsAtRest.max);
+                            count(r.posts).c_str(), r.posts.max, r.posts.p99, r.posts.p50,
+                            r.postsAtRest.max, r.postsAtRest.p50);
         }
         const bool timed = t.firstAt > 0 && t.lastAt > 0;
         std::printf("| %s | %s (%zu of %d) | %s | %s | %s | %s | %s |\n", r.who.c_str(),
