@@ -1,7 +1,8 @@
 // Measures KVL.exe as a user meets it: how soon a watched window is acted on, what KVL costs
-// while it waits, whether a burst of windows is handled completely, and how much memory it
-// holds. Each scenario prints a Markdown section on standard output; bench/run.sh puts the
-// sections together into bench/results.md.
+// while it waits, whether a burst of windows is handled completely, how much memory it
+// holds, and how fast it types a long keystroke text while its window keeps answering. Each
+// scenario prints a Markdown section on standard output; bench/run.sh puts the sections
+// together into bench/results.md.
 //
 // Every detection, burst and idle section also runs the anchor, bench/min_watcher.cpp (the
 // leanest watcher with KVL's means), interleaved with KVL's runs, and gives KVL's figures as
@@ -10,6 +11,7 @@
 //   kvl_bench.exe latency [--count N] [--levels 0,1,2,3,4]
 //   kvl_bench.exe burst   [--count N] [--span MS]
 //   kvl_bench.exe idle    [--seconds S] [--rate WINDOWS_PER_SECOND]
+//   kvl_bench.exe longtext [--keys N]
 //   --baseline FILE.exe   also run an older build from the bench's folder, side by side
 //   --i686 FILE.exe       also run the 32-bit build, copied into the bench's folder
 //   --show noactivate     show the windows without activating them
@@ -40,6 +42,7 @@
 #include <vector>
 
 #include "engine/watch_tracker.h"
+#include "platform/key_sequence.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/unicode.h"
 #include "support/wintest.h"
@@ -375,7 +378,15 @@ public:
         if (!process_.Wait(10000)) process_.Kill();
     }
 
+    // Monitor k types `keys` into its window instead of hiding it. Before Start.
+    void TypeInto(std::size_t k, const std::string& keys) {
+        const std::string section = "Monitor" + std::to_string(k);
+        store_.Write(section, "WindowState", "");
+        store_.Write(section, "SendKeys0", keys);
+    }
+
     HANDLE Process() const { return process_.Process(); }
+    HWND Main() const { return main_; }
     // The copy's file name, unique to this run, as it appears in the process's command line.
     std::wstring FileName() const { return copy_.AppName() + L".exe"; }
 
@@ -1174,6 +1185,398 @@ int Place(int count, const std::vector<Build>& builds) {
     return status;
 }
 
+// ---------------------------------------------------------------------------------------
+// A long keystroke text
+
+// A window of the end-to-end tests' factory, filled by an edit control that has the focus:
+// what the keys go into.
+class EditTarget {
+public:
+    explicit EditTarget(std::wstring caption) : caption_(std::move(caption)) {}
+    ~EditTarget() { Close(); }
+    EditTarget(const EditTarget&) = delete;
+    EditTarget& operator=(const EditTarget&) = delete;
+
+    bool Start() {
+        if (!process_.Start(L"\"" + wintest::ExeDir() + L"\\kvl_target.exe\" \"edit:" + caption_ +
+                            L"\""))
+            return false;
+        return WaitFor(
+            [&] {
+                window_ = wintest::FindWindowByCaption(caption_, process_.Id());
+                edit_ = window_ ? FindWindowExW(window_, nullptr, L"EDIT", nullptr) : nullptr;
+                return edit_ != nullptr && IsWindowVisible(window_);
+            },
+            20000);
+    }
+    void Close() {
+        if (!process_.Running()) return;
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+        if (!process_.Wait(10000)) process_.Kill();
+    }
+    HWND Window() const { return window_; }
+    HWND Edit() const { return edit_; }
+    // The whole text, read without risking a hang.
+    std::wstring Text() const {
+        std::vector<wchar_t> buffer(kMaxKeyStrokes + 1);
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(edit_, WM_GETTEXT, buffer.size(),
+                            reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 5000,
+                            &copied);
+        return std::wstring(buffer.data(), static_cast<std::size_t>(copied));
+    }
+
+private:
+    std::wstring caption_;
+    ChildProcess process_;
+    HWND window_ = nullptr, edit_ = nullptr;
+};
+
+// Follows the length of another program's edit control from a thread of its own (the bench's
+// own typing sits inside SendInput meanwhile), every millisecond or so: when the first key
+// arrived and when the last did. Each look is a message the target answers between two of
+// its keys, alike for every typist.
+class TextWatch {
+public:
+    TextWatch(HWND edit, std::size_t wanted)
+        : edit_(edit), wanted_(wanted), done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~TextWatch() {
+        stop_ = true;
+        thread_.join();
+        CloseHandle(done_);
+    }
+    TextWatch(const TextWatch&) = delete;
+    TextWatch& operator=(const TextWatch&) = delete;
+
+    // Until the text is as long as wanted, or the keys stopped coming: true if it is.
+    bool Wait() {
+        WaitForSingleObject(done_, INFINITE);
+        return length_ >= wanted_;
+    }
+    double FirstAt() const { return firstAt_; }
+    double LastAt() const { return lastAt_; }
+    std::size_t FirstLength() const { return firstLength_; }
+    std::size_t Length() const { return length_; }
+
+private:
+    // Keys that have not begun by then never will; one that stops this long has stopped.
+    static constexpr double kNoStartMs = 60000, kStallMs = 20000;
+
+    void Run() {
+        const double start = NowMs();
+        double changedAt = start;
+        while (!stop_) {
+            DWORD_PTR length = 0;
+            const bool answered = SendMessageTimeoutW(edit_, WM_GETTEXTLENGTH, 0, 0,
+                                                      SMTO_ABORTIFHUNG, 1000, &length) != 0;
+            const double now = NowMs();
+            if (answered && length != length_) {
+                if (length_ == 0) {
+                    firstAt_ = now;
+                    firstLength_ = length;
+                }
+                length_ = length;
+                changedAt = now;
+                if (length_ >= wanted_) {
+                    lastAt_ = now;
+                    break;
+                }
+            }
+            if (now - changedAt > (length_ == 0 ? kNoStartMs : kStallMs)) break;
+            Sleep(1);
+        }
+        SetEvent(done_);
+    }
+
+    HWND edit_;
+    std::size_t wanted_;
+    HANDLE done_;
+    std::atomic<bool> stop_{false};
+    double firstAt_ = 0, lastAt_ = 0;
+    std::size_t firstLength_ = 0, length_ = 0;
+    std::thread thread_;
+};
+
+// One answer of a probe: when it was asked (ms), how long the answer took, and whether it came.
+struct Answer {
+    double at, ms;
+    bool answered;
+};
+
+// Asks a window again and again from a thread of its own, timing each answer.
+class Prober {
+public:
+    Prober(HWND window, bool posted) : window_(window), posted_(posted) {
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~Prober() { Stop(); }
+    Prober(const Prober&) = delete;
+    Prober& operator=(const Prober&) = delete;
+
+    const std::vector<Answer>& Stop() {
+        if (thread_.joinable()) {
+            stop_ = true;
+            thread_.join();
+        }
+        return answers_;
+    }
+
+private:
+    // A probe that gives up after this long counts it as the answer's time, unanswered.
+    static constexpr UINT kGiveUpMs = 10000;
+
+    void Run() {
+        const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+        while (!stop_) {
+            const double at = NowMs();
+            bool answered = false;
+            if (posted_) {
+                // Only the message loop takes a posted message, and KVL answers this one as
+                // after a restart of the shell: it puts its icon back. So the icon is taken
+                // away, the message posted, and the shell asked until the icon is there.
+                wintest::RemoveShellIcon(window_);
+                const double postedAt = NowMs();
+                PostMessageW(window_, taskbarCreated, 0, 0);
+                while (!(answered = wintest::ShellHasIcon(window_)) &&
+                       NowMs() - postedAt < kGiveUpMs)
+                    Sleep(1);
+                answers_.push_back({postedAt, NowMs() - postedAt, answered});
+                Sleep(20);
+            } else {
+                DWORD_PTR result = 0;
+                answered = SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, kGiveUpMs,
+                                               &result) != 0;
+                answers_.push_back({at, NowMs() - at, answered});
+                Sleep(1);
+            }
+        }
+    }
+
+    HWND window_;
+    bool posted_;
+    std::atomic<bool> stop_{false};
+    std::vector<Answer> answers_;
+    std::thread thread_;
+};
+
+// The answers to probes asked from `from` until `to`, or that were still awaited at `from`.
+struct AnswerFigures {
+    std::size_t count = 0, unanswered = 0;
+    double p50 = 0, p99 = 0, max = 0;
+};
+AnswerFigures Within(const std::vector<Answer>& answers, double from, double to) {
+    AnswerFigures f;
+    std::vector<double> ms;
+    for (const Answer& a : answers) {
+        if (a.at > to || a.at + a.ms < from) continue;
+        ms.push_back(a.ms);
+        if (!a.answered) ++f.unanswered;
+    }
+    f.count = ms.size();
+    f.p50 = Percentile(ms, 50);
+    f.p99 = Percentile(ms, 99);
+    f.max = Percentile(ms, 100);
+    return f;
+}
+
+struct Typed {
+    bool whole = false;  // the text arrived, exactly as meant
+    std::size_t length = 0, firstLength = 0;
+    double startAt = 0, firstAt = 0, lastAt = 0;  // startAt: the window shown, or the call
+    double KeysPerSecond() const {
+        return lastAt > firstAt
+                   ? static_cast<double>(length - firstLength) / ((lastAt - firstAt) / 1000)
+                   : 0;
+    }
+};
+
+struct LongTextRow {
+    std::string who;
+    Typed typed;
+    bool kvl = false;
+    AnswerFigures nulls, posts, nullsAtRest, postsAtRest;
+};
+
+// Waits for the keys to arrive in `target` and sees whether they are the text meant.
+Typed Follow(const EditTarget& target, TextWatch& watch, double startAt, int keys) {
+    Typed t;
+    watch.Wait();
+    t.startAt = startAt;
+    t.firstAt = watch.FirstAt();
+    t.lastAt = watch.LastAt();
+    t.firstLength = watch.FirstLength();
+    t.length = watch.Length();
+    t.whole = target.Text() == std::wstring(static_cast<std::size_t>(keys), L'x');
+    Progress(Format("  %zu keys in %.0f ms after the first look saw %zu; %s", t.length,
+                    t.lastAt - t.firstAt, t.firstLength, t.whole ? "whole" : "NOT as meant"));
+    return t;
+}
+
+// The bench types the whole text with one SendInput call into a window it brought forward.
+LongTextRow OneSendInput(int keys, int n) {
+    LongTextRow row{Format("one SendInput call (%s)", n == 0 ? "1st" : "2nd")};
+    Progress("longtext: " + row.who);
+    EditTarget target(WFormat(L"[kvlbench one call %d] - editor", n));
+    if (!target.Start() || !WaitFor(
+                               [&] {
+                                   if (GetForegroundWindow() != target.Window())
+                                       SetForegroundWindow(target.Window());
+                                   return GetForegroundWindow() == target.Window();
+                               },
+                               10000)) {
+        Progress("the target did not open or come forward");
+        return row;
+    }
+    PumpFor(300);  // its edit takes the focus
+    // The same key events as KVL's for this character: its key on the layout, down and up.
+    const SHORT vkScan = VkKeyScanW(L'x');
+    const bool asKey = vkScan != -1 && HIBYTE(vkScan) == 0;
+    const WORD vk = LOBYTE(vkScan);
+    const WORD scan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    std::vector<INPUT> input;
+    for (int k = 0; k < keys; ++k)
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT i{};
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = asKey ? vk : 0;
+            i.ki.wScan = asKey ? scan : L'x';
+            i.ki.dwFlags = up | (asKey ? 0 : KEYEVENTF_UNICODE);
+            input.push_back(i);
+        }
+    TextWatch watch(target.Edit(), static_cast<std::size_t>(keys));
+    const double calledAt = NowMs();
+    const UINT sent = SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+    if (sent != input.size())
+        Progress(Format("SendInput took %u of %zu events", sent, input.size()));
+    row.typed = Follow(target, watch, calledAt, keys);
+    return row;
+}
+
+// KVL types the text from a monitor into a window that opens; meanwhile a thread of the bench
+// asks its main window WM_NULL, and another posts it the shell's message, each again and again.
+std::optional<LongTextRow> KvlTypes(const Build& build, int keys, int n) {
+    LongTextRow row{build.label};
+    row.kvl = true;
+    Progress("longtext: " + build.label);
+    const std::string caption = Format("[kvlbench long %d]", n);
+    Kvl kvl(build.exe, kDefaultStrengthIndex, {caption});
+    kvl.TypeInto(0, Format("{x %d}", keys));
+    if (!kvl.Start()) {
+        Progress(build.label + " did not start");
+        return std::nullopt;
+    }
+    PumpFor(3000);  // start-up is over
+    Prober nulls(kvl.Main(), false), posts(kvl.Main(), true);
+    const double restFrom = NowMs();
+    PumpFor(3000);
+    const double restTo = NowMs();
+    EditTarget target(win32::Widen(caption) + L" - editor");
+    if (!target.Start()) {
+        Progress("the target did not open");
+        return std::nullopt;
+    }
+    const double shownAt = NowMs();
+    TextWatch watch(target.Edit(), static_cast<std::size_t>(keys));
+    row.typed = Follow(target, watch, shownAt, keys);
+    const std::vector<Answer>& nullAnswers = nulls.Stop();
+    const std::vector<Answer>& postAnswers = posts.Stop();
+    const double to = row.typed.lastAt > 0 ? row.typed.lastAt : NowMs();
+    row.nulls = Within(nullAnswers, row.typed.firstAt, to);
+    row.posts = Within(postAnswers, row.typed.firstAt, to);
+    row.nullsAtRest = Within(nullAnswers, restFrom, restTo);
+    row.postsAtRest = Within(postAnswers, restFrom, restTo);
+    return row;
+}
+
+int LongText(int keys, const std::vector<Build>& builds) {
+    std::vector<LongTextRow> rows;
+    int status = 0;
+    rows.push_back(OneSendInput(keys, 0));
+    for (std::size_t n = 0; n < builds.size(); ++n) {
+        std::optional<LongTextRow> row = KvlTypes(builds[n], keys, static_cast<int>(n));
+        if (row)
+            rows.push_back(*row);
+        else
+            status = 1;
+    }
+    rows.push_back(OneSendInput(keys, 1));
+
+    std::printf(
+        "### A long keystroke text\n\n"
+        "A monitor's keystroke text `{x %d}` (%d keys) typed by KVL into the edit control of a "
+        "window that opens (tests/e2e/target), beside the bench typing the same keys with one "
+        "SendInput call (key down and up, as KVL sends this character) into such a window it "
+        "brought forward, before and after the KVL runs. A thread of the bench reads the "
+        "edit's length (WM_GETTEXTLENGTH by SendMessageTimeout) every millisecond or so: keys "
+        "per second count from the look that first sees a key to the one that sees the text "
+        "complete; \"To first key\" is from KVL's window found shown, or from the bench's "
+        "SendInput call, to that first look. KVL's keys per second are also given as a ratio "
+        "to the mean of the two SendInput runs. Meanwhile (from 3 s before the window opens, "
+        "KVL's start-up over) one thread of the bench sends KVL's main window WM_NULL by "
+        "SendMessageTimeout, again and again 1 ms apart, and another posts it the shell's "
+        "\"TaskbarCreated\" message every 20 ms or so, having taken KVL's tray icon away, and "
+        "times until the icon is back. WM_NULL flatters a loop busy typing: a thread that "
+        "waits inside a SendMessageTimeout of its own (KVL does, for the target to take each "
+        "batch) answers sent messages there, out of its loop. Only the loop takes a posted "
+        "message, so the posted probe is the fair one; its time includes two calls to the "
+        "shell, which the figures at rest (the 3 s before the window opens) show. Answers "
+        "counted while typing are those awaited at any time between the first key and the "
+        "last.\n\n",
+        keys, keys);
+    std::printf(
+        "| Who types | Whole | To first key (ms) | First to last key (s) | Keys per second "
+        "| ÷ one SendInput | WM_NULL answers | WM_NULL longest (ms) | WM_NULL p99 (ms) | "
+        "WM_NULL longest at rest (ms) | Posted probes | Posted longest (ms) | Posted p99 "
+        "(ms) | Posted p50 (ms) | Posted longest at rest (ms) | Posted p50 at rest (ms) "
+        "|\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    double baseline = 0;
+    int baselines = 0;
+    for (const LongTextRow& r : rows)
+        if (!r.kvl && r.typed.whole) {
+            baseline += r.typed.KeysPerSecond();
+            ++baselines;
+        }
+    if (baselines) baseline /= baselines;
+    for (const LongTextRow& r : rows) {
+        const Typed& t = r.typed;
+        if (!t.whole) status = 1;
+        std::string probes = "- | - | - | - | - | - | - | - | - | -";
+        if (r.kvl) {
+            auto count = [](const AnswerFigures& f) {
+                return f.unanswered ? Format("%zu (%zu unanswered)", f.count, f.unanswered)
+                                    : Format("%zu", f.count);
+            };
+            probes = Format("%s | %.1f | %.1f | %.1f | %s | %.1f | %.1f | %.1f | %.1f | %.1f",
+                            count(r.nulls).c_str(), r.nulls.max, r.nulls.p99, r.nullsAtRest.max,
+                            count(r.posts).c_str(), r.posts.max, r.posts.p99, r.posts.p50,
+                            r.postsAtRest.max, r.postsAtRest.p50);
+        }
+        const bool timed = t.firstAt > 0 && t.lastAt > 0;
+        std::printf("| %s | %s (%zu of %d) | %s | %s | %s | %s | %s |\n", r.who.c_str(),
+                    t.whole ? "yes" : "no", t.length, keys,
+                    t.firstAt > 0 ? Format("%.0f", t.firstAt - t.startAt).c_str() : "-",
+                    timed ? Format("%.2f", (t.lastAt - t.firstAt) / 1000).c_str() : "-",
+                    timed ? Format("%.0f", t.KeysPerSecond()).c_str() : "-",
+                    r.kvl && timed ? Ratio(t.KeysPerSecond(), baseline).c_str() : "-",
+                    probes.c_str());
+    }
+    std::printf("\n");
+    for (const LongTextRow& r : rows) {
+        if (!r.kvl) continue;
+        std::printf(
+            "%s: longest WM_NULL answer while typing %.1f ms (goal: under 100 ms): %s; "
+            "longest posted probe %.1f ms (%.1f ms at rest). ",
+            r.who.c_str(), r.nulls.max, r.nulls.max < 100 ? "met" : "not met", r.posts.max,
+            r.postsAtRest.max);
+    }
+    std::printf("\n\n");
+    std::fflush(stdout);
+    return status;
+}
+
 std::vector<int> ParseList(const std::wstring& text) {
     std::vector<int> values;
     std::size_t at = 0;
@@ -1192,7 +1595,7 @@ std::vector<int> ParseList(const std::wstring& text) {
 int wmain(int argc, wchar_t** argv) {
     using namespace kvl::bench;
     if (argc < 2) {
-        std::fprintf(stderr, "usage: kvl_bench latency|burst|idle|place [options]\n");
+        std::fprintf(stderr, "usage: kvl_bench latency|burst|idle|place|longtext [options]\n");
         return 2;
     }
     const std::wstring what = argv[1];
@@ -1215,6 +1618,7 @@ int wmain(int argc, wchar_t** argv) {
     if (what == L"idle")
         return Idle(_wtof(option(L"--seconds", L"60").c_str()),
                     _wtof(option(L"--rate", L"5").c_str()), builds);
+    if (what == L"longtext") return LongText(_wtoi(option(L"--keys", L"10000").c_str()), builds);
     std::fprintf(stderr, "kvl_bench: unknown scenario\n");
     return 2;
 }

@@ -8,7 +8,7 @@
 #   KVL_BENCH_BASELINE=old/KVL.exe bench/run.sh
 #                                    also runs an older build side by side with the current one
 #   KVL_BENCH_PARTS="latency matching" KVL_BENCH_OUT=bench/some.md bench/run.sh
-#                                    only these of latency, burst, idle, place and matching, into
+#                                    only these of latency, burst, idle, place, longtext and matching, into
 #                                    another file
 #   KVL_BENCH_EARLIER=dir KVL_BENCH_EARLIER_NAME=abc1234 bench/run.sh
 #                                    also lists the sizes of dir/win64/KVL.exe and
@@ -24,22 +24,24 @@ wine=(scripts/wine-env.sh run)
 bench=build/win64/kvl_bench.exe
 match=build/host/bench/kvl_match_bench
 out=${KVL_BENCH_OUT:-bench/results.md}
-parts=" ${KVL_BENCH_PARTS:-latency burst idle place matching} "
+parts=" ${KVL_BENCH_PARTS:-latency burst idle place longtext matching} "
 wants() { [[ $parts == *" $1 "* ]]; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-count=200 burst=500 idle=60
-if [ "${KVL_BENCH_QUICK:-}" = 1 ]; then count=30 burst=100 idle=10; fi
+count=200 burst=500 idle=60 keys=10000
+if [ "${KVL_BENCH_QUICK:-}" = 1 ]; then count=30 burst=100 idle=10 keys=1000; fi
 
 # Matching alone runs on the host and needs no Windows build.
 needs_wine=0
-for part in latency burst idle place; do if wants $part; then needs_wine=1; fi; done
-required=("$match")
+for part in latency burst idle place longtext; do if wants $part; then needs_wine=1; fi; done
+required=()
+if wants matching; then required+=("$match"); fi
 if [ $needs_wine = 1 ]; then
     required+=("$bench" build/win64/KVL.exe build/win32/KVL.exe build/win64/kvl_idle_ref.exe
                build/win64/kvl_min_watcher.exe)
 fi
+if wants longtext; then required+=(build/win64/kvl_target.exe); fi
 for f in "${required[@]}"; do
     [ -f "$f" ] || { echo "bench: $f is missing; run make bench" >&2; exit 1; }
 done
@@ -79,6 +81,7 @@ if wants latency; then run_scenario latency --count "$count"; fi
 if wants burst; then run_scenario burst --count "$burst" --span 1000; fi
 if wants idle; then run_scenario idle --seconds "$idle" --rate 5; fi
 if wants place; then run_scenario place --count "$count"; fi
+if wants longtext; then run_scenario longtext --keys "$keys"; fi
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
